@@ -1,0 +1,103 @@
+#include "presets/FileIO.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size())
+    {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Saving through a symbolic link replaces the file it points to, not the link.
+std::string resolveTarget(const std::string& path)
+{
+    struct stat st = {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+// Creates a new file beside `target` with a name nobody else uses; 0666 lets the umask decide
+// the permissions, as a plain create would.
+int createTemporary(const std::string& target, std::string& tempPath)
+{
+    const ChosenPath parts = splitChosenPath(target);
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt)
+    {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
+        tempPath = parts.directory + "." + parts.fileName + suffix;
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool finishTemporary(int fd, const std::string& target)
+{
+    struct stat st = {};
+    if (::stat(target.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) return false;
+    return ::fsync(fd) == 0;
+}
+
+} // namespace
+
+bool readFileHead(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bytes.assign(limit, 0);
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < limit)
+    {
+        const ssize_t n = ::read(fd, bytes.data() + done, limit - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return ok;
+}
+
+bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    if (path.empty()) return false;
+    const std::string target = resolveTarget(path);
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
+    std::string tempPath;
+    const int fd = createTemporary(target, tempPath);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, bytes) && finishTemporary(fd, target);
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(tempPath.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(tempPath.c_str());
+    return ok;
+}
+
+ChosenPath splitChosenPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {"", path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}

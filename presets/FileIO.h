@@ -1,0 +1,27 @@
+#pragma once
+// File access for bank and preset files: read-only reads, and writes that replace a file whole
+// or not at all. Paths are used as given; the process's working directory is never touched.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// Reads at most `limit` bytes from the start of the file, opened read-only.
+// False when the file cannot be opened or read.
+bool readFileHead(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes);
+
+// Writes `bytes` to a temporary file beside the target, then renames it over the target, so an
+// interrupted or failed save leaves the old file as it was. A target that exists but is not
+// writable is not replaced. An existing target keeps its permission bits.
+bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// A chosen path split at its last '/': the directory with its trailing '/', and the file name.
+// Either part may come back empty (a bare name, a path ending in '/').
+struct ChosenPath
+{
+    std::string directory;
+    std::string fileName;
+};
+ChosenPath splitChosenPath(const std::string& path);

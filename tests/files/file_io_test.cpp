@@ -1,0 +1,123 @@
+// Saving replaces a file whole or not at all; loading never needs write access.
+#include "presets/FileIO.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+using Bytes = std::vector<std::uint8_t>;
+
+class FileIO : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("amberlit-fileio-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Bytes read(const fs::path& p)
+    {
+        Bytes out;
+        EXPECT_TRUE(readFileHead(p, 1 << 16, out));
+        return out;
+    }
+    std::size_t entries() { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); }
+
+    fs::path dir;
+};
+
+TEST_F(FileIO, SaveCreatesAndReplacesTheTarget)
+{
+    const fs::path target = dir / "a.trb";
+    ASSERT_TRUE(replaceFileContents(target, Bytes{1, 2, 3}));
+    ASSERT_TRUE(replaceFileContents(target, Bytes{4, 5}));
+    EXPECT_EQ(read(target), (Bytes{4, 5}));
+    EXPECT_EQ(entries(), 1u) << "no temporary file is left behind";
+}
+
+TEST_F(FileIO, SaveKeepsPermissionsAndWritesThroughLinks)
+{
+    const fs::path target = dir / "real.trp";
+    ASSERT_TRUE(replaceFileContents(target, Bytes{1}));
+    ::chmod(target.c_str(), 0640);
+    fs::create_symlink(target, dir / "link.trp");
+    ASSERT_TRUE(replaceFileContents(dir / "link.trp", Bytes{9, 9}));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.trp"));
+    EXPECT_EQ(read(target), (Bytes{9, 9}));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(FileIO, FailedSaveLeavesTheOldFileIntact)
+{
+    const fs::path target = dir / "old.trb";
+    const Bytes old(100, 7);
+    ASSERT_TRUE(replaceFileContents(target, old));
+    // A child runs out of file size half way through the write, like a full disk.
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(replaceFileContents(target, Bytes(1733, 1)) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "the failure is reported";
+    EXPECT_EQ(read(target), old);
+    EXPECT_EQ(entries(), 1u);
+
+    EXPECT_FALSE(replaceFileContents(dir / "missing-dir" / "x.trb", Bytes{1}));
+    fs::create_directory(dir / "sub.trb");
+    EXPECT_FALSE(replaceFileContents(dir / "sub.trb", Bytes{1})) << "a directory is not replaced";
+}
+
+TEST_F(FileIO, ReadOnlyFilesAreRead)
+{
+    const fs::path target = dir / "factory.trp";
+    ASSERT_TRUE(replaceFileContents(target, Bytes{1, 2, 3, 4}));
+    ::chmod(target.c_str(), 0444);
+    Bytes head;
+    ASSERT_TRUE(readFileHead(target, 2, head));
+    EXPECT_EQ(head, (Bytes{1, 2}));
+    EXPECT_FALSE(readFileHead(dir / "absent.trp", 10, head));
+    EXPECT_FALSE(readFileHead(dir, 10, head)) << "a directory cannot be read as a file";
+}
+
+TEST(ChosenPathSplit, SplitsAtTheLastSlash)
+{
+    const struct
+    {
+        const char* path;
+        const char* directory;
+        const char* fileName;
+    } cases[] = {
+        {"/home/u/banks/live.trb", "/home/u/banks/", "live.trb"},
+        {"/x.trp", "/", "x.trp"},
+        {"bare.trp", "", "bare.trp"},
+        {"/home/u/", "/home/u/", ""},
+    };
+    for (const auto& c : cases)
+    {
+        const ChosenPath parts = splitChosenPath(c.path);
+        EXPECT_EQ(parts.directory, c.directory) << c.path;
+        EXPECT_EQ(parts.fileName, c.fileName) << c.path;
+    }
+}
+
+} // namespace
