@@ -1,0 +1,120 @@
+// The root of the view tree and the only toolkit object that talks to the
+// window system: it owns a child window inside the host's window, turns its
+// events into view calls, repaints dirty views from the editor's idle, and
+// keeps the focus and modal views.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "gui/CViewContainer.h"
+#include "platform/platform.h"
+
+namespace gui {
+
+class CFrameOwner;
+
+// Values of `setCursor`; any other value, 7 included, restores the default.
+enum CCursorType : std::int32_t {
+    kCursorDefault = 0,
+    kCursorWait = 1,
+    kCursorHSize = 2,
+    kCursorVSize = 3,
+    kCursorSizeAll = 4,
+    kCursorNESWSize = 5,
+    kCursorNWSESize = 6,
+    kCursorCopy = 7,
+    kCursorNotAllowed = 8,
+    kCursorHand = 9,
+};
+
+class CFrame : public CViewContainer {
+public:
+    CFrame(const CViewRect& size, platform::NativeHandle systemWindow, CFrameOwner* editor);
+    ~CFrame() override;
+
+    void draw(CDrawContext* context) override;
+    void drawRect(CDrawContext* context, const CViewRect& updateRect) override;
+    void mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons) override;
+    std::int32_t onKeyDown(VstKeyCode& key) override;
+    std::int32_t onKeyUp(VstKeyCode& key) override;
+    bool onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis, float distance) override;
+    bool onWheel(CDrawContext* context, const CViewPoint& where, float distance) override;
+    void setViewSize(const CViewRect& rect) override;
+    CFrameOwner* getEditor() const override;
+    bool isTypeOf(const char* name) const override;
+    void update(CDrawContext* context) override;
+    bool advanceNextFocusView(CView* oldFocus, bool reverse = false) override;
+
+    virtual bool open(CViewPoint* where = nullptr);
+    virtual bool close();
+    virtual bool isOpen() const;
+    virtual void idle();
+    virtual void doIdleStuff();
+    virtual std::uint32_t getTicks() const;
+    virtual std::int32_t getKnobMode() const;
+    virtual bool setPosition(std::int32_t x, std::int32_t y);
+    virtual bool getPosition(std::int32_t& x, std::int32_t& y) const;
+    virtual bool setSize(std::int32_t width, std::int32_t height);
+    virtual bool getSize(CViewRect& rect) const;
+    virtual bool setModalView(CView* view);
+    virtual CView* getModalView() const;
+    virtual void beginEdit(std::int32_t tag);
+    virtual void endEdit(std::int32_t tag);
+    virtual bool getCurrentLocation(CViewPoint& where);
+    virtual void setCursor(std::int32_t type);
+    virtual void setFocusView(CView* view);
+    virtual CView* getFocusView() const;
+    virtual bool setDropActive(bool active);
+    virtual bool isDropActive() const;
+    virtual void setOpenFlag(bool open);
+    virtual bool getOpenFlag() const;
+    virtual void invalidate(const CViewRect& rect);
+    virtual bool setUpdatesDisabled(bool disabled);
+    virtual bool isUpdatesDisabled() const;
+    virtual void drawView(CView* view);
+
+    // The current buttons and modifiers as `buttonLeft` ... `modAlt` flags,
+    // with the user's swapped-buttons setting applied.
+    std::int32_t getCurrentMouseButtons() const;
+    // The pointer in screen coordinates; (0, 0) without a window system.
+    CViewPoint getScreenPointer() const;
+    // Null when the frame has no editor (and so no window system).
+    platform::Platform* getPlatform() const { return platformLayer; }
+    // The frame's own child window; null when it could not be created.
+    platform::Window* getOwnWindow() const { return window.get(); }
+    platform::NativeHandle getSystemWindow() const { return pSystemWindow; }
+    bool isFirstDraw() const { return bFirstDraw; }
+
+private:
+    class WindowEvents;
+
+    bool initFrame(platform::NativeHandle systemWindow);
+    // A context on the own window for one paint, idle pass or event.
+    CDrawContext* createWindowContext();
+    bool resizeThroughHost(std::int32_t width, std::int32_t height);
+    bool resizeWindowChain(std::int32_t width, std::int32_t height);
+    void adoptSize(std::int32_t width, std::int32_t height);
+    bool climbFocusFrom(CView* oldFocus, bool reverse);
+
+    void handleExpose(const platform::ExposeEvent& event);
+    void handleButtonPress(const platform::ButtonEvent& event);
+    void handleWheel(const platform::WheelEvent& event);
+    void handleDestroyed();
+
+    CFrameOwner* pEditor = nullptr;
+    platform::NativeHandle pSystemWindow = nullptr;
+    CView* pModalView = nullptr;
+    CView* pFocusView = nullptr;
+    bool bFirstDraw = true;
+    bool bOpenFlag = true;
+    bool bDropActive = false;
+    bool bUpdatesDisabled = false;
+    platform::Platform* platformLayer = nullptr;
+    std::unique_ptr<WindowEvents> events;
+    std::unique_ptr<platform::Window> window;
+    std::optional<platform::Cursor> defaultCursor;
+};
+
+}  // namespace gui
