@@ -1,0 +1,186 @@
+#include "gui/CDrawContext.h"
+
+#include <algorithm>
+
+#include "gui/CFontTable.h"
+#include "gui/CTextRenderer.h"
+#include "platform/platform.h"
+
+#include "gui/CFrame.h"
+
+namespace gui {
+
+namespace {
+
+constexpr CViewColor kUnsetColor{0, 0, 0, 0};
+
+bool sameColor(const CViewColor& a, const CViewColor& b) { return a == b; }
+
+CViewRect intersection(CViewRect a, const CViewRect& b) {
+    a.left = std::max(a.left, b.left);
+    a.top = std::max(a.top, b.top);
+    a.right = std::max(a.left, std::min(a.right, b.right));
+    a.bottom = std::max(a.top, std::min(a.bottom, b.bottom));
+    return a;
+}
+
+CViewRect initialClip(CFrame* frame) {
+    if (frame) return frame->getViewSize();
+    return CViewRect{0, 0, 1000, 1000};
+}
+
+}  // namespace
+
+CDrawContext::CDrawContext(CFrame* frameArg, CPixelSurface* surfaceArg, platform::Window* windowArg)
+    : frame(frameArg), frameColor(kUnsetColor), fillColor(kUnsetColor), clip(initialClip(frameArg)) {
+    if (!surfaceArg && windowArg) {
+        const platform::PixelSpan span = windowArg->backBuffer();
+        windowSurface = CPixelSurface(span.pixels, span.width, span.height, span.stride);
+        window = windowArg;
+        surfaceArg = &windowSurface;
+    }
+    setSurface(surfaceArg);
+    if (windowArg) {
+        const platform::Point origin = windowArg->screenOrigin();
+        offsetScreen = CViewPoint{origin.x, origin.y};
+    }
+    setFrameColor(kWhiteCColor);
+    setLineStyle(0);
+    setLineWidth(1);
+    setFillColor(kBlackCColor);
+    setFontColor(kWhiteCColor);
+    setFont(0, 0);
+    setDrawMode(0);
+}
+
+CDrawContext::~CDrawContext() = default;
+
+void CDrawContext::painted(const CViewRect& deviceRect) {
+    if (!window) return;
+    const CViewRect r = intersection(intersection(deviceRect, deviceClip), surface->bounds());
+    if (r.right > r.left && r.bottom > r.top) window->present(platform::Rect{r.left, r.top, r.right, r.bottom});
+}
+
+void CDrawContext::moveTo(const CViewPoint& point) {
+    penPosition = CViewPoint{point.h + offset.h, point.v + offset.v};
+}
+
+void CDrawContext::lineTo(const CViewPoint& point) {
+    const CViewPoint from = penPosition;
+    const CViewPoint to{point.h + offset.h, point.v + offset.v};
+    penPosition = to;
+    if (!surface) return;
+    surface->line(from.h, from.v, to.h, to.v, lineWidth, pixelOf(frameColor), deviceClip);
+    const int pad = std::max(1, lineWidth);
+    painted(CViewRect{std::min(from.h, to.h) - pad, std::min(from.v, to.v) - pad, std::max(from.h, to.h) + pad,
+                      std::max(from.v, to.v) + pad});
+}
+
+void CDrawContext::drawRect(const CViewRect& rect) {
+    moveTo(CViewPoint{rect.left, rect.top});
+    lineTo(CViewPoint{rect.right - 1, rect.top});
+    lineTo(CViewPoint{rect.right - 1, rect.bottom - 1});
+    lineTo(CViewPoint{rect.left, rect.bottom - 1});
+    lineTo(CViewPoint{rect.left, rect.top});
+}
+
+void CDrawContext::fillRect(const CViewRect& rect) {
+    if (!surface) return;
+    CViewRect r = toDevice(rect);
+    r.left += 1;
+    r.top += 1;
+    surface->fill(r, pixelOf(fillColor), deviceClip);
+    painted(r);
+}
+
+void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaque, std::int32_t align) {
+    if (!text || !surface) return;
+    CViewRect r = toDevice(rect);
+    if (align == kTextAlignLeft) r.left += 1;
+    CTextRenderer& renderer = CTextRenderer::shared();
+    const std::string_view str(text);
+    const int width = renderer.measure(fontId, fontStyle, str);
+    const int cell = renderer.metrics(fontId, fontStyle).height();
+    // Integer centring as a device does it: a rectangle lower than the cell
+    // starts the cell above the rectangle's top.
+    const int top = r.top + (r.height() - cell) / 2;
+    int left = r.left;
+    if (align == kTextAlignCenter) left = r.left + (r.width() - width) / 2;
+    else if (align == kTextAlignRight) left = r.right - width;
+    const CViewRect textClip = intersection(r, deviceClip);
+    const CViewRect cellRect{left, top, left + width, top + cell};
+    if (opaque) surface->fill(cellRect, pixelOf(fillColor), textClip);
+    renderer.render(*surface, textClip, left, top, fontId, fontStyle, str, pixelOf(fontColor));
+    painted(intersection(cellRect, textClip));
+}
+
+std::int32_t CDrawContext::getStringWidth(const char* text) {
+    if (!text) return 0;
+    return CTextRenderer::shared().measure(fontId, fontStyle, text);
+}
+
+void CDrawContext::setFrameColor(const CViewColor& color) {
+    if (sameColor(color, frameColor)) return;
+    frameColor = color;
+    rebuildPen();
+}
+
+void CDrawContext::setLineWidth(std::int32_t width) {
+    if (width == lineWidth) return;
+    lineWidth = width;
+    rebuildPen();
+}
+
+void CDrawContext::setFillColor(const CViewColor& color) {
+    if (sameColor(color, fillColor)) return;
+    fillColor = color;
+    ++brushCreations;
+}
+
+void CDrawContext::setFontColor(const CViewColor& color) { fontColor = color; }
+
+void CDrawContext::setFont(std::int32_t id, std::int32_t style) {
+    id = normalisedFontId(id);
+    const std::int32_t height = kFontTable[std::size_t(id)].height;
+    if (id == fontId && height == fontSize && style == fontStyle) return;
+    fontId = id;
+    fontSize = height;
+    fontStyle = style;
+    ++fontCreations;
+}
+
+void CDrawContext::setClipRect(const CViewRect& rect) {
+    clip = toDevice(rect);
+    deviceClip = surface ? intersection(clip, surface->bounds()) : CViewRect{};
+}
+
+CViewRect& CDrawContext::getClipRect(CViewRect& rect) const {
+    rect = clip.offsetBy(-offset.h, -offset.v);
+    return rect;
+}
+
+void CDrawContext::copySurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
+                               const CViewRect& rect) {
+    if (!surface) return;
+    const CViewRect r = toDevice(rect);
+    surface->copy(source, sourceOffset.h, sourceOffset.v, r, deviceClip);
+    painted(r);
+}
+
+void CDrawContext::copySurfaceKeyed(const CPixelSurface& source, const CViewPoint& sourceOffset,
+                                    const CViewRect& rect, const CViewColor& key) {
+    if (!surface) return;
+    const CViewRect r = toDevice(rect);
+    surface->copyKeyed(source, sourceOffset.h, sourceOffset.v, r, deviceClip, pixelOf(key));
+    painted(r);
+}
+
+void CDrawContext::blendSurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
+                                const CViewRect& rect, std::uint8_t alpha) {
+    if (!surface) return;
+    const CViewRect r = toDevice(rect);
+    surface->blend(source, sourceOffset.h, sourceOffset.v, r, deviceClip, alpha);
+    painted(r);
+}
+
+}  // namespace gui
