@@ -1,0 +1,77 @@
+#pragma once
+
+#include <atomic>
+
+#include "engine/CompressorKernel.h"
+#include "engine/ParameterTable.h"
+#include "presets/CPresetSystemEffect.h"
+
+// The effect: twelve parameters feeding the compressor kernel, the plug-in's
+// identity and channel layouts, and the meter preferences.
+class AutoComp : public CPresetSystemEffect {
+public:
+    // 'QBXN', first character in the most significant byte.
+    static constexpr VstInt32 kUniqueId = ('Q' << 24) | ('B' << 16) | ('X' << 8) | 'N';
+
+    explicit AutoComp(audioMasterCallback host);
+    ~AutoComp() override;
+
+    // Audio thread; real-time safe.
+    void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
+    void processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames) override;
+
+    // Any host thread or the editor's.
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    void getParameterLabel(VstInt32 index, char* label) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+
+    // Host thread while not processing.
+    void suspend() override;
+    void resume() override;
+    void setSampleRate(float sampleRate) override;
+
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 getVendorVersion() override { return 1; }
+    VstInt32 getPlugCategory() override { return kPlugCategMastering; }
+    VstInt32 canDo(char* text) override;
+    bool getInputProperties(VstInt32 index, VstPinProperties* properties) override;
+    bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
+    bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput, VstSpeakerArrangement* pluginOutput) override;
+
+    // Meter preferences in the per-user settings store: a missing value is
+    // replaced by its default. The setters return the store's status.
+    virtual double getVUreference();
+    virtual double getVUtimeConst();
+    virtual double getPPMrelease();
+    virtual double getPPMhold();
+    virtual VstInt32 setVUreference(double value);
+    virtual VstInt32 setVUtimeConst(double value);
+    virtual VstInt32 setPPMrelease(double value);
+    virtual VstInt32 setPPMhold(double value);
+
+    // The meter preferences as read at construction; VUreference as a linear factor.
+    struct MeterPreferences {
+        double vuReferenceFactor;
+        double vuTimeConst;
+        double ppmRelease;
+        double ppmHold;
+    };
+    const MeterPreferences& getMeterPreferences() const { return meterPreferences; }
+
+    // Smoothed linear gain for the meter, 1.0 meaning no reduction. Any thread.
+    double getMeterGain() const { return kernel.getMeterGain(); }
+    const CompressorKernel& getKernel() const { return kernel; }
+
+private:
+    template <typename Sample>
+    void processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+    void applyToKernel(VstInt32 index, float value);
+
+    CompressorKernel kernel;
+    std::atomic<float> values[params::kCount] = {};
+    MeterPreferences meterPreferences{};
+};
