@@ -47,7 +47,7 @@ public:
     void update(CDrawContext* context) override;
     bool advanceNextFocusView(CView* oldFocus, bool reverse = false) override;
 
-    virtual bool open(CViewPoint* where = nullptr);
+    virtual bool open();
     virtual bool close();
     virtual bool isOpen() const;
     virtual void idle();
@@ -96,6 +96,8 @@ private:
     bool resizeThroughHost(std::int32_t width, std::int32_t height);
     bool resizeWindowChain(std::int32_t width, std::int32_t height);
     void adoptSize(std::int32_t width, std::int32_t height);
+    void adoptOffscreenOnly();
+    void resizeNative(platform::NativeHandle handle, platform::Size newSize);
     bool climbFocusFrom(CView* oldFocus, bool reverse);
 
     void handleExpose(const platform::ExposeEvent& event);

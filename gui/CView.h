@@ -94,6 +94,9 @@ public:
     std::int32_t getHeight() const { return size.height(); }
 
 protected:
+    // The current buttons and modifiers, for handlers called with buttons -1.
+    std::int32_t readMouseButtons(CDrawContext* context) const;
+
     CViewRect size;
     CViewRect mouseableArea;
     CFrame* pParentFrame = nullptr;

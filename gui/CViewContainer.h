@@ -69,6 +69,9 @@ public:
     COffscreenContext* getOffscreen() const { return pOffscreenContext; }
 
 protected:
+    // Detaches and releases every child as the destructor does; subclasses
+    // call it while they are still whole.
+    void releaseAllChildren();
     // Unlinks `view` after `removed`; the caller drops the references.
     bool unlinkView(CView* view);
     void createOffscreenIfNeeded();
