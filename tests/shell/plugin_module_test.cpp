@@ -1,0 +1,189 @@
+// Loads the built module exactly as a host does: dlopen, look up the entry,
+// drive the effect only through its record.
+#include "shell/host_interface.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+VstIntPtr host2400(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? kVstVersion : 0; // also: every pin connected
+}
+
+VstIntPtr hostAnsweringZero(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float)
+{
+    return 0;
+}
+
+VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                   float opt = 0.0f)
+{
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+struct PluginModule : ::testing::Test {
+    void SetUp() override
+    {
+        handle = dlopen(AMBERLIT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(handle, nullptr) << dlerror();
+        entry = reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"));
+        ASSERT_NE(entry, nullptr);
+    }
+    void TearDown() override
+    {
+        if (handle)
+            dlclose(handle);
+    }
+    void* handle = nullptr;
+    VstPluginMainProc entry = nullptr;
+};
+
+TEST(PluginModuleSymbols, OnlyTheEntryIsExported)
+{
+    const std::string command = std::string("nm -D --defined-only '") + AMBERLIT_PLUGIN_PATH + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::set<std::string> names;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        char address[64], type[8], name[400];
+        if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3)
+            names.insert(name);
+    }
+    ASSERT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(names, (std::set<std::string>{"VSTPluginMain", "main"}));
+}
+
+TEST_F(PluginModule, MainIsTheSameFunctionAsTheEntry)
+{
+    EXPECT_EQ(dlsym(handle, "main"), reinterpret_cast<void*>(entry));
+}
+
+TEST_F(PluginModule, HostAnsweringVersionZeroGetsNoEffect)
+{
+    EXPECT_EQ(entry(hostAnsweringZero), nullptr);
+    EXPECT_EQ(entry(nullptr), nullptr);
+}
+
+TEST_F(PluginModule, HostAnswering2400GetsTheAnnouncedRecord)
+{
+    AEffect* e = entry(host2400);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->magic, kEffectMagic);
+    EXPECT_EQ(e->numPrograms, 1);
+    EXPECT_EQ(e->numParams, 12);
+    EXPECT_EQ(e->numInputs, 2);
+    EXPECT_EQ(e->numOutputs, 2);
+    EXPECT_EQ(e->uniqueID, fourCharCode('Q', 'B', 'X', 'N'));
+    EXPECT_EQ(e->version, 1);
+    EXPECT_EQ(e->flags & ~effFlagsHasEditor, effFlagsCanReplacing | effFlagsCanDoubleReplacing);
+    // The editor flag must agree with what the dispatcher does with editor opcodes.
+    ERect* rect = nullptr;
+    const bool hasEditor = dispatch(e, effEditGetRect, 0, 0, &rect) == 1;
+    EXPECT_EQ((e->flags & effFlagsHasEditor) != 0, hasEditor);
+    EXPECT_EQ(dispatch(e, effGetVstVersion), 2400);
+    EXPECT_EQ(dispatch(e, effClose), 1);
+}
+
+// Processes blocks of a programme-like signal; every output sample must stay finite.
+template <typename Sample>
+bool processBlocks(AEffect* e, int blocks, VstInt32 frames, std::vector<Sample>& outL)
+{
+    std::vector<Sample> inL(frames), inR(frames), outR(frames);
+    outL.assign(frames, Sample(0));
+    Sample* inputs[] = {inL.data(), inR.data()};
+    Sample* outputs[] = {outL.data(), outR.data()};
+    bool finite = true;
+    for (int b = 0; b < blocks; ++b) {
+        for (VstInt32 i = 0; i < frames; ++i) {
+            const double t = (b * frames + i) / 48000.0;
+            const double burst = std::fmod(t, 0.25) < 0.05 ? 0.9 : 0.05; // attack and release both run
+            inL[i] = Sample(burst * std::sin(2 * M_PI * 440 * t));
+            inR[i] = Sample(burst * std::sin(2 * M_PI * 660 * t));
+        }
+        if constexpr (sizeof(Sample) == sizeof(float))
+            e->processReplacing(e, inputs, outputs, frames);
+        else
+            e->processDoubleReplacing(e, inputs, outputs, frames);
+        for (VstInt32 i = 0; i < frames; ++i)
+            finite = finite && std::isfinite(outL[i]) && std::isfinite(outR[i]);
+    }
+    return finite;
+}
+
+TEST_F(PluginModule, FullLifeCycleWithAutomationFromAnotherThread)
+{
+    AEffect* e = entry(host2400);
+    ASSERT_NE(e, nullptr);
+    dispatch(e, effOpen);
+    dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    dispatch(e, effSetBlockSize, 0, 256);
+    dispatch(e, effMainsChanged, 0, 1);
+
+    std::atomic<bool> running{true};
+    std::thread automation([&] {
+        unsigned step = 0;
+        while (running.load(std::memory_order_relaxed)) {
+            const VstInt32 index = static_cast<VstInt32>(step % 12);
+            e->setParameter(e, index, static_cast<float>((step * 37) % 101) / 100.0f);
+            (void)e->getParameter(e, index);
+            char text[64];
+            dispatch(e, effGetParamDisplay, index, 0, text);
+            ++step;
+        }
+    });
+    std::vector<float> out32;
+    std::vector<double> out64;
+    const bool finite32 = processBlocks(e, 200, 256, out32);
+    const bool finite64 = processBlocks(e, 200, 256, out64);
+    running = false;
+    automation.join();
+    EXPECT_TRUE(finite32);
+    EXPECT_TRUE(finite64);
+
+    dispatch(e, effMainsChanged, 0, 0);
+    EXPECT_EQ(dispatch(e, effClose), 1);
+}
+
+TEST_F(PluginModule, TwoInstancesShareNoState)
+{
+    AEffect* a = entry(host2400);
+    AEffect* b = entry(host2400);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    for (AEffect* e : {a, b}) {
+        dispatch(e, effOpen);
+        dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+        dispatch(e, effMainsChanged, 0, 1);
+    }
+    b->setParameter(b, 5, 0.9f); // b compresses harder while both run interleaved
+    std::vector<double> outA, outB;
+    processBlocks(a, 20, 128, outA);
+    processBlocks(b, 20, 128, outB);
+    b->setParameter(b, 5, a->getParameter(a, 5));
+
+    AEffect* fresh = entry(host2400);
+    ASSERT_NE(fresh, nullptr);
+    dispatch(fresh, effOpen);
+    dispatch(fresh, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    dispatch(fresh, effMainsChanged, 0, 1);
+    std::vector<double> outFresh;
+    processBlocks(fresh, 20, 128, outFresh);
+    EXPECT_EQ(outA, outFresh); // a was not disturbed by b
+    for (AEffect* e : {a, b, fresh})
+        EXPECT_EQ(dispatch(e, effClose), 1);
+}
+
+} // namespace
