@@ -34,11 +34,11 @@ public:
     virtual void setCurrentPresetName(const char* text);
     // `index` 0..23: applies that program and makes it the one being edited.
     virtual void selectPreset(VstInt32 index);
-    // Memo slots; they arrive with the settings-backed memo store.
-    virtual VstInt32 storeMemoA() { return 0; }
-    virtual VstInt32 storeMemoB() { return 0; }
-    virtual VstInt32 recallMemoA() { return 0; }
-    virtual VstInt32 recallMemoB() { return 0; }
+    // Memo slots in the user's settings store (presets/MemoSlots.cpp).
+    virtual VstInt32 storeMemoA();
+    virtual VstInt32 storeMemoB();
+    virtual VstInt32 recallMemoA();
+    virtual VstInt32 recallMemoB();
     // setParameter, then begin edit, two automates and end edit to the host.
     virtual void setParameterWithHostEdit(VstInt32 index, float value);
     virtual void initFactoryPresets();

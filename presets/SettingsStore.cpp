@@ -340,6 +340,16 @@ std::optional<SettingValue> SettingsStore::read(std::string_view key, std::strin
     return value->second;
 }
 
+std::optional<SettingsStore::Values> SettingsStore::readKey(std::string_view key) const
+{
+    Keys keys = load();
+    const auto values = keys.find(std::string(key));
+    if (values == keys.end()) {
+        return std::nullopt;
+    }
+    return std::move(values->second);
+}
+
 SettingsStore::QueryStatus SettingsStore::query(std::string_view key, std::string_view name, void* buffer,
                                                 std::size_t capacity, std::size_t* size) const
 {

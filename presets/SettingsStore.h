@@ -48,6 +48,8 @@ public:
 
     bool hasKey(std::string_view key) const;
     std::optional<SettingValue> read(std::string_view key, std::string_view name) const;
+    // All values of a key from one reading of the file, so they come from a single write.
+    std::optional<Values> readKey(std::string_view key) const;
 
     // Copies the stored bytes (a string with its terminator) into `buffer`,
     // like a registry query: a value longer than `capacity` is not copied.

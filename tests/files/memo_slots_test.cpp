@@ -1,0 +1,166 @@
+// Memo slots: stored by one instance, recalled by another; damaged slots recall what is sound;
+// concurrent stores never leave a mixed slot.
+#include "PresetTestEffect.h"
+#include "presets/MemoSlots.h"
+#include "presets/PreferenceStore.h"
+#include "presets/SettingsStore.h"
+
+#include <bit>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+SettingValue floatBytes(float v)
+{
+    const auto bits = std::bit_cast<std::uint32_t>(v);
+    const unsigned char b[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+                                static_cast<unsigned char>(bits >> 16),
+                                static_cast<unsigned char>(bits >> 24)};
+    return SettingValue::binaryOf(b, 4);
+}
+
+class MemoSlots : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        // Each case gets its own store; ctest also points AMBERLIT_CONFIG_DIR at a private folder.
+        dir = fs::temp_directory_path() / ("amberlit-memo-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        ::setenv("AMBERLIT_CONFIG_DIR", dir.c_str(), 1);
+        hostLog() = {};
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    static void setAll(PresetTestEffect& e, float base)
+    {
+        for (int i = 0; i < 12; ++i)
+            e.setParameter(i, base + 0.01f * float(i));
+    }
+
+    fs::path dir;
+};
+
+TEST_F(MemoSlots, StoreWritesTwelveFloatsAndTheCurrentPresetsName)
+{
+    PresetTestEffect e;
+    e.selectPreset(16);
+    e.setParameter(5, 0.625f);
+    ASSERT_EQ(e.storeMemoA(), 0);
+    const SettingsStore store = SettingsStore::forUser();
+    const char* names[] = {"param  0", "param  1", "param  9", "param 10", "param 11"};
+    for (const char* name : names)
+    {
+        const auto v = store.read(kMemoAKey, name);
+        ASSERT_TRUE(v) << name;
+        EXPECT_EQ(v->type, SettingValue::Type::binary);
+        EXPECT_EQ(v->bytes.size(), 4u);
+    }
+    EXPECT_EQ(store.read(kMemoAKey, "param  5"), floatBytes(0.625f));
+    EXPECT_EQ(store.read(kMemoAKey, "name"), SettingValue::stringOf("Kick"));
+    EXPECT_FALSE(store.hasKey(kMemoBKey));
+}
+
+TEST_F(MemoSlots, AnotherInstanceRecallsValuesAndName)
+{
+    PresetTestEffect first;
+    first.selectPreset(4);
+    setAll(first, 0.3f);
+    first.renameCurrentPreset("Bass DI");
+    ASSERT_EQ(first.storeMemoB(), 0);
+
+    PresetTestEffect second;
+    second.selectPreset(10);
+    hostLog() = {};
+    ASSERT_EQ(second.recallMemoB(), 0);
+    EXPECT_EQ(second.getCurrentPreset(), 10) << "a recall overwrites the current preset";
+    for (int i = 0; i < 12; ++i)
+    {
+        EXPECT_EQ(second.current[i], first.current[i]) << i;
+        EXPECT_EQ(second.value(10, i), first.current[i]) << i;
+        EXPECT_EQ(second.value(0, i), first.current[i]) << i;
+    }
+    EXPECT_EQ(second.name(10), "Bass DI");
+    EXPECT_EQ(second.name(0), "Bass DI");
+    EXPECT_EQ(hostLog().automations, 12);
+    EXPECT_EQ(hostLog().displayUpdates, 1);
+}
+
+TEST_F(MemoSlots, NeverStoredSlotChangesNothing)
+{
+    PresetTestEffect e;
+    e.selectPreset(7);
+    const auto before = e.current;
+    hostLog() = {};
+    EXPECT_NE(e.recallMemoA(), 0);
+    EXPECT_EQ(e.current, before);
+    EXPECT_EQ(e.name(7), "CompressHeavy2");
+    EXPECT_EQ(hostLog().automations + hostLog().displayUpdates, 0);
+}
+
+TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
+{
+    SettingsStore store = SettingsStore::forUser();
+    std::vector<std::pair<std::string, SettingValue>> values;
+    for (int i = 0; i < 12; ++i)
+        values.emplace_back(memoValueName(i), floatBytes(0.9f));
+    values[3].second = SettingValue::binaryOf("\1\2\3\4\5\6\7\10", 8);
+    values[4].second = SettingValue::binaryOf("\1\2", 2);
+    values[5].second = SettingValue::stringOf("abc"); // four bytes with its terminator
+    values.erase(values.begin() + 6);
+    ASSERT_EQ(store.write(kMemoAKey, values), 0);
+
+    PresetTestEffect e;
+    e.selectPreset(9);
+    const auto before = e.current;
+    ASSERT_EQ(e.recallMemoA(), 0);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(e.current[i], i >= 3 && i <= 6 ? before[i] : 0.9f) << i;
+    EXPECT_EQ(e.name(9), "FastLim") << "no stored name: the name stays";
+
+    ASSERT_EQ(store.write(kMemoAKey, "name", SettingValue::stringOf("A name much longer than twenty-four")),
+              0);
+    ASSERT_EQ(e.recallMemoA(), 0);
+    EXPECT_EQ(e.name(9), "A name much longer than ");
+}
+
+TEST_F(MemoSlots, ConcurrentStoresLeaveOneWritersCompleteSlot)
+{
+    pid_t children[2];
+    for (int w = 0; w < 2; ++w)
+    {
+        children[w] = ::fork();
+        if (children[w] == 0)
+        {
+            PresetTestEffect e;
+            setAll(e, w == 0 ? 0.1f : 0.6f);
+            e.renameCurrentPreset(w == 0 ? "Writer zero" : "Writer one");
+            int failures = 0;
+            for (int n = 0; n < 40; ++n)
+                failures += (e.storeMemoA() != 0) + (writePreference("VUreference", float(w)) != 0);
+            ::_exit(failures == 0 ? 0 : 1);
+        }
+    }
+    for (pid_t child : children)
+    {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    PresetTestEffect e;
+    ASSERT_EQ(e.recallMemoA(), 0);
+    const bool zero = e.name(0) == "Writer zero";
+    EXPECT_TRUE(zero || e.name(0) == "Writer one") << e.name(0);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_FLOAT_EQ(e.current[i], (zero ? 0.1f : 0.6f) + 0.01f * float(i)) << i;
+    const float reference = readPreference("VUreference", -1000.0f);
+    EXPECT_TRUE(reference == 0.0f || reference == 1.0f);
+}
+
+} // namespace
