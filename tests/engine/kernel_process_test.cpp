@@ -1,0 +1,263 @@
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "engine_test_support.h"
+
+namespace {
+
+class KernelProcess : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        test_host::secondInputMissing = false;
+        test_host::secondOutputMissing = false;
+    }
+};
+
+template <typename Sample>
+bool bitEqual(const std::vector<Sample>& a, const std::vector<Sample>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Sample)) == 0;
+}
+
+template <typename Sample>
+void expectOffPassesBitExactly()
+{
+    AutoComp effect(test_host::callback);
+    prepare(effect, 44100.0f, 0.0f);
+    std::vector<Sample> left = {Sample(0.0), Sample(-0.0), Sample(1.0),         Sample(-1.0),
+                               Sample(1e-40), Sample(-3.5e38), Sample(0.123456789), Sample(2.0)};
+    std::vector<Sample> right = {Sample(0.5), Sample(-0.25), std::numeric_limits<Sample>::denorm_min(),
+                                 Sample(7), Sample(-7), Sample(1e-3), Sample(0), Sample(-1e30)};
+    std::vector<Sample> outL(left.size()), outR(left.size());
+    run(effect, left, right, outL, outR);
+    EXPECT_TRUE(bitEqual(outL, left));
+    EXPECT_TRUE(bitEqual(outR, right));
+}
+
+TEST_F(KernelProcess, OffPassesInputBitExactlyInBothPrecisions)
+{
+    expectOffPassesBitExactly<float>();
+    expectOffPassesBitExactly<double>();
+}
+
+TEST_F(KernelProcess, OffLetsTheMeterSettleBackToNoReduction)
+{
+    AutoComp effect(test_host::callback);
+    prepare(effect);
+    auto loud = sine(0, 1000, 44100, 44100);
+    auto outL = loud, outR = loud;
+    run(effect, loud, loud, outL, outR);
+    ASSERT_LT(effect.getMeterGain(), 0.3);
+    effect.setParameter(params::kProcess, 0.0f);
+    run(effect, loud, loud, outL, outR);
+    EXPECT_NEAR(effect.getMeterGain(), 1.0, 1e-3);
+}
+
+template <typename Sample>
+void expectSplitEqualsWhole(float process)
+{
+    const std::vector<double> source = programme(20000);
+    std::vector<Sample> left(source.begin(), source.end());
+    std::vector<Sample> right(left.rbegin(), left.rend());
+
+    AutoComp whole(test_host::callback), split(test_host::callback);
+    prepare(whole, 44100.0f, process);
+    prepare(split, 44100.0f, process);
+    std::vector<Sample> wholeL(left.size()), wholeR(left.size());
+    run(whole, left, right, wholeL, wholeR);
+
+    std::vector<Sample> splitL(left.size()), splitR(left.size());
+    const int cuts[] = {0, 1, 1, 128, 5000, 5000, 20000};  // includes empty blocks
+    for (std::size_t c = 0; c + 1 < std::size(cuts); ++c) {
+        const int from = cuts[c];
+        Sample* inputs[2] = {left.data() + from, right.data() + from};
+        Sample* outputs[2] = {splitL.data() + from, splitR.data() + from};
+        if constexpr (std::is_same_v<Sample, float>) {
+            split.processReplacing(inputs, outputs, cuts[c + 1] - from);
+        } else {
+            split.processDoubleReplacing(inputs, outputs, cuts[c + 1] - from);
+        }
+    }
+    EXPECT_TRUE(bitEqual(wholeL, splitL));
+    EXPECT_TRUE(bitEqual(wholeR, splitR));
+}
+
+TEST_F(KernelProcess, TwoBlocksEqualOneCombinedBlock)
+{
+    for (const float process : {0.5f, 1.0f}) {
+        expectSplitEqualsWhole<float>(process);
+        expectSplitEqualsWhole<double>(process);
+    }
+}
+
+TEST_F(KernelProcess, MonoHostProcessesTheLeftInputOnBothChannels)
+{
+    auto left = programme(8000);
+    auto right = sine(-6, 300, 44100, 8000);
+    const std::size_t n = left.size();
+
+    AutoComp stereo(test_host::callback);
+    prepare(stereo, 44100.0f, 1.0f);
+    auto refL = left, refR = left, dualLeft = left;
+    run(stereo, left, dualLeft, refL, refR);
+
+    test_host::secondInputMissing = true;
+    AutoComp mono(test_host::callback);
+    prepare(mono, 44100.0f, 1.0f);
+    std::vector<double> outL(n), outR(n);
+    run(mono, left, right, outL, outR);
+    EXPECT_TRUE(bitEqual(outL, refL));
+    EXPECT_TRUE(bitEqual(outR, refR));
+}
+
+TEST_F(KernelProcess, UnconnectedSecondOutputHoldsTheRightResult)
+{
+    auto left = programme(8000);
+    auto right = sine(-6, 300, 44100, 8000);
+    const std::size_t n = left.size();
+
+    AutoComp stereo(test_host::callback);
+    prepare(stereo);
+    std::vector<double> refL(n), refR(n);
+    run(stereo, left, right, refL, refR);
+
+    test_host::secondOutputMissing = true;
+    AutoComp mono(test_host::callback);
+    prepare(mono);
+    std::vector<double> out(n), unused(n, 42.0);
+    run(mono, left, right, out, unused);
+    EXPECT_TRUE(bitEqual(out, refR));
+    EXPECT_EQ(unused, std::vector<double>(n, 42.0));
+}
+
+TEST_F(KernelProcess, SilenceStaysBelowTheNoiseLevel)
+{
+    AutoComp effect(test_host::callback);
+    prepare(effect);
+    effect.setParameter(params::kCompression, 0.0f);  // drive 0.125
+    effect.setParameter(params::kOutput, 1.0f);       // +30 dB
+    std::vector<double> silence(88200, 0.0), outL(silence.size()), outR(silence.size());
+    run(effect, silence, silence, outL, outR);
+    double peak = 0;
+    for (std::size_t i = 44100; i < silence.size(); ++i) {
+        peak = std::max({peak, std::fabs(outL[i]), std::fabs(outR[i])});
+    }
+    EXPECT_GT(peak, 0.0);
+    // Noise of 1e-10 x 31.6 / 0.125: about 2.5e-8, below -150 dBFS (3.2e-8).
+    EXPECT_LE(peak, 2.6e-8);
+    EXPECT_EQ(effect.getKernel().getEnvelope(), 0.001);
+}
+
+TEST_F(KernelProcess, FloatAndDoubleEntriesAgreeToFloatPrecision)
+{
+    for (const float process : {0.5f, 1.0f}) {
+        const auto source = narrowed(programme(30000));
+        std::vector<double> wideL(source.begin(), source.end()), wideR(wideL.rbegin(), wideL.rend());
+        std::vector<float> narrowL = source, narrowR(source.rbegin(), source.rend());
+
+        AutoComp single(test_host::callback), twice(test_host::callback);
+        prepare(single, 44100.0f, process);
+        prepare(twice, 44100.0f, process);
+        std::vector<float> outFL(source.size()), outFR(source.size());
+        std::vector<double> outDL(source.size()), outDR(source.size());
+        run(single, narrowL, narrowR, outFL, outFR);
+        run(twice, wideL, wideR, outDL, outDR);
+        // Same widened input, same double arithmetic: only the final narrowing differs.
+        for (std::size_t i = 0; i < source.size(); ++i) {
+            ASSERT_EQ(outFL[i], static_cast<float>(outDL[i])) << i;
+            ASSERT_EQ(outFR[i], static_cast<float>(outDR[i])) << i;
+        }
+    }
+}
+
+struct SteadyState {
+    double dbfs;
+    double reductionDb;
+    double meterGain;
+};
+
+// Initial settings with "Clear", 1 kHz sine at 44100 Hz, last second of eight.
+const SteadyState kSteadyStates[] = {{-30, 0.5, 0.94}, {-20, 2.5, 0.75}, {-10, 7.5, 0.42}, {0, 14.0, 0.20}};
+
+TEST_F(KernelProcess, SteadyStateReductionOfA1kHzSine)
+{
+    for (const SteadyState& expected : kSteadyStates) {
+        AutoComp effect(test_host::callback);
+        prepare(effect);
+        auto in = sine(expected.dbfs, 1000, 44100, 8 * 44100);
+        std::vector<double> outL(in.size()), outR(in.size());
+        run(effect, in, in, outL, outR);
+        double inPower = 0, outPower = 0;
+        for (std::size_t i = in.size() - 44100; i < in.size(); ++i) {
+            inPower += in[i] * in[i];
+            outPower += outL[i] * outL[i];
+        }
+        EXPECT_NEAR(10 * std::log10(inPower / outPower), expected.reductionDb, 0.1) << expected.dbfs;
+        EXPECT_NEAR(effect.getMeterGain(), expected.meterGain, 0.01) << expected.dbfs;
+    }
+}
+
+template <typename Sample>
+void expectRecoveryFrom(Sample bad, bool settlesWithinASecond = true)
+{
+    constexpr int kFrames = 3 * 44100;
+    constexpr int kBadAt = 44100;
+    std::vector<Sample> clean(kFrames);
+    const auto source = sine(-10, 1000, 44100, kFrames);
+    std::copy(source.begin(), source.end(), clean.begin());
+    auto poisoned = clean;
+    poisoned[kBadAt] = bad;
+
+    AutoComp reference(test_host::callback), effect(test_host::callback);
+    prepare(reference);
+    prepare(effect);
+    std::vector<Sample> refL(kFrames), refR(kFrames), outL(kFrames), outR(kFrames);
+    run(reference, clean, clean, refL, refR);
+    run(effect, poisoned, clean, outL, outR);
+
+    for (int i = kBadAt + 1; i < kFrames; ++i) {
+        ASSERT_TRUE(std::isfinite(outL[static_cast<std::size_t>(i)]) && std::isfinite(outR[static_cast<std::size_t>(i)]))
+            << "sample " << i;
+    }
+    EXPECT_TRUE(std::isfinite(effect.getMeterGain()));
+    if (!settlesWithinASecond) {
+        return;
+    }
+    // A second later the gain has recovered to the undisturbed value.
+    EXPECT_NEAR(effect.getKernel().getEnvelope(), reference.getKernel().getEnvelope(),
+                1e-3 * reference.getKernel().getEnvelope());
+    EXPECT_NEAR(static_cast<double>(outR.back()), static_cast<double>(refR.back()), 1e-4);
+}
+
+TEST_F(KernelProcess, NonFiniteInputDoesNotPoisonTheDetector)
+{
+    expectRecoveryFrom(std::numeric_limits<double>::quiet_NaN());
+    expectRecoveryFrom(std::numeric_limits<double>::infinity());
+    expectRecoveryFrom(-std::numeric_limits<float>::infinity());
+    expectRecoveryFrom(std::numeric_limits<float>::quiet_NaN());
+    // Finite, but its power overflows; the high-pass then rings with huge
+    // (finite) values for a while, so only finiteness is claimed.
+    expectRecoveryFrom(1e200, false);
+}
+
+TEST_F(KernelProcess, VeryLoudFiniteInputStaysFiniteAtFullDrive)
+{
+    for (VstInt32 ratio = 0; ratio < 7; ++ratio) {
+        AutoComp effect(test_host::callback);
+        prepare(effect, 44100.0f, 1.0f);
+        effect.setParameter(params::kRatio, static_cast<float>(ratio / 6.0));
+        effect.setParameter(params::kCompression, 1.0f);
+        auto in = narrowed(sine(120, 1000, 44100, 20000));
+        std::vector<float> outL(in.size()), outR(in.size());
+        run(effect, in, in, outL, outR);
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            ASSERT_TRUE(std::isfinite(outL[i])) << "ratio " << ratio << " sample " << i;
+        }
+    }
+}
+
+}  // namespace

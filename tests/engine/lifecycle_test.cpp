@@ -1,0 +1,219 @@
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "editor/ADEditor.h"
+#include "engine_test_support.h"
+
+namespace {
+
+struct Design {
+    double rate;
+    double frequency;
+    double q;
+};
+
+void expectDesignedAs(const CBiquadFilter& filter, int32_t type, const Design& design, const char* what)
+{
+    CBiquadFilter fresh(type, design.frequency, design.q);
+    fresh.sampleRate = design.rate;
+    fresh.design();
+    SCOPED_TRACE(what);
+    EXPECT_EQ(filter.sampleRate, design.rate);
+    EXPECT_EQ(filter.frequency, fresh.frequency);
+    EXPECT_EQ(filter.a1, fresh.a1);
+    EXPECT_EQ(filter.a2, fresh.a2);
+    EXPECT_EQ(filter.b0, fresh.b0);
+    EXPECT_EQ(filter.b1, fresh.b1);
+    EXPECT_EQ(filter.b2, fresh.b2);
+    EXPECT_TRUE(filter.x1 == 0 && filter.x2 == 0 && filter.y1 == 0 && filter.y2 == 0);
+}
+
+struct RateCase {
+    float announced;
+    double engineRate;  // every filter but the meter smoother
+    double meterRate;
+};
+
+const RateCase kRateCases[] = {
+    {44100.0f, 44100, 44100},
+    {48000.0f, 48000, 48000},
+    {192000.0f, 192000, 192000},
+    {20000.0f, 20000, 20000},
+    {200000.0f, 200000, 200000},
+    {19999.0f, 44100, 19999},
+    {250000.0f, 44100, 250000},
+    {8000.0f, 44100, 8000},
+    // No design can use these: they count as out of range for the meter too.
+    {0.0f, 44100, 44100},
+    {-48000.0f, 44100, 44100},
+    {std::numeric_limits<float>::quiet_NaN(), 44100, 44100},
+};
+
+TEST(Lifecycle, ResumeDesignsTheFiltersForTheCheckedRate)
+{
+    for (const RateCase& c : kRateCases) {
+        SCOPED_TRACE(c.announced);
+        AutoComp effect(test_host::callback);
+        effect.setSampleRate(c.announced);
+        effect.resume();
+        const CompressorKernel& k = effect.getKernel();
+        expectDesignedAs(k.getSidechainHighpassL(), CBiquadFilter::highPass, {c.engineRate, 40, 0.3}, "highpass L");
+        expectDesignedAs(k.getSidechainHighpassR(), CBiquadFilter::highPass, {c.engineRate, 40, 0.3}, "highpass R");
+        expectDesignedAs(k.getDetectorFast(), CBiquadFilter::lowPass, {c.engineRate, 5, 0.5}, "fast");
+        expectDesignedAs(k.getDetectorSlow(), CBiquadFilter::lowPass, {c.engineRate, 2, 0.5}, "slow");
+        expectDesignedAs(k.getMeterSmoother(), CBiquadFilter::lowPass, {c.meterRate, 1000 * 0.7 / 300, 0.583},
+                         "meter");
+        EXPECT_EQ(k.getEnvelopeFilter().sampleRate, c.engineRate);
+
+        std::vector<float> in(512, 0.25f), outL(512), outR(512);
+        auto right = in;
+        run(effect, in, right, outL, outR);
+        EXPECT_TRUE(std::isfinite(outL.back()) && std::isfinite(effect.getMeterGain()));
+    }
+}
+
+TEST(Lifecycle, ConstructionDesignsFor44100AndSuspends)
+{
+    AutoComp effect(test_host::callback);
+    const CompressorKernel& k = effect.getKernel();
+    expectDesignedAs(k.getDetectorSlow(), CBiquadFilter::lowPass, {44100, 20, 0.5}, "slow");
+    expectDesignedAs(k.getMeterSmoother(), CBiquadFilter::lowPass, {44100, 2, 0.583}, "meter");
+    expectDesignedAs(k.getEnvelopeFilter(), CBiquadFilter::lowPass, {44100, 1, 0.1}, "envelope");
+    EXPECT_EQ(k.getEnvelope(), 0.0001);
+    EXPECT_EQ(effect.getMeterGain(), 1.0);
+}
+
+TEST(Lifecycle, SetSampleRateAloneChangesNoCoefficient)
+{
+    AutoComp effect(test_host::callback);
+    effect.setSampleRate(44100.0f);
+    effect.resume();
+    const CBiquadFilter before = effect.getKernel().getDetectorFast();
+    effect.setSampleRate(96000.0f);
+    const CBiquadFilter& after = effect.getKernel().getDetectorFast();
+    EXPECT_EQ(after.sampleRate, before.sampleRate);
+    EXPECT_EQ(after.b0, before.b0);
+    EXPECT_EQ(after.a1, before.a1);
+    EXPECT_EQ(effect.getAeffect()->initialDelay, 0);
+}
+
+TEST(Lifecycle, SuspendClearsStateAndResetsTheMeter)
+{
+    AutoComp effect(test_host::callback);
+    prepare(effect);
+    auto in = sine(0, 1000, 44100, 20000);
+    auto outL = in, outR = in;
+    run(effect, in, in, outL, outR);
+    effect.suspend();
+    const CompressorKernel& k = effect.getKernel();
+    EXPECT_EQ(k.getEnvelope(), 0.0001);
+    EXPECT_EQ(effect.getMeterGain(), 1.0);
+    EXPECT_TRUE(k.getDetectorFast().y1 == 0 && k.getSidechainHighpassL().x1 == 0 && k.getMeterSmoother().y1 == 0);
+}
+
+TEST(Lifecycle, MeterSwingsFromFullScaleAfterResume)
+{
+    AutoComp effect(test_host::callback);
+    prepare(effect);
+    std::vector<double> silence(64, 0.0), outL(64), outR(64);
+    run(effect, silence, silence, outL, outR);
+    EXPECT_LT(effect.getMeterGain(), 0.05);  // the needle shows nearly full reduction
+    silence.assign(44100, 0.0);
+    outL = outR = silence;
+    run(effect, silence, silence, outL, outR);
+    const double floorGain = effect.getKernel().gainCurve(3)[1];
+    EXPECT_NEAR(effect.getMeterGain(), floorGain, 1e-4);
+}
+
+TEST(Lifecycle, LowPassDesignRestartsItsOffsetHighPassKeepsIt)
+{
+    CBiquadFilter low(CBiquadFilter::lowPass, 100, 0.7), high(CBiquadFilter::highPass, 100, 0.7);
+    low.design();
+    high.design();
+    low.step(0.0);
+    high.step(0.0);
+    low.design();
+    high.design();
+    EXPECT_EQ(low.offset, 1e-12);
+    EXPECT_EQ(high.offset, -1e-14);
+
+    double lowOut = 0, highOut = 0;
+    for (int i = 0; i < 44100; ++i) {
+        lowOut = low.step(1.0);
+        highOut = high.step(1.0);
+    }
+    EXPECT_NEAR(lowOut, 1.0, 1e-9);  // unity at DC
+    EXPECT_NEAR(highOut, 0.0, 1e-9);
+}
+
+TEST(Lifecycle, IdentityAndRecordAfterConstruction)
+{
+    AutoComp effect(test_host::callback);
+    const AEffect& record = *effect.getAeffect();
+    EXPECT_EQ(record.numPrograms, 1);
+    EXPECT_EQ(record.numParams, 12);
+    EXPECT_EQ(record.numInputs, 2);
+    EXPECT_EQ(record.numOutputs, 2);
+    EXPECT_EQ(record.flags, 0x1011);
+    EXPECT_EQ(record.uniqueID, 0x5142584E);
+    EXPECT_EQ(record.version, 1);
+    EXPECT_NE(effect.getEditor(), nullptr);
+    EXPECT_FALSE(effect.getEditor()->isOpen());
+
+    ERect* rect = nullptr;
+    ASSERT_TRUE(effect.getEditor()->getRect(&rect));
+    EXPECT_EQ(rect->right - rect->left, 400);
+    EXPECT_EQ(rect->bottom - rect->top, 309);
+
+    char text[80] = {};
+    EXPECT_TRUE(effect.getEffectName(text));
+    EXPECT_STREQ(text, "TRV amberLit");
+    EXPECT_TRUE(effect.getProductString(text));
+    EXPECT_STREQ(text, "TRV amberLit - opto compressor");
+    EXPECT_EQ(effect.getPlugCategory(), 4);
+    EXPECT_EQ(effect.getVendorVersion(), 1);
+}
+
+TEST(Lifecycle, CanDoMatchesWholeTextsOnly)
+{
+    AutoComp effect(test_host::callback);
+    const struct {
+        const char* text;
+        VstInt32 answer;
+    } cases[] = {{"2in2out", 1},         {"1in1out", 1}, {"1in2out", 1},   {"offline", 1},
+                 {"plugAsChannelInsert", 1}, {"mixDryWet", 1}, {"2in2ou", 0}, {"2in2outX", 0},
+                 {"receiveVstMidiEvent", 0}, {"", 0}};
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(effect.canDo(text.data()), c.answer) << c.text;
+    }
+}
+
+TEST(Lifecycle, PinsAndArrangements)
+{
+    AutoComp effect(test_host::callback);
+    VstPinProperties pin{};
+    EXPECT_TRUE(effect.getInputProperties(3, &pin));
+    EXPECT_STREQ(pin.label, "TRV amberLit 4 In");
+    EXPECT_EQ(pin.flags, 3);
+    EXPECT_TRUE(effect.getOutputProperties(1, &pin));
+    EXPECT_STREQ(pin.label, "TRV amberLit 2 Out");
+    EXPECT_FALSE(effect.getInputProperties(4, &pin));
+    EXPECT_FALSE(effect.getOutputProperties(2, &pin));
+
+    const struct {
+        VstInt32 in, out;
+        bool accepted;
+    } arrangements[] = {{1, 1, true}, {1, 2, true}, {2, 2, true}, {2, 1, false}, {6, 6, false}, {0, 2, false}};
+    for (const auto& a : arrangements) {
+        VstSpeakerArrangement in{}, out{};
+        in.numChannels = a.in;
+        out.numChannels = a.out;
+        EXPECT_EQ(effect.setSpeakerArrangement(&in, &out), a.accepted) << a.in << " in " << a.out << " out";
+    }
+}
+
+}  // namespace
