@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "gui/CFontTable.h"
 #include "gui/CPixelSurface.h"
 #include "gui/CReferenceCounter.h"
 #include "gui/CViewTypes.h"
