@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Fuzzes the bank and preset loaders and the settings reader for a bounded time.
+#   tests/files/fuzz/run.sh [SECONDS]   (default 60)
+# Builds with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer into
+# build-fuzz/; new inputs go to build-fuzz/corpus, never into the checked-in seeds.
+set -euo pipefail
+cd "$(dirname "$0")/../../.."
+seconds=${1:-60}
+need=()
+command -v clang++ >/dev/null || need+=(clang)
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null || need+=(libclang-rt-dev)
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev >/dev/null
+fi
+mkdir -p build-fuzz/corpus
+clang++ -std=c++20 -O1 -g -I. -Itests/files -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+  tests/files/fuzz/loaders_fuzz.cpp presets/BankFile.cpp presets/SettingsStore.cpp -o build-fuzz/loaders_fuzz
+build-fuzz/loaders_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+  build-fuzz/corpus tests/files/fuzz/corpus
