@@ -1,6 +1,7 @@
 #include "host/BankCommands.h"
 
 #include "engine/ParameterTable.h"
+#include "host/PresetSelector.h"
 #include "presets/PresetFiles.h"
 
 #include <cctype>
@@ -139,25 +140,10 @@ int exportFactoryBank(const std::string& path, std::ostream& out, std::ostream& 
 
 } // namespace
 
-bool takeProgramOption(const std::vector<std::string>& args, std::size_t& i, ProgramChoice& choice,
-                       Status& status)
-{
-    std::string* target = nullptr;
-    if (args[i] == "--bank") target = &choice.bankFile;
-    if (args[i] == "--preset") target = &choice.preset;
-    if (args[i] == "--preset-file") target = &choice.presetFile;
-    if (!target) return false;
-    if (i + 1 >= args.size() || args[i + 1].empty())
-    {
-        status = Status::failure(args[i] + " needs a value");
-        return true;
-    }
-    *target = args[++i];
-    return true;
-}
-
 Status applyProgramChoice(PluginInstance& plugin, const ProgramChoice& choice, std::string& appliedName)
 {
+    if (!PresetSelector::isOurPlugin(plugin))
+        return Status::failure("bank and preset files belong to TRV amberLit, not to " + plugin.effectName());
     if (!choice.presetFile.empty() && (!choice.bankFile.empty() || !choice.preset.empty()))
         return Status::failure("--preset-file cannot be combined with --bank or --preset");
     ProgramRecord chosen;

@@ -6,7 +6,6 @@
 #include "host/PluginInstance.h"
 #include "host/Status.h"
 
-#include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,11 +23,6 @@ struct ProgramChoice
 
     bool any() const { return !bankFile.empty() || !preset.empty() || !presetFile.empty(); }
 };
-
-// If args[i] is one of the options above, stores its value, moves i onto that value and returns
-// true. A missing value is reported in `status`.
-bool takeProgramOption(const std::vector<std::string>& args, std::size_t& i, ProgramChoice& choice,
-                       Status& status);
 
 // Reads and checks the files, then gives the plug-in the chosen program's values and name the
 // way a host restores a program: parameter by parameter through the effect record.

@@ -1,0 +1,126 @@
+#include "host/CommandLine.h"
+
+#include <cstdlib>
+
+namespace host
+{
+namespace
+{
+
+bool parseInteger(const std::string& text, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0';
+}
+
+Status parsePrecision(const std::string& text, CommandLine& out)
+{
+    if (text != "32" && text != "64")
+        return Status::failure("--precision takes 32 or 64, not \"" + text + "\"");
+    out.settings.options.doublePrecision = text == "64";
+    out.precisionGiven = true;
+    return {};
+}
+
+Status parseBlockSize(const std::string& text, CommandLine& out)
+{
+    long frames = 0;
+    if (!parseInteger(text, frames) || frames < 1 || frames > BlockRenderer::maxBlockSize)
+        return Status::failure("--block takes a number of frames from 1 to " +
+                               std::to_string(BlockRenderer::maxBlockSize) + ", not \"" + text + "\"");
+    out.settings.options.blockSize = static_cast<int>(frames);
+    return {};
+}
+
+// Options that take a value; returns false for an unknown option.
+bool applyOption(const std::string& option, const std::string& value, CommandLine& out, Status& status)
+{
+    if (option == "--plugin")
+        out.pluginPath = value;
+    else if (option == "--preset")
+        out.settings.preset = value;
+    else if (option == "--set")
+        out.settings.assignments.push_back(value);
+    else if (option == "--gr-plot")
+        out.plotPath = value;
+    else if (option == "--precision")
+        status = parsePrecision(value, out);
+    else if (option == "--block")
+        status = parseBlockSize(value, out);
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+Status CommandLine::parse(int argc, const char* const* argv, CommandLine& out)
+{
+    out = CommandLine{};
+    for (int i = 1; i < argc; ++i)
+    {
+        std::string argument = argv[i];
+        if (argument == "-h" || argument == "--help")
+        {
+            out.command = "help";
+            return {};
+        }
+        if (!argument.starts_with("--"))
+        {
+            if (out.command.empty())
+                out.command = argument;
+            else
+                out.positional.push_back(argument);
+            continue;
+        }
+        std::string value;
+        const auto equals = argument.find('=');
+        if (equals != std::string::npos)
+        {
+            value = argument.substr(equals + 1);
+            argument.resize(equals);
+        }
+        else if (i + 1 < argc)
+            value = argv[++i];
+        else
+            return Status::failure(argument + " needs a value");
+        Status status;
+        if (!applyOption(argument, value, out, status))
+            return Status::failure("unknown option " + argument);
+        if (!status.ok())
+            return status;
+    }
+    if (out.command.empty())
+        out.command = "help";
+    return {};
+}
+
+const char* CommandLine::usage()
+{
+    return R"(usage: amberlit COMMAND [options]
+
+commands:
+  info                     identity, pins and parameters of the plug-in
+  render IN OUT            process a mono or stereo file (WAV, FLAC, AIFF, ...)
+  bench                    realtime factor of 32-bit and 64-bit processing
+  demo [OUTDIR]            render the built-in programme through a few presets
+                           into OUTDIR (default out/), with plots and summaries
+
+options:
+  --plugin PATH            load another plug-in of the same interface
+  --preset N|NAME          factory preset (our plug-in) or program (others)
+  --set NAME=VALUE         parameter in display units, e.g. --set Ratio=4:1
+                           --set Output=3 --set Process=Clear; VALUE norm:X sets
+                           the normalised value X (0..1); NAME may be #INDEX
+  --precision 32|64        sample type of the process calls (default 32)
+  --block N                frames per process call (default 512)
+  --gr-plot FILE.svg       (render) draw levels and gain reduction over time
+
+Output types follow the extension: .wav and .aiff hold 32-bit floats (64-bit
+with --precision 64), .flac holds 24-bit. The output appears only when the
+render succeeded.
+)";
+}
+
+} // namespace host

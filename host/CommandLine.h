@@ -1,0 +1,26 @@
+#pragma once
+
+#include "host/RenderJob.h"
+#include "host/Status.h"
+
+#include <string>
+#include <vector>
+
+namespace host
+{
+
+// The parsed arguments of the amberlit tool.
+struct CommandLine
+{
+    std::string command; // info, render, bench, demo, help
+    std::vector<std::string> positional;
+    std::string pluginPath; // empty: our own plug-in
+    std::string plotPath;
+    RenderSettings settings;
+    bool precisionGiven = false;
+
+    static Status parse(int argc, const char* const* argv, CommandLine& out);
+    static const char* usage();
+};
+
+} // namespace host

@@ -1,0 +1,262 @@
+#include "host/ParameterLookup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace host
+{
+namespace
+{
+
+// Fine enough that every display step of a 0..1 parameter with up to a few
+// hundred steps is seen several times; the edges are then found by bisection.
+constexpr int probeSteps = 2000;
+constexpr int bisections = 30;
+constexpr const char* normalisedPrefix = "norm:";
+
+struct Run
+{
+    std::string text;
+    int first; // grid points, 0..probeSteps
+    int last;
+};
+
+std::string lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool sameText(const std::string& a, const std::string& b) { return lowered(trimmed(a)) == lowered(trimmed(b)); }
+
+// A leading number and what follows it ("3.00", "-oo" is not one).
+bool splitNumber(const std::string& text, double& number, std::string& rest)
+{
+    const std::string clean = trimmed(text);
+    const char* begin = clean.c_str();
+    char* end = nullptr;
+    number = std::strtod(begin, &end);
+    if (end == begin || !std::isfinite(number))
+        return false;
+    rest = trimmed(end);
+    return true;
+}
+
+double gridValue(int point) { return static_cast<double>(point) / probeSteps; }
+
+class Prober
+{
+public:
+    Prober(PluginInstance& plugin, int index) : plugin_(plugin), index_(index), saved_(plugin.parameter(index)) {}
+    ~Prober() { plugin_.setParameter(index_, saved_); }
+
+    std::string displayAt(double value)
+    {
+        plugin_.setParameter(index_, static_cast<float>(value));
+        return plugin_.parameterDisplay(index_);
+    }
+
+    std::vector<Run> runs()
+    {
+        std::vector<Run> result;
+        for (int point = 0; point <= probeSteps; ++point)
+        {
+            std::string text = displayAt(gridValue(point));
+            if (!result.empty() && result.back().text == text)
+                result.back().last = point;
+            else
+                result.push_back({std::move(text), point, point});
+        }
+        return result;
+    }
+
+    // The value in the middle of the stretch that shows the run's text; the
+    // ends of the range themselves for the first and last steps, so that
+    // "Off", "0" or the maximum give exactly 0 or 1.
+    float centre(const Run& run)
+    {
+        if (run.first == 0)
+            return 0.0f;
+        if (run.last == probeSteps)
+            return 1.0f;
+        const double low = edge(gridValue(run.first - 1), gridValue(run.first), run.text, false);
+        const double high = edge(gridValue(run.last), gridValue(run.last + 1), run.text, true);
+        const auto value = static_cast<float>((low + high) / 2.0);
+        if (displayAt(value) == run.text)
+            return value;
+        return static_cast<float>(gridValue((run.first + run.last) / 2));
+    }
+
+private:
+    // Bisects between a point that shows `text` and one that does not.
+    double edge(double low, double high, const std::string& text, bool lowShowsText)
+    {
+        for (int i = 0; i < bisections; ++i)
+        {
+            const double middle = (low + high) / 2.0;
+            if ((displayAt(middle) == text) == lowShowsText)
+                low = middle;
+            else
+                high = middle;
+        }
+        return lowShowsText ? low : high;
+    }
+
+    PluginInstance& plugin_;
+    int index_;
+    float saved_;
+};
+
+const Run* findByText(const std::vector<Run>& runs, const std::string& text)
+{
+    for (const Run& run : runs)
+        if (sameText(run.text, text))
+            return &run;
+    return nullptr;
+}
+
+struct NumericMatch
+{
+    const Run* run = nullptr;
+    bool exact = false;
+    double lowest = 0.0;
+    double highest = 0.0;
+    bool anyNumeric = false;
+};
+
+NumericMatch findByNumber(const std::vector<Run>& runs, double target, const std::string& unit,
+                          const std::string& label)
+{
+    NumericMatch match;
+    double bestDistance = 0.0;
+    for (const Run& run : runs)
+    {
+        double number = 0.0;
+        std::string rest;
+        if (!splitNumber(run.text, number, rest))
+            continue;
+        if (!unit.empty() && !sameText(unit, rest) && !sameText(unit, label))
+            continue;
+        match.lowest = match.anyNumeric ? std::min(match.lowest, number) : number;
+        match.highest = match.anyNumeric ? std::max(match.highest, number) : number;
+        match.anyNumeric = true;
+        const double distance = std::fabs(number - target);
+        if (match.run == nullptr || distance < bestDistance)
+        {
+            match.run = &run;
+            bestDistance = distance;
+        }
+    }
+    match.exact = match.run != nullptr && bestDistance <= 1e-9 * std::max(1.0, std::fabs(target));
+    return match;
+}
+
+std::string describeChoices(const std::vector<Run>& runs)
+{
+    std::vector<std::string> distinct;
+    for (const Run& run : runs)
+        if (std::find(distinct.begin(), distinct.end(), run.text) == distinct.end())
+            distinct.push_back(run.text);
+    if (distinct.size() > 12)
+        return "from \"" + runs.front().text + "\" to \"" + runs.back().text + "\"";
+    std::string text;
+    for (const auto& choice : distinct)
+        text += (text.empty() ? "" : ", ") + choice;
+    return text;
+}
+
+Status parseNormalised(const std::string& text, float& value)
+{
+    char* end = nullptr;
+    const std::string number = text.substr(std::string(normalisedPrefix).size());
+    const double parsed = std::strtod(number.c_str(), &end);
+    if (number.empty() || !trimmed(end).empty() || !(parsed >= 0.0 && parsed <= 1.0))
+        return Status::failure("normalised value \"" + number + "\" must be a number from 0 to 1");
+    value = static_cast<float>(parsed);
+    return {};
+}
+
+} // namespace
+
+Status ParameterLookup::findIndex(const std::string& name, int& index) const
+{
+    const std::string wanted = trimmed(name);
+    const std::string digits = wanted.starts_with("#") ? wanted.substr(1) : wanted;
+    if (!digits.empty() && std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+    {
+        index = std::atoi(digits.c_str());
+        if (index >= plugin_.parameterCount())
+            return Status::failure("parameter index " + digits + " is out of range (the plug-in has " +
+                                   std::to_string(plugin_.parameterCount()) + " parameters)");
+        return {};
+    }
+    std::string known;
+    for (int i = 0; i < plugin_.parameterCount(); ++i)
+    {
+        const std::string reported = plugin_.parameterName(i);
+        if (!wanted.empty() && sameText(reported, wanted))
+        {
+            index = i;
+            return {};
+        }
+        if (!reported.empty())
+            known += (known.empty() ? "" : ", ") + reported;
+    }
+    return Status::failure("unknown parameter \"" + wanted + "\"; the plug-in has: " + known);
+}
+
+Status ParameterLookup::findValue(int index, const std::string& text, Assignment& assignment) const
+{
+    assignment.index = index;
+    assignment.note.clear();
+    const std::string wanted = trimmed(text);
+    if (wanted.starts_with(normalisedPrefix))
+        return parseNormalised(wanted, assignment.value);
+
+    const std::string name = plugin_.parameterName(index);
+    Prober prober(plugin_, index);
+    const std::vector<Run> runs = prober.runs();
+    if (const Run* run = findByText(runs, wanted))
+    {
+        assignment.value = prober.centre(*run);
+        return {};
+    }
+    double target = 0.0;
+    std::string unit;
+    if (!splitNumber(wanted, target, unit))
+        return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " + describeChoices(runs));
+    const NumericMatch match = findByNumber(runs, target, unit, plugin_.parameterLabel(index));
+    if (!match.anyNumeric)
+        return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " + describeChoices(runs));
+    if (target < match.lowest - 1e-9 || target > match.highest + 1e-9)
+        return Status::failure(name + " value " + wanted + " is out of range; it goes " + describeChoices(runs));
+    assignment.value = prober.centre(*match.run);
+    if (!match.exact)
+        assignment.note = name + " " + wanted + " lies between steps; using " + match.run->text;
+    return {};
+}
+
+Status ParameterLookup::parse(const std::string& assignmentText, Assignment& assignment) const
+{
+    const auto equals = assignmentText.find('=');
+    if (equals == std::string::npos)
+        return Status::failure("\"" + assignmentText + "\" is not of the form Name=value");
+    int index = -1;
+    Status status = findIndex(assignmentText.substr(0, equals), index);
+    if (!status.ok())
+        return status;
+    return findValue(index, assignmentText.substr(equals + 1), assignment);
+}
+
+} // namespace host

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace host
+{
+
+// A one-line bar on the terminal; silent when the stream is not a terminal,
+// so logs and pipes stay clean.
+class ProgressBar
+{
+public:
+    ProgressBar(std::FILE* stream, std::string label);
+    ~ProgressBar();
+
+    void update(double fraction);
+    void finish();
+
+private:
+    std::FILE* stream_;
+    std::string label_;
+    bool active_;
+    int shown_ = -1;
+};
+
+} // namespace host

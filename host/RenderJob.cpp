@@ -1,0 +1,77 @@
+#include "host/RenderJob.h"
+
+#include "engine/ParameterTable.h"
+#include "host/ParameterLookup.h"
+#include "host/PresetSelector.h"
+
+namespace host
+{
+namespace
+{
+// Long parameter lists of other plug-ins are cut in titles.
+constexpr int describedParameters = 8;
+} // namespace
+
+Status RenderJob::configure(PluginInstance& plugin, const RenderSettings& settings, std::vector<std::string>& notes)
+{
+    // Everything is resolved before anything changes, so a mistake anywhere
+    // leaves the plug-in as it was.
+    const ParameterLookup lookup(plugin);
+    std::vector<ParameterLookup::Assignment> assignments;
+    for (const std::string& text : settings.assignments)
+    {
+        ParameterLookup::Assignment assignment;
+        Status status = lookup.parse(text, assignment);
+        if (!status.ok())
+            return status;
+        if (!assignment.note.empty())
+            notes.push_back(assignment.note);
+        assignments.push_back(assignment);
+    }
+    if (!settings.preset.empty())
+    {
+        std::string chosen;
+        Status status = PresetSelector::apply(plugin, settings.preset, chosen);
+        if (!status.ok())
+            return status;
+    }
+    for (const auto& assignment : assignments)
+        plugin.setParameter(assignment.index, assignment.value);
+    return {};
+}
+
+Status RenderJob::run(PluginInstance& plugin, const AudioBuffer& input, const RenderSettings& settings,
+                      const BlockRenderer::Progress& progress, Result& result)
+{
+    Status status = BlockRenderer::render(plugin, input, result.output, settings.options, progress);
+    if (!status.ok())
+        return status;
+    result.trace = LevelTrace::measure(input, result.output, makeupDb(plugin));
+    result.summary = RenderSummary::compute(input, result.output, result.trace);
+    return {};
+}
+
+std::string RenderJob::describe(const PluginInstance& plugin)
+{
+    std::string text;
+    int described = 0;
+    for (int i = 0; i < plugin.parameterCount() && described < describedParameters; ++i)
+    {
+        const std::string name = plugin.parameterName(i);
+        if (name.empty())
+            continue;
+        const std::string label = plugin.parameterLabel(i);
+        text += (text.empty() ? "" : ", ") + name + " " + plugin.parameterDisplay(i) + (label.empty() ? "" : " " + label);
+        ++described;
+    }
+    return text;
+}
+
+double RenderJob::makeupDb(const PluginInstance& plugin)
+{
+    if (!PresetSelector::isOurPlugin(plugin))
+        return 0.0;
+    return params::outputDisplayValue(plugin.parameter(params::kOutput));
+}
+
+} // namespace host

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "host/AudioBuffer.h"
+#include "host/BlockRenderer.h"
+#include "host/LevelTrace.h"
+#include "host/PluginInstance.h"
+#include "host/RenderSummary.h"
+#include "host/Status.h"
+
+#include <string>
+#include <vector>
+
+namespace host
+{
+
+// What the user asked for: a preset, then parameter assignments on top.
+struct RenderSettings
+{
+    std::string preset; // empty: the plug-in's state after loading
+    std::vector<std::string> assignments; // "Name=value"
+    BlockRenderer::Options options;
+};
+
+// One configured render: settings applied, audio processed, levels measured.
+class RenderJob
+{
+public:
+    struct Result
+    {
+        AudioBuffer output;
+        LevelTrace trace;
+        RenderSummary summary;
+    };
+
+    // Applies preset and assignments. `notes` receives remarks for the user
+    // (a value moved to the nearest step).
+    static Status configure(PluginInstance& plugin, const RenderSettings& settings,
+                            std::vector<std::string>& notes);
+
+    static Status run(PluginInstance& plugin, const AudioBuffer& input, const RenderSettings& settings,
+                      const BlockRenderer::Progress& progress, Result& result);
+
+    // The settings in display units, for titles and logs.
+    static std::string describe(const PluginInstance& plugin);
+
+    // The make-up gain in dB that the level trace takes out: our plug-in's
+    // Output setting, read from the shared parameter table; 0 for others.
+    static double makeupDb(const PluginInstance& plugin);
+};
+
+} // namespace host
