@@ -18,11 +18,11 @@ void drawLegend(cairo_t* cr, const Fonts& fonts, int position, bool lit) {
     fonts.select(cr, Face::SansBold, 8);
     if (lit) {
         // A soft halo behind the chosen legend, as if lit from behind.
-        cairo_pattern_t* halo = cairo_pattern_create_radial(x, y, 0, x, y, 16);
+        cairo_pattern_t* halo = cairo_pattern_create_radial(x, y, 0, x, y, 11);
         cairo_pattern_add_color_stop_rgba(halo, 0, kAmber.r, kAmber.g, kAmber.b, 0.28);
         cairo_pattern_add_color_stop_rgba(halo, 1, kAmber.r, kAmber.g, kAmber.b, 0.0);
         cairo_set_source(cr, halo);
-        cairo_arc(cr, x, y, 16, 0, 2 * M_PI);
+        cairo_arc(cr, x, y, 11, 0, 2 * M_PI);
         cairo_fill(cr);
         cairo_pattern_destroy(halo);
     }
