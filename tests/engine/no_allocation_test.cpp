@@ -25,6 +25,17 @@ void* operator new[](std::size_t size)
     return operator new(size);
 }
 
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size ? size : 1);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept
+{
+    return operator new(size, tag);
+}
+
 void operator delete(void* p) noexcept
 {
     std::free(p);
