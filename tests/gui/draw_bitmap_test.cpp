@@ -7,6 +7,7 @@
 #include "DrawTestSupport.h"
 #include "gui/CBitmap.h"
 #include "gui/COffscreenContext.h"
+#include "resources/SkinTable.h"
 
 namespace {
 
@@ -77,6 +78,27 @@ TEST(DrawBitmap, EmptyBitmapsHaveNoSizeAndDrawNothing) {
         b->release();
     }
     EXPECT_EQ(target.checksum(), CPixelSurface(4, 4, makePixel(1, 2, 3)).checksum());
+}
+
+TEST(DrawBitmap, SkinBitmapsLoadByResourceNumberAtTheirTableSize) {
+    for (const resources::SkinBitmap& skin : resources::kSkinBitmaps) {
+        CBitmap* b = new CBitmap(skin.id);
+        EXPECT_EQ(b->getResourceId(), skin.id);
+        EXPECT_EQ(b->getWidth(), skin.width) << skin.name;
+        EXPECT_EQ(b->getHeight(), skin.height) << skin.name;
+        b->release();
+    }
+}
+
+TEST(DrawBitmap, AFailedReloadEmptiesTheBitmapButKeepsItsNumber) {
+    CBitmap* b = new CBitmap(resources::kPanel);
+    EXPECT_FALSE(b->loadFromResource(4711));
+    EXPECT_EQ(b->getWidth(), 0);
+    EXPECT_EQ(b->getResourceId(), resources::kPanel);
+    EXPECT_TRUE(b->loadFromResource(resources::kMeterFace));
+    EXPECT_EQ(b->getWidth(), 100);
+    EXPECT_EQ(b->getResourceId(), resources::kPanel);
+    b->release();
 }
 
 TEST(DrawBitmap, LoadingFromAPathDisposesAndFails) {
