@@ -28,8 +28,7 @@ std::string lowerExtension(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
     std::string ext = path.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return ext;
@@ -40,12 +39,9 @@ int formatFor(const std::string& path, bool wide)
 {
     const std::string ext = lowerExtension(path);
     const int sampleType = wide ? SF_FORMAT_DOUBLE : SF_FORMAT_FLOAT;
-    if (ext == "wav")
-        return SF_FORMAT_WAV | sampleType;
-    if (ext == "aif" || ext == "aiff")
-        return SF_FORMAT_AIFF | sampleType;
-    if (ext == "flac")
-        return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+    if (ext == "wav") return SF_FORMAT_WAV | sampleType;
+    if (ext == "aif" || ext == "aiff") return SF_FORMAT_AIFF | sampleType;
+    if (ext == "flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
     return 0;
 }
 
@@ -57,8 +53,7 @@ void readFrames(SNDFILE* file, AudioBuffer& out)
     for (;;)
     {
         const sf_count_t got = sf_readf_double(file, interleaved.data(), chunkFrames);
-        if (got <= 0)
-            break;
+        if (got <= 0) break;
         for (int c = 0; c < channelCount; ++c)
             out.channels[c].resize(position + static_cast<std::size_t>(got));
         for (sf_count_t f = 0; f < got; ++f)
@@ -88,7 +83,8 @@ Status writeFrames(SNDFILE* file, const AudioBuffer& audio)
 
 // Opens a fresh temporary file next to the target, so the final rename stays
 // on one file system.
-SndfileHandle openTemporary(const std::string& path, SF_INFO& info, std::string& temporaryPath, Status& status)
+SndfileHandle openTemporary(const std::string& path, SF_INFO& info, std::string& temporaryPath,
+                            Status& status)
 {
     std::string pattern = path + ".partXXXXXX";
     const int fd = mkstemp(pattern.data());
@@ -117,13 +113,11 @@ Status AudioFile::read(const std::string& path, AudioBuffer& out)
 {
     SF_INFO info{};
     SndfileHandle file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file)
-        return Status::failure("cannot read " + path + ": " + sf_strerror(nullptr));
+    if (!file) return Status::failure("cannot read " + path + ": " + sf_strerror(nullptr));
     if (info.channels < 1 || info.channels > 2)
         return Status::failure(path + " has " + std::to_string(info.channels) +
                                " channels; only mono and stereo files can be rendered");
-    if (info.samplerate <= 0)
-        return Status::failure(path + " has no valid sample rate");
+    if (info.samplerate <= 0) return Status::failure(path + " has no valid sample rate");
     out = AudioBuffer(info.channels, 0, info.samplerate);
     readFrames(file.get(), out);
     return {};
@@ -150,17 +144,14 @@ Status AudioFile::writeAtomically(const std::string& path, const AudioBuffer& au
     Status status;
     std::string temporaryPath;
     SndfileHandle file = openTemporary(path, info, temporaryPath, status);
-    if (!file)
-        return status;
+    if (!file) return status;
     sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
     status = writeFrames(file.get(), audio);
     const int closeResult = sf_close(file.release());
-    if (status.ok() && closeResult != 0)
-        status = Status::failure("cannot finish " + path);
+    if (status.ok() && closeResult != 0) status = Status::failure("cannot finish " + path);
     if (status.ok() && std::rename(temporaryPath.c_str(), path.c_str()) != 0)
         status = Status::failure("cannot move the result to " + path + ": " + std::strerror(errno));
-    if (!status.ok())
-        std::remove(temporaryPath.c_str());
+    if (!status.ok()) std::remove(temporaryPath.c_str());
     return status;
 }
 

@@ -11,7 +11,7 @@ namespace host
 // Reading and writing sound files through libsndfile.
 class AudioFile
 {
-public:
+  public:
     // Any mono or stereo file libsndfile can read, at its own rate.
     static Status read(const std::string& path, AudioBuffer& out);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <vector>
 
 namespace host
@@ -13,7 +14,7 @@ namespace
 // entries take. Inputs the file does not feed stay silent.
 template <typename Sample> class BlockBuffers
 {
-public:
+  public:
     BlockBuffers(int inputs, int outputs, int frames)
         : inputs_(static_cast<std::size_t>(inputs), std::vector<Sample>(static_cast<std::size_t>(frames))),
           outputs_(static_cast<std::size_t>(outputs), std::vector<Sample>(static_cast<std::size_t>(frames)))
@@ -44,19 +45,30 @@ public:
     Sample** inputs() { return inputPointers_.data(); }
     Sample** outputs() { return outputPointers_.data(); }
 
-private:
+  private:
     std::vector<std::vector<Sample>> inputs_;
     std::vector<std::vector<Sample>> outputs_;
     std::vector<Sample*> inputPointers_;
     std::vector<Sample*> outputPointers_;
 };
 
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+double wallSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 template <typename Sample>
-double runBlocks(PluginInstance& plugin, const AudioBuffer& input, AudioBuffer& output, int blockSize,
+Timing runBlocks(PluginInstance& plugin, const AudioBuffer& input, AudioBuffer& output, int blockSize,
                  const BlockRenderer::Progress& progress)
 {
-    using Clock = std::chrono::steady_clock;
-    Clock::duration inside{};
+    Timing timing;
     const AEffect& effect = plugin.effect();
     BlockBuffers<Sample> buffers(std::max(1, effect.numInputs), effect.numOutputs, blockSize);
     const std::size_t total = input.frames();
@@ -64,11 +76,14 @@ double runBlocks(PluginInstance& plugin, const AudioBuffer& input, AudioBuffer& 
     std::size_t nextReport = 0;
     for (std::size_t start = 0; start < total; start += static_cast<std::size_t>(blockSize))
     {
-        const int frames = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(blockSize), total - start));
+        const int frames =
+            static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(blockSize), total - start));
         buffers.fill(input, start, frames);
-        const auto before = Clock::now();
+        const double wallBefore = wallSeconds();
+        const double cpuBefore = threadCpuSeconds();
         plugin.process(buffers.inputs(), buffers.outputs(), frames);
-        inside += Clock::now() - before;
+        timing.cpuSeconds += threadCpuSeconds() - cpuBefore;
+        timing.wallSeconds += wallSeconds() - wallBefore;
         buffers.collect(output, start, frames);
         if (progress && start >= nextReport)
         {
@@ -76,9 +91,8 @@ double runBlocks(PluginInstance& plugin, const AudioBuffer& input, AudioBuffer& 
             nextReport = start + reportEvery;
         }
     }
-    if (progress)
-        progress(1.0);
-    return std::chrono::duration<double>(inside).count();
+    if (progress) progress(1.0);
+    return timing;
 }
 
 } // namespace
@@ -104,15 +118,13 @@ Status BlockRenderer::render(PluginInstance& plugin, const AudioBuffer& input, A
                              const Options& options, const Progress& progress)
 {
     Status status = check(plugin, input, options);
-    if (!status.ok())
-        return status;
+    if (!status.ok()) return status;
     output = AudioBuffer(input.channelCount(), input.frames(), input.sampleRate);
     plugin.start(input.channelCount(), input.sampleRate, options.blockSize, options.doublePrecision);
-    const double seconds = options.doublePrecision
-                               ? runBlocks<double>(plugin, input, output, options.blockSize, progress)
-                               : runBlocks<float>(plugin, input, output, options.blockSize, progress);
-    if (options.processSeconds != nullptr)
-        *options.processSeconds = seconds;
+    const Timing timing = options.doublePrecision
+                              ? runBlocks<double>(plugin, input, output, options.blockSize, progress)
+                              : runBlocks<float>(plugin, input, output, options.blockSize, progress);
+    if (options.timing != nullptr) *options.timing = timing;
     plugin.stop();
     return {};
 }

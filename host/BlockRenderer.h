@@ -10,14 +10,22 @@ namespace host
 {
 
 // Runs audio through a plug-in block by block, as a DAW's audio thread does.
+// Time spent inside the plug-in's process calls. CPU time is the figure to
+// trust on a loaded machine; wall time includes waiting for a core.
+struct Timing
+{
+    double wallSeconds = 0.0;
+    double cpuSeconds = 0.0;
+};
+
 class BlockRenderer
 {
-public:
+  public:
     struct Options
     {
         bool doublePrecision = false;
         int blockSize = 512;
-        double* processSeconds = nullptr; // when set, receives the time spent inside the process calls
+        Timing* timing = nullptr; // when set, receives the time spent inside the process calls
     };
     using Progress = std::function<void(double fraction)>;
 

@@ -86,13 +86,10 @@ Status CommandLine::parse(int argc, const char* const* argv, CommandLine& out)
         else
             return Status::failure(argument + " needs a value");
         Status status;
-        if (!applyOption(argument, value, out, status))
-            return Status::failure("unknown option " + argument);
-        if (!status.ok())
-            return status;
+        if (!applyOption(argument, value, out, status)) return Status::failure("unknown option " + argument);
+        if (!status.ok()) return status;
     }
-    if (out.command.empty())
-        out.command = "help";
+    if (out.command.empty()) out.command = "help";
     return {};
 }
 

@@ -16,7 +16,7 @@ constexpr double twoPi = 2.0 * std::numbers::pi;
 // Small deterministic noise source, so every run renders the same file.
 class Noise
 {
-public:
+  public:
     double next()
     {
         state_ ^= state_ << 13;
@@ -25,7 +25,7 @@ public:
         return static_cast<double>(state_) / 2147483648.0 - 1.0;
     }
 
-private:
+  private:
     std::uint32_t state_ = 0x9E3779B9u;
 };
 
@@ -37,9 +37,8 @@ struct Span
 
 Span spanOf(const AudioBuffer& audio, double fromSeconds, double toSeconds)
 {
-    const auto clampFrame = [&](double s) {
-        return std::min(audio.frames(), static_cast<std::size_t>(std::max(0.0, s) * audio.sampleRate));
-    };
+    const auto clampFrame = [&](double s)
+    { return std::min(audio.frames(), static_cast<std::size_t>(std::max(0.0, s) * audio.sampleRate)); };
     return {clampFrame(fromSeconds), clampFrame(toSeconds)};
 }
 
@@ -96,12 +95,9 @@ void addDrums(AudioBuffer& audio, double from, double to)
     for (double beat = from; beat + 1e-9 < to; beat += beatSeconds)
     {
         const int beatInBar = static_cast<int>(std::lround((beat - from) / beatSeconds)) % 4;
-        if (beatInBar == 0 || beatInBar == 2)
-            addKick(audio, beat);
-        if (beatInBar == 2)
-            addKick(audio, beat + 0.75 * beatSeconds);
-        if (beatInBar == 1 || beatInBar == 3)
-            addSnare(audio, beat, noise);
+        if (beatInBar == 0 || beatInBar == 2) addKick(audio, beat);
+        if (beatInBar == 2) addKick(audio, beat + 0.75 * beatSeconds);
+        if (beatInBar == 1 || beatInBar == 3) addSnare(audio, beat, noise);
         addHat(audio, beat, noise);
         addHat(audio, beat + 0.5 * beatSeconds, noise);
     }
@@ -138,8 +134,7 @@ void normalise(AudioBuffer& audio, double peak)
     for (const auto& channel : audio.channels)
         for (double sample : channel)
             loudest = std::max(loudest, std::fabs(sample));
-    if (loudest <= 0.0)
-        return;
+    if (loudest <= 0.0) return;
     for (auto& channel : audio.channels)
         for (double& sample : channel)
             sample *= peak / loudest;

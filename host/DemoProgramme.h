@@ -11,7 +11,7 @@ namespace host
 // chord alone let it release.
 class DemoProgramme
 {
-public:
+  public:
     // 2 s of chord alone, 6 s of drums with the chord, 2 s of chord alone
     // again (the release shows), then 1 s of silence.
     static AudioBuffer arrangement(double sampleRate);

@@ -18,28 +18,34 @@ bool hostCanDo(const char* text)
 
 void copyText(void* ptr, const char* text, std::size_t capacity)
 {
-    if (ptr == nullptr)
-        return;
+    if (ptr == nullptr) return;
     std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
     static_cast<char*>(ptr)[capacity - 1] = '\0';
 }
 
 } // namespace
 
-HostCallback::LoadingScope::LoadingScope(HostCallback& callback) { loadingCallback = &callback; }
+HostCallback::LoadingScope::LoadingScope(HostCallback& callback)
+{
+    loadingCallback = &callback;
+}
 
-HostCallback::LoadingScope::~LoadingScope() { loadingCallback = nullptr; }
+HostCallback::LoadingScope::~LoadingScope()
+{
+    loadingCallback = nullptr;
+}
 
-void HostCallback::attach(AEffect* effect) { effect->resvd1 = reinterpret_cast<VstIntPtr>(this); }
+void HostCallback::attach(AEffect* effect)
+{
+    effect->resvd1 = reinterpret_cast<VstIntPtr>(this);
+}
 
 VstIntPtr HostCallback::dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                  float opt)
 {
     HostCallback* callback = loadingCallback;
-    if (effect != nullptr && effect->resvd1 != 0)
-        callback = reinterpret_cast<HostCallback*>(effect->resvd1);
-    if (callback == nullptr)
-        return opcode == audioMasterVersion ? hostVersion : 0;
+    if (effect != nullptr && effect->resvd1 != 0) callback = reinterpret_cast<HostCallback*>(effect->resvd1);
+    if (callback == nullptr) return opcode == audioMasterVersion ? hostVersion : 0;
     return callback->answer(opcode, index, value, ptr, opt);
 }
 
@@ -47,20 +53,41 @@ VstIntPtr HostCallback::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
 {
     switch (opcode)
     {
-    case audioMasterAutomate: recordAutomation(index, opt); return 0;
-    case audioMasterVersion: return hostVersion;
-    case audioMasterIdle: idles_.fetch_add(1, std::memory_order_relaxed); return 0;
-    case audioMasterPinConnected: return value == 0 || value == 1 ? pinConnected(index) : 1;
-    case audioMasterGetSampleRate: return static_cast<VstIntPtr>(sampleRate_.load(std::memory_order_relaxed));
-    case audioMasterGetBlockSize: return blockSize_.load(std::memory_order_relaxed);
-    case audioMasterGetVendorString: copyText(ptr, "TRV", kVstMaxVendorStrLen); return 1;
-    case audioMasterGetProductString: copyText(ptr, "amberlit host", kVstMaxProductStrLen); return 1;
-    case audioMasterGetVendorVersion: return 1;
-    case audioMasterCanDo: return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
-    case audioMasterUpdateDisplay: displayUpdates_.fetch_add(1, std::memory_order_relaxed); return 1;
-    case audioMasterBeginEdit: beginEdits_.fetch_add(1, std::memory_order_relaxed); return 1;
-    case audioMasterEndEdit: endEdits_.fetch_add(1, std::memory_order_relaxed); return 1;
-    default: return 0;
+    case audioMasterAutomate:
+        recordAutomation(index, opt);
+        return 0;
+    case audioMasterVersion:
+        return hostVersion;
+    case audioMasterIdle:
+        idles_.fetch_add(1, std::memory_order_relaxed);
+        return 0;
+    case audioMasterPinConnected:
+        return value == 0 || value == 1 ? pinConnected(index) : 1;
+    case audioMasterGetSampleRate:
+        return static_cast<VstIntPtr>(sampleRate_.load(std::memory_order_relaxed));
+    case audioMasterGetBlockSize:
+        return blockSize_.load(std::memory_order_relaxed);
+    case audioMasterGetVendorString:
+        copyText(ptr, "TRV", kVstMaxVendorStrLen);
+        return 1;
+    case audioMasterGetProductString:
+        copyText(ptr, "amberlit host", kVstMaxProductStrLen);
+        return 1;
+    case audioMasterGetVendorVersion:
+        return 1;
+    case audioMasterCanDo:
+        return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
+    case audioMasterUpdateDisplay:
+        displayUpdates_.fetch_add(1, std::memory_order_relaxed);
+        return 1;
+    case audioMasterBeginEdit:
+        beginEdits_.fetch_add(1, std::memory_order_relaxed);
+        return 1;
+    case audioMasterEndEdit:
+        endEdits_.fetch_add(1, std::memory_order_relaxed);
+        return 1;
+    default:
+        return 0;
     }
 }
 

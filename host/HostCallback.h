@@ -17,7 +17,7 @@ namespace host
 // plug-in's constructor) reach the instance being loaded on this thread.
 class HostCallback
 {
-public:
+  public:
     struct Automation
     {
         VstInt32 index;
@@ -33,7 +33,7 @@ public:
     // known, on this thread, for as long as the guard lives.
     class LoadingScope
     {
-    public:
+      public:
         explicit LoadingScope(HostCallback& callback);
         ~LoadingScope();
         LoadingScope(const LoadingScope&) = delete;
@@ -53,7 +53,7 @@ public:
     int displayUpdates() const { return displayUpdates_.load(std::memory_order_relaxed); }
     int idles() const { return idles_.load(std::memory_order_relaxed); }
 
-private:
+  private:
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr pinConnected(VstInt32 index) const;
     void recordAutomation(VstInt32 index, float value);

@@ -22,8 +22,7 @@ double meanSquare(const AudioBuffer& audio, std::size_t start, std::size_t count
 
 double powerToDb(double meanSquare)
 {
-    if (meanSquare <= 0.0)
-        return -std::numeric_limits<double>::infinity();
+    if (meanSquare <= 0.0) return -std::numeric_limits<double>::infinity();
     return 10.0 * std::log10(meanSquare);
 }
 

@@ -33,12 +33,14 @@ std::string lowered(std::string text)
 std::string trimmed(const std::string& text)
 {
     const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
+    if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool sameText(const std::string& a, const std::string& b) { return lowered(trimmed(a)) == lowered(trimmed(b)); }
+bool sameText(const std::string& a, const std::string& b)
+{
+    return lowered(trimmed(a)) == lowered(trimmed(b));
+}
 
 // A leading number and what follows it ("3.00", "-oo" is not one).
 bool splitNumber(const std::string& text, double& number, std::string& rest)
@@ -47,18 +49,23 @@ bool splitNumber(const std::string& text, double& number, std::string& rest)
     const char* begin = clean.c_str();
     char* end = nullptr;
     number = std::strtod(begin, &end);
-    if (end == begin || !std::isfinite(number))
-        return false;
+    if (end == begin || !std::isfinite(number)) return false;
     rest = trimmed(end);
     return true;
 }
 
-double gridValue(int point) { return static_cast<double>(point) / probeSteps; }
+double gridValue(int point)
+{
+    return static_cast<double>(point) / probeSteps;
+}
 
 class Prober
 {
-public:
-    Prober(PluginInstance& plugin, int index) : plugin_(plugin), index_(index), saved_(plugin.parameter(index)) {}
+  public:
+    Prober(PluginInstance& plugin, int index)
+        : plugin_(plugin), index_(index), saved_(plugin.parameter(index))
+    {
+    }
     ~Prober() { plugin_.setParameter(index_, saved_); }
 
     std::string displayAt(double value)
@@ -86,19 +93,16 @@ public:
     // "Off", "0" or the maximum give exactly 0 or 1.
     float centre(const Run& run)
     {
-        if (run.first == 0)
-            return 0.0f;
-        if (run.last == probeSteps)
-            return 1.0f;
+        if (run.first == 0) return 0.0f;
+        if (run.last == probeSteps) return 1.0f;
         const double low = edge(gridValue(run.first - 1), gridValue(run.first), run.text, false);
         const double high = edge(gridValue(run.last), gridValue(run.last + 1), run.text, true);
         const auto value = static_cast<float>((low + high) / 2.0);
-        if (displayAt(value) == run.text)
-            return value;
+        if (displayAt(value) == run.text) return value;
         return static_cast<float>(gridValue((run.first + run.last) / 2));
     }
 
-private:
+  private:
     // Bisects between a point that shows `text` and one that does not.
     double edge(double low, double high, const std::string& text, bool lowShowsText)
     {
@@ -121,8 +125,7 @@ private:
 const Run* findByText(const std::vector<Run>& runs, const std::string& text)
 {
     for (const Run& run : runs)
-        if (sameText(run.text, text))
-            return &run;
+        if (sameText(run.text, text)) return &run;
     return nullptr;
 }
 
@@ -144,10 +147,8 @@ NumericMatch findByNumber(const std::vector<Run>& runs, double target, const std
     {
         double number = 0.0;
         std::string rest;
-        if (!splitNumber(run.text, number, rest))
-            continue;
-        if (!unit.empty() && !sameText(unit, rest) && !sameText(unit, label))
-            continue;
+        if (!splitNumber(run.text, number, rest)) continue;
+        if (!unit.empty() && !sameText(unit, rest) && !sameText(unit, label)) continue;
         match.lowest = match.anyNumeric ? std::min(match.lowest, number) : number;
         match.highest = match.anyNumeric ? std::max(match.highest, number) : number;
         match.anyNumeric = true;
@@ -168,8 +169,7 @@ std::string describeChoices(const std::vector<Run>& runs)
     for (const Run& run : runs)
         if (std::find(distinct.begin(), distinct.end(), run.text) == distinct.end())
             distinct.push_back(run.text);
-    if (distinct.size() > 12)
-        return "from \"" + runs.front().text + "\" to \"" + runs.back().text + "\"";
+    if (distinct.size() > 12) return "from \"" + runs.front().text + "\" to \"" + runs.back().text + "\"";
     std::string text;
     for (const auto& choice : distinct)
         text += (text.empty() ? "" : ", ") + choice;
@@ -193,7 +193,8 @@ Status ParameterLookup::findIndex(const std::string& name, int& index) const
 {
     const std::string wanted = trimmed(name);
     const std::string digits = wanted.starts_with("#") ? wanted.substr(1) : wanted;
-    if (!digits.empty() && std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
+    if (!digits.empty() &&
+        std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
     {
         index = std::atoi(digits.c_str());
         if (index >= plugin_.parameterCount())
@@ -210,8 +211,7 @@ Status ParameterLookup::findIndex(const std::string& name, int& index) const
             index = i;
             return {};
         }
-        if (!reported.empty())
-            known += (known.empty() ? "" : ", ") + reported;
+        if (!reported.empty()) known += (known.empty() ? "" : ", ") + reported;
     }
     return Status::failure("unknown parameter \"" + wanted + "\"; the plug-in has: " + known);
 }
@@ -221,8 +221,7 @@ Status ParameterLookup::findValue(int index, const std::string& text, Assignment
     assignment.index = index;
     assignment.note.clear();
     const std::string wanted = trimmed(text);
-    if (wanted.starts_with(normalisedPrefix))
-        return parseNormalised(wanted, assignment.value);
+    if (wanted.starts_with(normalisedPrefix)) return parseNormalised(wanted, assignment.value);
 
     const std::string name = plugin_.parameterName(index);
     Prober prober(plugin_, index);
@@ -235,15 +234,17 @@ Status ParameterLookup::findValue(int index, const std::string& text, Assignment
     double target = 0.0;
     std::string unit;
     if (!splitNumber(wanted, target, unit))
-        return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " + describeChoices(runs));
+        return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " +
+                               describeChoices(runs));
     const NumericMatch match = findByNumber(runs, target, unit, plugin_.parameterLabel(index));
     if (!match.anyNumeric)
-        return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " + describeChoices(runs));
+        return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " +
+                               describeChoices(runs));
     if (target < match.lowest - 1e-9 || target > match.highest + 1e-9)
-        return Status::failure(name + " value " + wanted + " is out of range; it goes " + describeChoices(runs));
+        return Status::failure(name + " value " + wanted + " is out of range; it goes " +
+                               describeChoices(runs));
     assignment.value = prober.centre(*match.run);
-    if (!match.exact)
-        assignment.note = name + " " + wanted + " lies between steps; using " + match.run->text;
+    if (!match.exact) assignment.note = name + " " + wanted + " lies between steps; using " + match.run->text;
     return {};
 }
 
@@ -254,8 +255,7 @@ Status ParameterLookup::parse(const std::string& assignmentText, Assignment& ass
         return Status::failure("\"" + assignmentText + "\" is not of the form Name=value");
     int index = -1;
     Status status = findIndex(assignmentText.substr(0, equals), index);
-    if (!status.ok())
-        return status;
+    if (!status.ok()) return status;
     return findValue(index, assignmentText.substr(equals + 1), assignment);
 }
 

@@ -18,7 +18,7 @@ namespace host
 // normalised value X (0..1) directly.
 class ParameterLookup
 {
-public:
+  public:
     struct Assignment
     {
         int index = -1;
@@ -36,7 +36,7 @@ public:
 
     Status parse(const std::string& assignmentText, Assignment& assignment) const;
 
-private:
+  private:
     PluginInstance& plugin_;
 };
 

@@ -18,8 +18,7 @@ std::string trimmed(const char* text)
 {
     std::string result(text);
     const auto first = result.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
+    if (first == std::string::npos) return {};
     const auto last = result.find_last_not_of(" \t");
     return result.substr(first, last - first + 1);
 }
@@ -27,8 +26,7 @@ std::string trimmed(const char* text)
 VstPluginMainProc findEntry(void* library)
 {
     void* entry = dlsym(library, "VSTPluginMain");
-    if (entry == nullptr)
-        entry = dlsym(library, "main");
+    if (entry == nullptr) entry = dlsym(library, "main");
     return reinterpret_cast<VstPluginMainProc>(entry);
 }
 
@@ -69,15 +67,14 @@ PluginInstance::~PluginInstance()
 {
     if (effect_ != nullptr)
     {
-        if (running_)
-            stop();
+        if (running_) stop();
         effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
     }
-    if (library_ != nullptr)
-        dlclose(library_);
+    if (library_ != nullptr) dlclose(library_);
 }
 
-VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) const
+VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                   float opt) const
 {
     return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
 }
@@ -90,11 +87,26 @@ std::string PluginInstance::queryText(VstInt32 opcode, VstInt32 index) const
     return trimmed(text);
 }
 
-std::string PluginInstance::effectName() const { return queryText(effGetEffectName); }
-std::string PluginInstance::vendorString() const { return queryText(effGetVendorString); }
-std::string PluginInstance::productString() const { return queryText(effGetProductString); }
-VstIntPtr PluginInstance::vendorVersion() const { return dispatch(effGetVendorVersion); }
-VstIntPtr PluginInstance::category() const { return dispatch(effGetPlugCategory); }
+std::string PluginInstance::effectName() const
+{
+    return queryText(effGetEffectName);
+}
+std::string PluginInstance::vendorString() const
+{
+    return queryText(effGetVendorString);
+}
+std::string PluginInstance::productString() const
+{
+    return queryText(effGetProductString);
+}
+VstIntPtr PluginInstance::vendorVersion() const
+{
+    return dispatch(effGetVendorVersion);
+}
+VstIntPtr PluginInstance::category() const
+{
+    return dispatch(effGetPlugCategory);
+}
 
 VstIntPtr PluginInstance::canDo(const char* text) const
 {
@@ -104,26 +116,40 @@ VstIntPtr PluginInstance::canDo(const char* text) const
 bool PluginInstance::pinProperties(bool output, int index, VstPinProperties& properties) const
 {
     properties = VstPinProperties{};
-    const VstIntPtr answer = dispatch(output ? effGetOutputProperties : effGetInputProperties, index, 0, &properties);
+    const VstIntPtr answer =
+        dispatch(output ? effGetOutputProperties : effGetInputProperties, index, 0, &properties);
     properties.label[kVstMaxLabelLen - 1] = '\0';
     return answer != 0;
 }
 
-std::string PluginInstance::parameterName(int index) const { return queryText(effGetParamName, index); }
-std::string PluginInstance::parameterLabel(int index) const { return queryText(effGetParamLabel, index); }
-std::string PluginInstance::parameterDisplay(int index) const { return queryText(effGetParamDisplay, index); }
-float PluginInstance::parameter(int index) const { return effect_->getParameter(effect_, index); }
-void PluginInstance::setParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
+std::string PluginInstance::parameterName(int index) const
+{
+    return queryText(effGetParamName, index);
+}
+std::string PluginInstance::parameterLabel(int index) const
+{
+    return queryText(effGetParamLabel, index);
+}
+std::string PluginInstance::parameterDisplay(int index) const
+{
+    return queryText(effGetParamDisplay, index);
+}
+float PluginInstance::parameter(int index) const
+{
+    return effect_->getParameter(effect_, index);
+}
+void PluginInstance::setParameter(int index, float value)
+{
+    effect_->setParameter(effect_, index, value);
+}
 
 std::string PluginInstance::programName(int index) const
 {
     char text[textCapacity] = {};
-    if (dispatch(effGetProgramNameIndexed, index, -1, text) != 0)
-        return trimmed(text);
+    if (dispatch(effGetProgramNameIndexed, index, -1, text) != 0) return trimmed(text);
     // Plug-ins without indexed names show only the current program's name.
     const auto current = static_cast<VstInt32>(dispatch(effGetProgram));
-    if (index != current)
-        return {};
+    if (index != current) return {};
     return queryText(effGetProgramName);
 }
 
@@ -136,8 +162,7 @@ void PluginInstance::setProgram(int index)
 
 void PluginInstance::start(int channels, double sampleRate, int blockSize, bool doublePrecision)
 {
-    if (running_)
-        stop();
+    if (running_) stop();
     callback_.setChannelCount(channels);
     callback_.setSampleRate(sampleRate);
     callback_.setBlockSize(blockSize);

@@ -15,7 +15,7 @@ namespace host
 // process may run on another thread than the rest, as in a DAW.
 class PluginInstance
 {
-public:
+  public:
     // dlopen, then VSTPluginMain (or main) with our callback, then effOpen.
     static std::unique_ptr<PluginInstance> load(const std::string& path, Status& status);
     ~PluginInstance(); // stops if running, effClose, dlclose
@@ -56,7 +56,7 @@ public:
     void process(float** inputs, float** outputs, int frames);
     void process(double** inputs, double** outputs, int frames);
 
-private:
+  private:
     PluginInstance() = default;
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f) const;

@@ -16,14 +16,14 @@ constexpr VstInt32 ourUniqueId = fourCharCode('Q', 'B', 'X', 'N');
 
 bool sameName(const std::string& a, const std::string& b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::tolower(x) == std::tolower(y);
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
 bool isNumber(const std::string& text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 // All twelve values, hidden ones at 0 as in a fresh program.
@@ -47,8 +47,7 @@ int findIndex(const std::vector<std::string>& names, const std::string& choice)
         return number < static_cast<long>(names.size()) ? static_cast<int>(number) : -1;
     }
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (sameName(names[i], choice))
-            return static_cast<int>(i);
+        if (sameName(names[i], choice)) return static_cast<int>(i);
     return -1;
 }
 
@@ -62,7 +61,10 @@ std::string listOf(const std::vector<std::string>& names)
 
 } // namespace
 
-bool PresetSelector::isOurPlugin(const PluginInstance& plugin) { return plugin.effect().uniqueID == ourUniqueId; }
+bool PresetSelector::isOurPlugin(const PluginInstance& plugin)
+{
+    return plugin.effect().uniqueID == ourUniqueId;
+}
 
 std::vector<std::string> PresetSelector::names(const PluginInstance& plugin)
 {
@@ -87,8 +89,7 @@ Status PresetSelector::apply(PluginInstance& plugin, const std::string& choice, 
     const int index = findIndex(available, choice);
     if (index < 0)
     {
-        if (available.empty())
-            return Status::failure("the plug-in has no presets");
+        if (available.empty()) return Status::failure("the plug-in has no presets");
         return Status::failure("unknown preset \"" + choice + "\"; choose one of:" + listOf(available));
     }
     chosen = available[static_cast<std::size_t>(index)];

@@ -15,7 +15,7 @@ namespace host
 // For any other plug-in they are its own programs.
 class PresetSelector
 {
-public:
+  public:
     static bool isOurPlugin(const PluginInstance& plugin);
 
     static std::vector<std::string> names(const PluginInstance& plugin);

@@ -10,14 +10,14 @@ namespace host
 // so logs and pipes stay clean.
 class ProgressBar
 {
-public:
+  public:
     ProgressBar(std::FILE* stream, std::string label);
     ~ProgressBar();
 
     void update(double fraction);
     void finish();
 
-private:
+  private:
     std::FILE* stream_;
     std::string label_;
     bool active_;

@@ -12,7 +12,8 @@ namespace
 constexpr int describedParameters = 8;
 } // namespace
 
-Status RenderJob::configure(PluginInstance& plugin, const RenderSettings& settings, std::vector<std::string>& notes)
+Status RenderJob::configure(PluginInstance& plugin, const RenderSettings& settings,
+                            std::vector<std::string>& notes)
 {
     // Everything is resolved before anything changes, so a mistake anywhere
     // leaves the plug-in as it was.
@@ -22,18 +23,15 @@ Status RenderJob::configure(PluginInstance& plugin, const RenderSettings& settin
     {
         ParameterLookup::Assignment assignment;
         Status status = lookup.parse(text, assignment);
-        if (!status.ok())
-            return status;
-        if (!assignment.note.empty())
-            notes.push_back(assignment.note);
+        if (!status.ok()) return status;
+        if (!assignment.note.empty()) notes.push_back(assignment.note);
         assignments.push_back(assignment);
     }
     if (!settings.preset.empty())
     {
         std::string chosen;
         Status status = PresetSelector::apply(plugin, settings.preset, chosen);
-        if (!status.ok())
-            return status;
+        if (!status.ok()) return status;
     }
     for (const auto& assignment : assignments)
         plugin.setParameter(assignment.index, assignment.value);
@@ -44,8 +42,7 @@ Status RenderJob::run(PluginInstance& plugin, const AudioBuffer& input, const Re
                       const BlockRenderer::Progress& progress, Result& result)
 {
     Status status = BlockRenderer::render(plugin, input, result.output, settings.options, progress);
-    if (!status.ok())
-        return status;
+    if (!status.ok()) return status;
     result.trace = LevelTrace::measure(input, result.output, makeupDb(plugin));
     result.summary = RenderSummary::compute(input, result.output, result.trace);
     return {};
@@ -58,10 +55,10 @@ std::string RenderJob::describe(const PluginInstance& plugin)
     for (int i = 0; i < plugin.parameterCount() && described < describedParameters; ++i)
     {
         const std::string name = plugin.parameterName(i);
-        if (name.empty())
-            continue;
+        if (name.empty()) continue;
         const std::string label = plugin.parameterLabel(i);
-        text += (text.empty() ? "" : ", ") + name + " " + plugin.parameterDisplay(i) + (label.empty() ? "" : " " + label);
+        text += (text.empty() ? "" : ", ") + name + " " + plugin.parameterDisplay(i) +
+                (label.empty() ? "" : " " + label);
         ++described;
     }
     return text;
@@ -69,8 +66,7 @@ std::string RenderJob::describe(const PluginInstance& plugin)
 
 double RenderJob::makeupDb(const PluginInstance& plugin)
 {
-    if (!PresetSelector::isOurPlugin(plugin))
-        return 0.0;
+    if (!PresetSelector::isOurPlugin(plugin)) return 0.0;
     return params::outputDisplayValue(plugin.parameter(params::kOutput));
 }
 

@@ -16,7 +16,7 @@ namespace host
 // What the user asked for: a preset, then parameter assignments on top.
 struct RenderSettings
 {
-    std::string preset; // empty: the plug-in's state after loading
+    std::string preset;                   // empty: the plug-in's state after loading
     std::vector<std::string> assignments; // "Name=value"
     BlockRenderer::Options options;
 };
@@ -24,7 +24,7 @@ struct RenderSettings
 // One configured render: settings applied, audio processed, levels measured.
 class RenderJob
 {
-public:
+  public:
     struct Result
     {
         AudioBuffer output;

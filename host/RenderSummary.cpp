@@ -29,8 +29,7 @@ void measureLevels(const AudioBuffer& audio, double& peakDb, double& rmsDb)
 
 std::string formatDb(double value)
 {
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "+inf";
+    if (std::isinf(value)) return value < 0 ? "-inf" : "+inf";
     char text[32];
     std::snprintf(text, sizeof text, "%+.2f", value);
     return text;
@@ -38,7 +37,8 @@ std::string formatDb(double value)
 
 } // namespace
 
-RenderSummary RenderSummary::compute(const AudioBuffer& input, const AudioBuffer& output, const LevelTrace& trace)
+RenderSummary RenderSummary::compute(const AudioBuffer& input, const AudioBuffer& output,
+                                     const LevelTrace& trace)
 {
     RenderSummary summary;
     measureLevels(input, summary.peakInDb, summary.rmsInDb);
@@ -47,8 +47,7 @@ RenderSummary RenderSummary::compute(const AudioBuffer& input, const AudioBuffer
     std::size_t count = 0;
     for (double reduction : trace.reductionDb)
     {
-        if (std::isnan(reduction))
-            continue;
+        if (std::isnan(reduction)) continue;
         summary.maxReductionDb = count == 0 ? reduction : std::max(summary.maxReductionDb, reduction);
         sum += reduction;
         ++count;

@@ -20,7 +20,8 @@ struct RenderSummary
     double averageReductionDb = 0.0;
     bool hasReduction = false; // false when the input never rose above the gate
 
-    static RenderSummary compute(const AudioBuffer& input, const AudioBuffer& output, const LevelTrace& trace);
+    static RenderSummary compute(const AudioBuffer& input, const AudioBuffer& output,
+                                 const LevelTrace& trace);
 
     std::string format() const;
 };

@@ -10,18 +10,17 @@ namespace host
 // otherwise the message is what the user reads.
 class Status
 {
-public:
+  public:
     Status() = default;
     static Status failure(std::string message) { return Status(std::move(message)); }
 
     bool ok() const { return message_.empty(); }
     const std::string& message() const { return message_; }
 
-private:
+  private:
     explicit Status(std::string message) : message_(std::move(message))
     {
-        if (message_.empty())
-            message_ = "failed";
+        if (message_.empty()) message_ = "failed";
     }
     std::string message_;
 };

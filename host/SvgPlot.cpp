@@ -34,7 +34,8 @@ struct Panel
 
     double y(double value) const
     {
-        const double clamped = std::clamp(value, std::min(topValue, bottomValue), std::max(topValue, bottomValue));
+        const double clamped =
+            std::clamp(value, std::min(topValue, bottomValue), std::max(topValue, bottomValue));
         return top + (topValue - clamped) / (topValue - bottomValue) * height;
     }
 };
@@ -46,11 +47,20 @@ std::string escapeXml(const std::string& text)
     {
         switch (c)
         {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -60,28 +70,28 @@ std::string escapeXml(const std::string& text)
 // reduction) of the windows that fall into the column, so peaks survive.
 std::vector<double> reduceToColumns(const std::vector<double>& values, int columns)
 {
-    if (values.size() <= static_cast<std::size_t>(columns))
-        return values;
+    if (values.size() <= static_cast<std::size_t>(columns)) return values;
     std::vector<double> reduced(static_cast<std::size_t>(columns), std::nan(""));
     for (std::size_t i = 0; i < values.size(); ++i)
     {
         auto& slot = reduced[i * static_cast<std::size_t>(columns) / values.size()];
-        if (!std::isnan(values[i]) && (std::isnan(slot) || values[i] > slot))
-            slot = values[i];
+        if (!std::isnan(values[i]) && (std::isnan(slot) || values[i] > slot)) slot = values[i];
     }
     return reduced;
 }
 
 // A polyline that breaks where values are missing (NaN).
-void drawSeries(std::ostringstream& svg, const std::vector<double>& values, const Panel& panel, const char* colour)
+void drawSeries(std::ostringstream& svg, const std::vector<double>& values, const Panel& panel,
+                const char* colour)
 {
     const auto columns = reduceToColumns(values, plotWidth);
     const double step = columns.size() > 1 ? static_cast<double>(plotWidth) / (columns.size() - 1) : 0.0;
     std::string points;
-    auto flush = [&] {
+    auto flush = [&]
+    {
         if (!points.empty())
-            svg << "<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"1.2\" points=\"" << points
-                << "\"/>\n";
+            svg << "<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"1.2\" points=\""
+                << points << "\"/>\n";
         points.clear();
     };
     char point[48];
@@ -98,7 +108,8 @@ void drawSeries(std::ostringstream& svg, const std::vector<double>& values, cons
     flush();
 }
 
-void drawGrid(std::ostringstream& svg, const Panel& panel, double from, double to, double spacing, const char* unit)
+void drawGrid(std::ostringstream& svg, const Panel& panel, double from, double to, double spacing,
+              const char* unit)
 {
     for (double value = from; value <= to + 1e-9; value += spacing)
     {
@@ -127,8 +138,7 @@ double deepestReduction(const LevelTrace& trace)
 {
     double deepest = 0.0;
     for (double r : trace.reductionDb)
-        if (!std::isnan(r))
-            deepest = std::max(deepest, r);
+        if (!std::isnan(r)) deepest = std::max(deepest, r);
     return deepest;
 }
 
@@ -150,11 +160,13 @@ std::string SvgPlot::render(const LevelTrace& trace, const std::string& title)
     drawGrid(svg, levels, levelFloorDb, levelCeilingDb - 6.0, 12.0, " dB");
     drawGrid(svg, reduction, 0.0, reductionScale, reductionScale / 3.0, " dB");
     svg << "<text x=\"" << left + plotWidth << "\" y=\"" << levelTop - 6
-        << "\" text-anchor=\"end\"><tspan fill=\"#999\">input</tspan> / <tspan fill=\"#1f5fbf\">output</tspan>"
+        << "\" text-anchor=\"end\"><tspan fill=\"#999\">input</tspan> / <tspan "
+           "fill=\"#1f5fbf\">output</tspan>"
            " level, dBFS ("
         << trace.windowSeconds * 1000 << " ms RMS)</text>\n";
     svg << "<text x=\"" << left + plotWidth << "\" y=\"" << reductionTop - 6
-        << "\" text-anchor=\"end\" fill=\"#c03020\">gain reduction, dB (output against input, make-up removed)"
+        << "\" text-anchor=\"end\" fill=\"#c03020\">gain reduction, dB (output against input, make-up "
+           "removed)"
            "</text>\n";
     drawSeries(svg, trace.inputDb, levels, "#999");
     drawSeries(svg, trace.outputDb, levels, "#1f5fbf");
@@ -168,8 +180,7 @@ Status SvgPlot::write(const std::string& path, const LevelTrace& trace, const st
     const std::string temporaryPath = path + ".part";
     {
         std::ofstream file(temporaryPath, std::ios::binary | std::ios::trunc);
-        if (!file)
-            return Status::failure("cannot write " + path + ": " + std::strerror(errno));
+        if (!file) return Status::failure("cannot write " + path + ": " + std::strerror(errno));
         file << render(trace, title);
         if (!file.flush())
         {

@@ -12,7 +12,7 @@ namespace host
 // upper panel, the gain reduction in dB below them on the same time axis.
 class SvgPlot
 {
-public:
+  public:
     static std::string render(const LevelTrace& trace, const std::string& title);
 
     // Written beside the target and renamed, like the audio files.

@@ -57,22 +57,24 @@ std::string fourCharacters(VstInt32 code)
 
 const char* categoryName(VstIntPtr category)
 {
-    static constexpr const char* names[] = {"unknown", "effect",     "synth",      "analysis",
-                                            "mastering", "spatialiser", "room effect", "surround effect",
-                                            "restoration", "offline",  "shell",      "generator"};
+    static constexpr const char* names[] = {"unknown",     "effect",      "synth",       "analysis",
+                                            "mastering",   "spatialiser", "room effect", "surround effect",
+                                            "restoration", "offline",     "shell",       "generator"};
     return category >= 0 && category < 12 ? names[category] : "other";
 }
 
 std::string flagNames(VstInt32 flags)
 {
     static constexpr std::pair<VstInt32, const char*> known[] = {
-        {effFlagsHasEditor, "editor"},           {effFlagsCanReplacing, "replacing"},
-        {effFlagsCanDoubleReplacing, "double replacing"}, {effFlagsProgramChunks, "chunks"},
-        {effFlagsIsSynth, "synth"},              {effFlagsNoSoundInStop, "no tail"}};
+        {effFlagsHasEditor, "editor"},
+        {effFlagsCanReplacing, "replacing"},
+        {effFlagsCanDoubleReplacing, "double replacing"},
+        {effFlagsProgramChunks, "chunks"},
+        {effFlagsIsSynth, "synth"},
+        {effFlagsNoSoundInStop, "no tail"}};
     std::string text;
     for (const auto& [bit, name] : known)
-        if (flags & bit)
-            text += (text.empty() ? "" : ", ") + std::string(name);
+        if (flags & bit) text += (text.empty() ? "" : ", ") + std::string(name);
     return text;
 }
 
@@ -81,8 +83,7 @@ void printPins(const PluginInstance& plugin, bool output, int count)
     for (int i = 0; i < count; ++i)
     {
         VstPinProperties properties;
-        if (!plugin.pinProperties(output, i, properties))
-            continue;
+        if (!plugin.pinProperties(output, i, properties)) continue;
         std::printf("    %s %d  \"%s\"%s%s\n", output ? "out" : "in ", i, properties.label,
                     properties.flags & kVstPinIsActive ? " active" : "",
                     properties.flags & kVstPinIsStereo ? " stereo" : "");
@@ -91,8 +92,9 @@ void printPins(const PluginInstance& plugin, bool output, int count)
 
 void printCanDo(const PluginInstance& plugin)
 {
-    static constexpr const char* questions[] = {"offline",  "plugAsChannelInsert", "mixDryWet",          "1in1out",
-                                                "1in2out",  "2in2out",             "receiveVstMidiEvent", "bypass"};
+    static constexpr const char* questions[] = {
+        "offline", "plugAsChannelInsert", "mixDryWet", "1in1out", "1in2out",
+        "2in2out", "receiveVstMidiEvent", "bypass"};
     std::printf("  can do     ");
     for (const char* question : questions)
         std::printf(" %s=%ld", question, static_cast<long>(plugin.canDo(question)));
@@ -101,10 +103,12 @@ void printCanDo(const PluginInstance& plugin)
 
 void printParameters(const PluginInstance& plugin)
 {
-    std::printf("  parameters\n    %-3s %-14s %-10s %-6s %s\n", "#", "name", "display", "label", "normalised");
+    std::printf("  parameters\n    %-3s %-14s %-10s %-6s %s\n", "#", "name", "display", "label",
+                "normalised");
     for (int i = 0; i < plugin.parameterCount(); ++i)
         std::printf("    %-3d %-14s %-10s %-6s %.6f\n", i, plugin.parameterName(i).c_str(),
-                    plugin.parameterDisplay(i).c_str(), plugin.parameterLabel(i).c_str(), plugin.parameter(i));
+                    plugin.parameterDisplay(i).c_str(), plugin.parameterLabel(i).c_str(),
+                    plugin.parameter(i));
 }
 
 void printPresets(const PluginInstance& plugin)
@@ -134,15 +138,15 @@ Status renderWithProgress(PluginInstance& plugin, const AudioBuffer& input, cons
                           const std::string& label, RenderJob::Result& result)
 {
     ProgressBar bar(stderr, label);
-    return RenderJob::run(plugin, input, settings, [&bar](double fraction) { bar.update(fraction); }, result);
+    return RenderJob::run(
+        plugin, input, settings, [&bar](double fraction) { bar.update(fraction); }, result);
 }
 
 Status writeRender(const std::string& audioPath, const std::string& plotPath, const RenderJob::Result& result,
                    const RenderSettings& settings, const std::string& title)
 {
     Status status = AudioFile::writeAtomically(audioPath, result.output, settings.options.doublePrecision);
-    if (status.ok() && !plotPath.empty())
-        status = SvgPlot::write(plotPath, result.trace, title);
+    if (status.ok() && !plotPath.empty()) status = SvgPlot::write(plotPath, result.trace, title);
     return status;
 }
 
@@ -150,10 +154,8 @@ Status writeRender(const std::string& audioPath, const std::string& plotPath, co
 
 std::string Tool::pluginPath(const CommandLine& commandLine) const
 {
-    if (!commandLine.pluginPath.empty())
-        return commandLine.pluginPath;
-    if (!builtPluginPath_.empty() && access(builtPluginPath_.c_str(), R_OK) == 0)
-        return builtPluginPath_;
+    if (!commandLine.pluginPath.empty()) return commandLine.pluginPath;
+    if (!builtPluginPath_.empty() && access(builtPluginPath_.c_str(), R_OK) == 0) return builtPluginPath_;
     return executableDirectory() + "/" + moduleName;
 }
 
@@ -161,8 +163,7 @@ std::unique_ptr<PluginInstance> Tool::loadPlugin(const CommandLine& commandLine)
 {
     Status status;
     auto plugin = PluginInstance::load(pluginPath(commandLine), status);
-    if (!plugin)
-        fail(status);
+    if (!plugin) fail(status);
     return plugin;
 }
 
@@ -174,22 +175,17 @@ int Tool::run(const CommandLine& commandLine)
         std::printf("%s", CommandLine::usage());
         return 0;
     }
-    if (command == "info")
-        return info(commandLine);
-    if (command == "render")
-        return render(commandLine);
-    if (command == "bench")
-        return bench(commandLine);
-    if (command == "demo")
-        return demo(commandLine);
+    if (command == "info") return info(commandLine);
+    if (command == "render") return render(commandLine);
+    if (command == "bench") return bench(commandLine);
+    if (command == "demo") return demo(commandLine);
     return usageError("unknown command \"" + command + "\"");
 }
 
 int Tool::info(const CommandLine& commandLine)
 {
     auto plugin = loadPlugin(commandLine);
-    if (!plugin)
-        return exitFailure;
+    if (!plugin) return exitFailure;
     std::vector<std::string> notes;
     if (Status status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
         return fail(status);
@@ -200,8 +196,10 @@ int Tool::info(const CommandLine& commandLine)
                 static_cast<long>(plugin->vendorVersion()));
     std::printf("  identifier  %s (0x%08X), record version %d\n", fourCharacters(effect.uniqueID).c_str(),
                 static_cast<unsigned>(effect.uniqueID), effect.version);
-    std::printf("  category    %ld (%s)\n", static_cast<long>(plugin->category()), categoryName(plugin->category()));
-    std::printf("  flags       0x%X (%s)\n", static_cast<unsigned>(effect.flags), flagNames(effect.flags).c_str());
+    std::printf("  category    %ld (%s)\n", static_cast<long>(plugin->category()),
+                categoryName(plugin->category()));
+    std::printf("  flags       0x%X (%s)\n", static_cast<unsigned>(effect.flags),
+                flagNames(effect.flags).c_str());
     std::printf("  latency     %d samples\n", effect.initialDelay);
     std::printf("  pins        %d in, %d out\n", effect.numInputs, effect.numOutputs);
     printPins(*plugin, false, effect.numInputs);
@@ -214,24 +212,21 @@ int Tool::info(const CommandLine& commandLine)
 
 int Tool::render(const CommandLine& commandLine)
 {
-    if (commandLine.positional.size() != 2)
-        return usageError("render needs an input and an output file");
+    if (commandLine.positional.size() != 2) return usageError("render needs an input and an output file");
     const std::string& inputPath = commandLine.positional[0];
     const std::string& outputPath = commandLine.positional[1];
     AudioBuffer input;
-    if (Status status = AudioFile::read(inputPath, input); !status.ok())
-        return fail(status);
-    if (Status status = AudioFile::checkWritable(outputPath); !status.ok())
-        return fail(status);
+    if (Status status = AudioFile::read(inputPath, input); !status.ok()) return fail(status);
+    if (Status status = AudioFile::checkWritable(outputPath); !status.ok()) return fail(status);
     auto plugin = loadPlugin(commandLine);
-    if (!plugin)
-        return exitFailure;
+    if (!plugin) return exitFailure;
     std::vector<std::string> notes;
     if (Status status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
         return fail(status);
     printNotes(notes);
     RenderJob::Result result;
-    if (Status status = renderWithProgress(*plugin, input, commandLine.settings, "rendering", result); !status.ok())
+    if (Status status = renderWithProgress(*plugin, input, commandLine.settings, "rendering", result);
+        !status.ok())
         return fail(status);
     const std::string settings = RenderJob::describe(*plugin);
     const std::string title = plugin->effectName() + ": " + settings;
@@ -246,8 +241,7 @@ int Tool::render(const CommandLine& commandLine)
 int Tool::bench(const CommandLine& commandLine)
 {
     auto plugin = loadPlugin(commandLine);
-    if (!plugin)
-        return exitFailure;
+    if (!plugin) return exitFailure;
     std::vector<std::string> notes;
     if (Status status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
         return fail(status);
@@ -260,35 +254,34 @@ int Tool::bench(const CommandLine& commandLine)
     {
         RenderSettings settings = commandLine.settings;
         settings.options.doublePrecision = wide;
-        double fastest = 0.0;
+        Timing fastest;
         for (int round = 0; round < benchRounds; ++round)
         {
-            double seconds = 0.0;
-            settings.options.processSeconds = &seconds;
+            Timing timing;
+            settings.options.timing = &timing;
             AudioBuffer output;
-            if (Status status = BlockRenderer::render(*plugin, programme, output, settings.options); !status.ok())
+            if (Status status = BlockRenderer::render(*plugin, programme, output, settings.options);
+                !status.ok())
                 return fail(status);
-            fastest = round == 0 ? seconds : std::min(fastest, seconds);
+            if (round == 0 || timing.cpuSeconds < fastest.cpuSeconds) fastest = timing;
         }
-        const double framesPerSecond = static_cast<double>(programme.frames()) / fastest;
-        std::printf("  %d-bit  %8.1f x realtime  (%.1f ns per stereo frame)\n", wide ? 64 : 32,
-                    programme.seconds() / fastest, 1e9 / framesPerSecond);
+        std::printf("  %d-bit  %7.1f x realtime  (%.1f ns CPU per stereo frame; wall clock %.1f x)\n",
+                    wide ? 64 : 32, programme.seconds() / fastest.cpuSeconds,
+                    fastest.cpuSeconds * 1e9 / static_cast<double>(programme.frames()),
+                    programme.seconds() / fastest.wallSeconds);
     }
     return 0;
 }
 
 int Tool::demo(const CommandLine& commandLine)
 {
-    if (commandLine.positional.size() > 1)
-        return usageError("demo takes at most one output folder");
+    if (commandLine.positional.size() > 1) return usageError("demo takes at most one output folder");
     const std::filesystem::path folder = commandLine.positional.empty() ? "out" : commandLine.positional[0];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error)
-        return fail(Status::failure("cannot create " + folder.string() + ": " + error.message()));
+    if (error) return fail(Status::failure("cannot create " + folder.string() + ": " + error.message()));
     auto plugin = loadPlugin(commandLine);
-    if (!plugin)
-        return exitFailure;
+    if (!plugin) return exitFailure;
 
     const AudioBuffer programme = DemoProgramme::arrangement(benchRate);
     const std::string dryPath = (folder / "programme.wav").string();
@@ -305,16 +298,14 @@ int Tool::demo(const CommandLine& commandLine)
     else
         presets = PresetSelector::names(*plugin);
     presets.resize(std::min<std::size_t>(presets.size(), 4));
-    if (presets.empty())
-        presets.emplace_back(); // the plug-in's own state
+    if (presets.empty()) presets.emplace_back(); // the plug-in's own state
 
     for (std::size_t i = 0; i < presets.size(); ++i)
     {
         RenderSettings settings = commandLine.settings;
         settings.preset = presets[i];
         std::vector<std::string> notes;
-        if (Status status = RenderJob::configure(*plugin, settings, notes); !status.ok())
-            return fail(status);
+        if (Status status = RenderJob::configure(*plugin, settings, notes); !status.ok()) return fail(status);
         printNotes(notes);
         RenderJob::Result result;
         const std::string name = presets[i].empty() ? "current" : presets[i];

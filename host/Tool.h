@@ -13,7 +13,7 @@ namespace host
 // to standard error; run returns the process exit code.
 class Tool
 {
-public:
+  public:
     // `builtPluginPath`: where the build put our plug-in; used when it
     // exists, else the module next to the executable.
     explicit Tool(std::string builtPluginPath) : builtPluginPath_(std::move(builtPluginPath)) {}
@@ -22,7 +22,7 @@ public:
 
     std::string pluginPath(const CommandLine& commandLine) const;
 
-private:
+  private:
     int info(const CommandLine& commandLine);
     int render(const CommandLine& commandLine);
     int bench(const CommandLine& commandLine);
