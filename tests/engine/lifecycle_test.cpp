@@ -52,7 +52,7 @@ const RateCase kRateCases[] = {
     {std::numeric_limits<float>::quiet_NaN(), 44100, 44100},
 };
 
-TEST(Lifecycle, ResumeDesignsTheFiltersForTheCheckedRate)
+TEST(EngineLifecycle, ResumeDesignsTheFiltersForTheCheckedRate)
 {
     for (const RateCase& c : kRateCases) {
         SCOPED_TRACE(c.announced);
@@ -75,7 +75,7 @@ TEST(Lifecycle, ResumeDesignsTheFiltersForTheCheckedRate)
     }
 }
 
-TEST(Lifecycle, ConstructionDesignsFor44100AndSuspends)
+TEST(EngineLifecycle, ConstructionDesignsFor44100AndSuspends)
 {
     AutoComp effect(test_host::callback);
     const CompressorKernel& k = effect.getKernel();
@@ -86,7 +86,7 @@ TEST(Lifecycle, ConstructionDesignsFor44100AndSuspends)
     EXPECT_EQ(effect.getMeterGain(), 1.0);
 }
 
-TEST(Lifecycle, SetSampleRateAloneChangesNoCoefficient)
+TEST(EngineLifecycle, SetSampleRateAloneChangesNoCoefficient)
 {
     AutoComp effect(test_host::callback);
     effect.setSampleRate(44100.0f);
@@ -100,7 +100,7 @@ TEST(Lifecycle, SetSampleRateAloneChangesNoCoefficient)
     EXPECT_EQ(effect.getAeffect()->initialDelay, 0);
 }
 
-TEST(Lifecycle, SuspendClearsStateAndResetsTheMeter)
+TEST(EngineLifecycle, SuspendClearsStateAndResetsTheMeter)
 {
     AutoComp effect(test_host::callback);
     prepare(effect);
@@ -114,7 +114,7 @@ TEST(Lifecycle, SuspendClearsStateAndResetsTheMeter)
     EXPECT_TRUE(k.getDetectorFast().y1 == 0 && k.getSidechainHighpassL().x1 == 0 && k.getMeterSmoother().y1 == 0);
 }
 
-TEST(Lifecycle, MeterSwingsFromFullScaleAfterResume)
+TEST(EngineLifecycle, MeterSwingsFromFullScaleAfterResume)
 {
     AutoComp effect(test_host::callback);
     prepare(effect);
@@ -128,7 +128,7 @@ TEST(Lifecycle, MeterSwingsFromFullScaleAfterResume)
     EXPECT_NEAR(effect.getMeterGain(), floorGain, 1e-4);
 }
 
-TEST(Lifecycle, LowPassDesignRestartsItsOffsetHighPassKeepsIt)
+TEST(EngineLifecycle, LowPassDesignRestartsItsOffsetHighPassKeepsIt)
 {
     CBiquadFilter low(CBiquadFilter::lowPass, 100, 0.7), high(CBiquadFilter::highPass, 100, 0.7);
     low.design();
@@ -149,7 +149,7 @@ TEST(Lifecycle, LowPassDesignRestartsItsOffsetHighPassKeepsIt)
     EXPECT_NEAR(highOut, 0.0, 1e-9);
 }
 
-TEST(Lifecycle, IdentityAndRecordAfterConstruction)
+TEST(EngineLifecycle, IdentityAndRecordAfterConstruction)
 {
     AutoComp effect(test_host::callback);
     const AEffect& record = *effect.getAeffect();
@@ -177,7 +177,7 @@ TEST(Lifecycle, IdentityAndRecordAfterConstruction)
     EXPECT_EQ(effect.getVendorVersion(), 1);
 }
 
-TEST(Lifecycle, CanDoMatchesWholeTextsOnly)
+TEST(EngineLifecycle, CanDoMatchesWholeTextsOnly)
 {
     AutoComp effect(test_host::callback);
     const struct {
@@ -192,7 +192,7 @@ TEST(Lifecycle, CanDoMatchesWholeTextsOnly)
     }
 }
 
-TEST(Lifecycle, PinsAndArrangements)
+TEST(EngineLifecycle, PinsAndArrangements)
 {
     AutoComp effect(test_host::callback);
     VstPinProperties pin{};

@@ -58,7 +58,7 @@ void operator delete[](void* p, std::size_t) noexcept
 
 namespace {
 
-TEST(NoAllocation, ProcessingAllocatesNothingInAnyMode)
+TEST(EngineNoAllocation, ProcessingAllocatesNothingInAnyMode)
 {
     AutoComp effect(test_host::callback);
     prepare(effect);

@@ -141,7 +141,7 @@ TEST_F(ProgramStore, NamesAreCutTo24Characters)
     EXPECT_EQ(hostCalls[0].opcode, audioMasterUpdateDisplay);
 }
 
-TEST(Program, NewProgramAndValueRules)
+TEST(ProgramRecord, NewProgramAndValueRules)
 {
     CProgram program;
     EXPECT_EQ(nameOf(program), "init");
