@@ -55,6 +55,16 @@ CDrawContext::CDrawContext(CFrame* frameArg, CPixelSurface* surfaceArg, platform
 
 CDrawContext::~CDrawContext() = default;
 
+CPixelSurface* CDrawContext::target() {
+    // A window's back buffer moves when the window is resized, so it is
+    // looked up afresh for every operation.
+    if (window) {
+        const platform::PixelSpan span = window->backBuffer();
+        windowSurface = CPixelSurface(span.pixels, span.width, span.height, span.stride);
+    }
+    return surface;
+}
+
 void CDrawContext::painted(const CViewRect& deviceRect) {
     if (!window) return;
     const CViewRect r = intersection(intersection(deviceRect, deviceClip), surface->bounds());
@@ -69,8 +79,9 @@ void CDrawContext::lineTo(const CViewPoint& point) {
     const CViewPoint from = penPosition;
     const CViewPoint to{point.h + offset.h, point.v + offset.v};
     penPosition = to;
-    if (!surface) return;
-    surface->line(from.h, from.v, to.h, to.v, lineWidth, pixelOf(frameColor), deviceClip);
+    CPixelSurface* s = target();
+    if (!s) return;
+    s->line(from.h, from.v, to.h, to.v, lineWidth, pixelOf(frameColor), deviceClip);
     const int pad = std::max(1, lineWidth);
     painted(CViewRect{std::min(from.h, to.h) - pad, std::min(from.v, to.v) - pad, std::max(from.h, to.h) + pad,
                       std::max(from.v, to.v) + pad});
@@ -85,16 +96,18 @@ void CDrawContext::drawRect(const CViewRect& rect) {
 }
 
 void CDrawContext::fillRect(const CViewRect& rect) {
-    if (!surface) return;
+    CPixelSurface* s = target();
+    if (!s) return;
     CViewRect r = toDevice(rect);
     r.left += 1;
     r.top += 1;
-    surface->fill(r, pixelOf(fillColor), deviceClip);
+    s->fill(r, pixelOf(fillColor), deviceClip);
     painted(r);
 }
 
 void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaque, std::int32_t align) {
-    if (!text || !surface) return;
+    CPixelSurface* s = target();
+    if (!text || !s) return;
     CViewRect r = toDevice(rect);
     if (align == kTextAlignLeft) r.left += 1;
     CTextRenderer& renderer = CTextRenderer::shared();
@@ -109,8 +122,8 @@ void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaq
     else if (align == kTextAlignRight) left = r.right - width;
     const CViewRect textClip = intersection(r, deviceClip);
     const CViewRect cellRect{left, top, left + width, top + cell};
-    if (opaque) surface->fill(cellRect, pixelOf(fillColor), textClip);
-    renderer.render(*surface, textClip, left, top, fontId, fontStyle, str, pixelOf(fontColor));
+    if (opaque) s->fill(cellRect, pixelOf(fillColor), textClip);
+    renderer.render(*s, textClip, left, top, fontId, fontStyle, str, pixelOf(fontColor));
     painted(intersection(cellRect, textClip));
 }
 
@@ -151,7 +164,7 @@ void CDrawContext::setFont(std::int32_t id, std::int32_t style) {
 
 void CDrawContext::setClipRect(const CViewRect& rect) {
     clip = toDevice(rect);
-    deviceClip = surface ? intersection(clip, surface->bounds()) : CViewRect{};
+    deviceClip = clip;
 }
 
 CViewRect& CDrawContext::getClipRect(CViewRect& rect) const {
@@ -161,25 +174,28 @@ CViewRect& CDrawContext::getClipRect(CViewRect& rect) const {
 
 void CDrawContext::copySurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
                                const CViewRect& rect) {
-    if (!surface) return;
+    CPixelSurface* s = target();
+    if (!s) return;
     const CViewRect r = toDevice(rect);
-    surface->copy(source, sourceOffset.h, sourceOffset.v, r, deviceClip);
+    s->copy(source, sourceOffset.h, sourceOffset.v, r, deviceClip);
     painted(r);
 }
 
 void CDrawContext::copySurfaceKeyed(const CPixelSurface& source, const CViewPoint& sourceOffset,
                                     const CViewRect& rect, const CViewColor& key) {
-    if (!surface) return;
+    CPixelSurface* s = target();
+    if (!s) return;
     const CViewRect r = toDevice(rect);
-    surface->copyKeyed(source, sourceOffset.h, sourceOffset.v, r, deviceClip, pixelOf(key));
+    s->copyKeyed(source, sourceOffset.h, sourceOffset.v, r, deviceClip, pixelOf(key));
     painted(r);
 }
 
 void CDrawContext::blendSurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
                                 const CViewRect& rect, std::uint8_t alpha) {
-    if (!surface) return;
+    CPixelSurface* s = target();
+    if (!s) return;
     const CViewRect r = toDevice(rect);
-    surface->blend(source, sourceOffset.h, sourceOffset.v, r, deviceClip, alpha);
+    s->blend(source, sourceOffset.h, sourceOffset.v, r, deviceClip, alpha);
     painted(r);
 }
 

@@ -69,7 +69,8 @@ public:
 
     CFrame* getFrame() const { return frame; }
     CPixelSurface* getSurface() const { return surface; }
-    // Where raster operations are clipped, in surface coordinates.
+    // Where raster operations are clipped, in surface coordinates (the
+    // surface's edges clip as well).
     const CViewRect& getDeviceClip() const { return deviceClip; }
 
     // Block transfers from a pixel source to `rect` (local); used by bitmaps
@@ -91,12 +92,13 @@ public:
     CViewPoint offset;        // added to every drawing coordinate
 
 protected:
-    void setSurface(CPixelSurface* target) { surface = target; deviceClip = target ? target->bounds() : CViewRect{}; }
+    void setSurface(CPixelSurface* target) { surface = target; }
     void setStoredClip(const CViewRect& rect) { clip = rect; }
 
 private:
     CViewRect toDevice(const CViewRect& rect) const { return rect.offsetBy(offset.h, offset.v); }
     void rebuildPen() { ++penCreations; }
+    CPixelSurface* target();
     void painted(const CViewRect& deviceRect);
 
     CPixelSurface* surface = nullptr;
@@ -114,7 +116,9 @@ private:
     std::int32_t lineStyle = 0;
     std::int32_t drawMode = 0;
     CViewRect clip;        // as callers see it, with the offset added
-    CViewRect deviceClip;  // what actually limits the pixels
+    // What limits the pixels besides the surface's own edges; nothing until
+    // a clip is set.
+    CViewRect deviceClip{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30};
     CViewPoint penPosition;  // device coordinates
     bool penValid = false;   // colour and width have been set once
 

@@ -82,6 +82,10 @@ void CPixelSurface::line(int x0, int y0, int x1, int y1, int width, Pixel p, con
     const int w = std::max(1, width);
     const int lo = -(w - 1) / 2;
     const CViewRect limit = clipTo(bounds(), clip);
+    const CViewRect reach{std::min(x0, x1) + lo, std::min(y0, y1) + lo, std::max(x0, x1) + lo + w,
+                          std::max(y0, y1) + lo + w};
+    const CViewRect visible = intersect(reach, limit);
+    if (visible.right <= visible.left || visible.bottom <= visible.top) return;  // skip the walk
     auto plot = [&](int x, int y) {
         fill(CViewRect{x + lo, y + lo, x + lo + w, y + lo + w}, p, limit);
     };
