@@ -265,6 +265,15 @@ bool AudioEffectX::deallocateArrangement(VstSpeakerArrangement** arrangement)
     return true;
 }
 
+// At most 63 characters and a terminator, even from a name without one.
+static void copyName(char (&to)[kVstMaxNameLen], const char (&from)[kVstMaxNameLen])
+{
+    const void* end = std::memchr(from, 0, kVstMaxNameLen - 1);
+    const std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - from) : kVstMaxNameLen - 1;
+    std::memcpy(to, from, length);
+    std::memset(to + length, 0, kVstMaxNameLen - length);
+}
+
 bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* from)
 {
     if (!to || !from)
@@ -273,8 +282,7 @@ bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* f
     to->elevation = from->elevation;
     to->radius = from->radius;
     to->reserved = from->reserved;
-    std::strncpy(to->name, from->name, sizeof(to->name) - 1);
-    to->name[sizeof(to->name) - 1] = 0;
+    copyName(to->name, from->name);
     to->type = from->type;
     std::memcpy(to->future, from->future, sizeof(to->future));
     return true;
