@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <span>
 
-namespace resources::detail {
+namespace resources::detail
+{
 
-struct Blob {
+struct Blob
+{
     int id;
     const unsigned char* data;
     std::size_t size;
@@ -14,4 +16,4 @@ struct Blob {
 
 std::span<const Blob> blobs();
 
-}  // namespace resources::detail
+} // namespace resources::detail

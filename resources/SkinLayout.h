@@ -3,15 +3,18 @@
 // The panel artwork is drawn around these rectangles, so the editor and the
 // skin generator must read them from here.
 
-namespace resources {
+namespace resources
+{
 
-struct SkinRect {
+struct SkinRect
+{
     int left, top, right, bottom;
     constexpr int width() const { return right - left; }
     constexpr int height() const { return bottom - top; }
 };
 
-struct SkinPoint {
+struct SkinPoint
+{
     int x, y;
 };
 
@@ -34,8 +37,8 @@ inline constexpr SkinPoint kMeterOverlayOrigin{143, 110};
 inline constexpr SkinPoint kMeterPivot{200, 155};
 inline constexpr float kMeterInnerRadius = 3.0f;
 inline constexpr float kMeterOuterRadius = 86.0f;
-inline constexpr double kMeterRestDegrees = 120.0;  // needle angle at value 0
-inline constexpr double kMeterSwingDegrees = 60.0;  // value 1 is 60 degrees to the right
+inline constexpr double kMeterRestDegrees = 120.0; // needle angle at value 0
+inline constexpr double kMeterSwingDegrees = 60.0; // value 1 is 60 degrees to the right
 
 // Preset bar along the bottom edge.
 inline constexpr int kBarBottom = kPanelHeight;
@@ -51,4 +54,4 @@ inline constexpr SkinRect kRecallMemoBRect{327, kBarBottom - 15, 339, kBarBottom
 inline constexpr SkinRect kStoreMemoARect{302, kBarBottom - 31, 314, kBarBottom - 17};
 inline constexpr SkinRect kStoreMemoBRect{302, kBarBottom - 15, 314, kBarBottom - 1};
 
-}  // namespace resources
+} // namespace resources

@@ -5,9 +5,11 @@
 
 #include <array>
 
-namespace resources {
+namespace resources
+{
 
-enum SkinId : int {
+enum SkinId : int
+{
     kPanel = 12128,
     kProcessSwitch = 12129,
     kMeterFace = 12151,
@@ -28,10 +30,11 @@ enum SkinId : int {
     kSavePreset = 19999,
 };
 
-struct SkinBitmap {
+struct SkinBitmap
+{
     int id;
     int width;
-    int height;  // whole bitmap, all frames
+    int height; // whole bitmap, all frames
     int frames;
     const char* name;
 
@@ -65,10 +68,11 @@ inline constexpr std::array<SkinBitmap, 18> kSkinBitmaps{{
     {kSavePreset, 12, 56, 4, "save preset"},
 }};
 
-constexpr const SkinBitmap* findSkinBitmap(int id) {
+constexpr const SkinBitmap* findSkinBitmap(int id)
+{
     for (const SkinBitmap& b : kSkinBitmaps)
         if (b.id == id) return &b;
     return nullptr;
 }
 
-}  // namespace resources
+} // namespace resources

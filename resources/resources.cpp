@@ -2,12 +2,14 @@
 
 #include "resources/SkinBlobs.h"
 
-namespace resources {
+namespace resources
+{
 
-std::span<const unsigned char> find(int id) {
+std::span<const unsigned char> find(int id)
+{
     for (const detail::Blob& b : detail::blobs())
         if (b.id == id) return {b.data, b.size};
     return {};
 }
 
-}  // namespace resources
+} // namespace resources

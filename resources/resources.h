@@ -3,10 +3,11 @@
 
 #include <span>
 
-namespace resources {
+namespace resources
+{
 
 // The complete BMP file (header included) of a skin bitmap; an empty span for
 // a number that is not part of the skin. The bytes live as long as the library.
 std::span<const unsigned char> find(int id);
 
-}  // namespace resources
+} // namespace resources

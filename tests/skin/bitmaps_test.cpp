@@ -10,29 +10,40 @@
 
 using namespace resources;
 
-namespace {
+namespace
+{
 
-BmpImage load(int id) { return BmpImage(find(id)); }
+BmpImage load(int id)
+{
+    return BmpImage(find(id));
+}
 
-bool framesEqual(const BmpImage& img, int frameHeight, int a, int b) {
+bool framesEqual(const BmpImage& img, int frameHeight, int a, int b)
+{
     return img.sameArea(0, a * frameHeight, img, 0, b * frameHeight, img.width(), frameHeight);
 }
 
-struct Placement {
+struct Placement
+{
     int id;
     SkinRect rect;
 };
 
 // Controls whose frames are redrawn in place over the panel.
 constexpr Placement kPlacedStrips[] = {
-    {kProcessSwitch, kProcessSwitchRect}, {kTimeKnob, kTimeKnobRect},   {kCompressionKnob, kCompressionKnobRect},
-    {kOutputKnob, kOutputKnobRect},       {kRatioKnob, kRatioKnobRect},
+    {kProcessSwitch, kProcessSwitchRect},
+    {kTimeKnob, kTimeKnobRect},
+    {kCompressionKnob, kCompressionKnobRect},
+    {kOutputKnob, kOutputKnobRect},
+    {kRatioKnob, kRatioKnobRect},
 };
 
-}  // namespace
+} // namespace
 
-TEST(SkinBitmaps, everyNumberGivesAnUncompressed24BitBmpOfItsTableSize) {
-    for (const SkinBitmap& b : kSkinBitmaps) {
+TEST(SkinBitmaps, everyNumberGivesAnUncompressed24BitBmpOfItsTableSize)
+{
+    for (const SkinBitmap& b : kSkinBitmaps)
+    {
         SCOPED_TRACE(b.name);
         const std::span<const unsigned char> bytes = find(b.id);
         const BmpImage img(bytes);
@@ -47,48 +58,62 @@ TEST(SkinBitmaps, everyNumberGivesAnUncompressed24BitBmpOfItsTableSize) {
     }
 }
 
-TEST(SkinBitmaps, numbersOutsideTheSkinGiveNothing) {
+TEST(SkinBitmaps, numbersOutsideTheSkinGiveNothing)
+{
     for (int id : {0, -1, 12127, 12130, 12150, 19990, 20000})
         EXPECT_TRUE(find(id).empty()) << id;
 }
 
-TEST(SkinBitmaps, consecutiveFramesDiffer) {
-    for (const SkinBitmap& b : kSkinBitmaps) {
+TEST(SkinBitmaps, consecutiveFramesDiffer)
+{
+    for (const SkinBitmap& b : kSkinBitmaps)
+    {
         if (b.frames < 2) continue;
         SCOPED_TRACE(b.name);
         const BmpImage img = load(b.id);
-        for (int f = 1; f < b.frames; ++f) EXPECT_FALSE(framesEqual(img, b.frameHeight(), f - 1, f)) << "frame " << f;
+        for (int f = 1; f < b.frames; ++f)
+            EXPECT_FALSE(framesEqual(img, b.frameHeight(), f - 1, f)) << "frame " << f;
     }
 }
 
-TEST(SkinBitmaps, controlFramesMeetThePanelAtTheirEdges) {
+TEST(SkinBitmaps, controlFramesMeetThePanelAtTheirEdges)
+{
     const BmpImage panel = load(kPanel);
-    for (const Placement& p : kPlacedStrips) {
+    for (const Placement& p : kPlacedStrips)
+    {
         const SkinBitmap& b = *findSkinBitmap(p.id);
         SCOPED_TRACE(b.name);
         const BmpImage strip = load(p.id);
         const int w = p.rect.width(), h = b.frameHeight();
-        for (int f = 0; f < b.frames; ++f) {
+        for (int f = 0; f < b.frames; ++f)
+        {
             const int top = f * h;
-            EXPECT_TRUE(strip.sameArea(0, top, panel, p.rect.left, p.rect.top, w, 1)) << "top edge, frame " << f;
-            EXPECT_TRUE(strip.sameArea(0, top + h - 1, panel, p.rect.left, p.rect.bottom - 1, w, 1)) << "bottom, " << f;
-            EXPECT_TRUE(strip.sameArea(0, top, panel, p.rect.left, p.rect.top, 1, h)) << "left edge, frame " << f;
-            EXPECT_TRUE(strip.sameArea(w - 1, top, panel, p.rect.right - 1, p.rect.top, 1, h)) << "right, " << f;
+            EXPECT_TRUE(strip.sameArea(0, top, panel, p.rect.left, p.rect.top, w, 1))
+                << "top edge, frame " << f;
+            EXPECT_TRUE(strip.sameArea(0, top + h - 1, panel, p.rect.left, p.rect.bottom - 1, w, 1))
+                << "bottom, " << f;
+            EXPECT_TRUE(strip.sameArea(0, top, panel, p.rect.left, p.rect.top, 1, h))
+                << "left edge, frame " << f;
+            EXPECT_TRUE(strip.sameArea(w - 1, top, panel, p.rect.right - 1, p.rect.top, 1, h))
+                << "right, " << f;
         }
     }
 }
 
-TEST(SkinBitmaps, meterPicturesRepeatThePanelUnderThem) {
+TEST(SkinBitmaps, meterPicturesRepeatThePanelUnderThem)
+{
     const BmpImage panel = load(kPanel), face = load(kMeterFace), overlay = load(kMeterOverlay);
     const int windowRows = kMeterOverlayOrigin.y - kMeterFaceRect.top;
-    EXPECT_TRUE(face.sameArea(0, 0, panel, kMeterFaceRect.left, kMeterFaceRect.top, face.width(), windowRows));
+    EXPECT_TRUE(
+        face.sameArea(0, 0, panel, kMeterFaceRect.left, kMeterFaceRect.top, face.width(), windowRows));
     EXPECT_TRUE(overlay.sameArea(0, 0, panel, kMeterOverlayOrigin.x, kMeterOverlayOrigin.y, overlay.width(),
                                  overlay.height()));
 }
 
 // The meter repaints the top rows of the compression knob with the overlay;
 // every knob frame must show the same pixels there or the knob top flickers.
-TEST(SkinBitmaps, compressionKnobFramesAgreeWithTheMeterOverlayWhereTheyOverlap) {
+TEST(SkinBitmaps, compressionKnobFramesAgreeWithTheMeterOverlayWhereTheyOverlap)
+{
     const BmpImage knob = load(kCompressionKnob), overlay = load(kMeterOverlay);
     const SkinBitmap& b = *findSkinBitmap(kCompressionKnob);
     const int left = std::max(kMeterFaceRect.left, kCompressionKnobRect.left);
@@ -97,14 +122,15 @@ TEST(SkinBitmaps, compressionKnobFramesAgreeWithTheMeterOverlayWhereTheyOverlap)
     ASSERT_GT(rows, 0);
     for (int f = 0; f < b.frames; ++f)
         EXPECT_TRUE(knob.sameArea(left - kCompressionKnobRect.left, f * b.frameHeight(), overlay,
-                                  left - kMeterOverlayOrigin.x, kCompressionKnobRect.top - kMeterOverlayOrigin.y,
-                                  right - left, rows))
+                                  left - kMeterOverlayOrigin.x,
+                                  kCompressionKnobRect.top - kMeterOverlayOrigin.y, right - left, rows))
             << "frame " << f;
 }
 
 // The editor prints dark text on the name field and light text on the about
 // picture; their backgrounds must leave it readable.
-TEST(SkinBitmaps, textAreasContrastWithTheTextColoursDrawnOnThem) {
+TEST(SkinBitmaps, textAreasContrastWithTheTextColoursDrawnOnThem)
+{
     const BmpImage panel = load(kPanel), about = load(kAboutPicture);
     for (int y = kNameFieldRect.top; y < kNameFieldRect.bottom; ++y)
         for (int x = kNameFieldRect.left; x < kNameFieldRect.right; ++x)

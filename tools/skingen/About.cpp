@@ -2,14 +2,17 @@
 
 #include "tools/skingen/Skin.h"
 
-namespace skingen {
-namespace {
+namespace skingen
+{
+namespace
+{
 
 using namespace resources;
 
 constexpr double kTitleBaseline = 80;
 
-void drawAboutBackground(cairo_t* cr) {
+void drawAboutBackground(cairo_t* cr)
+{
     const SkinRect r = kAboutDisplayRect;
     cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, r.bottom);
     cairo_pattern_add_color_stop_rgb(p, 0, 0.125, 0.110, 0.100);
@@ -24,11 +27,13 @@ void drawAboutBackground(cairo_t* cr) {
     cairo_stroke(cr);
 }
 
-void drawAboutTitle(cairo_t* cr, const Fonts& fonts) {
+void drawAboutTitle(cairo_t* cr, const Fonts& fonts)
+{
     double x = 30;
     fonts.select(cr, Face::SansBold, 22);
     setColor(cr, kCream);
-    for (const char* letter : {"T", "R", "V"}) {
+    for (const char* letter : {"T", "R", "V"})
+    {
         cairo_move_to(cr, x, kTitleBaseline);
         cairo_show_text(cr, letter);
         x += textWidth(cr, letter) + 2.5;
@@ -47,7 +52,8 @@ void drawAboutTitle(cairo_t* cr, const Fonts& fonts) {
     cairo_fill(cr);
 }
 
-void drawFeatures(cairo_t* cr, const Fonts& fonts) {
+void drawFeatures(cairo_t* cr, const Fonts& fonts)
+{
     static const char* const lines[] = {
         "Programme-dependent optical gain cell",
         "Seven gain curves, 1.2:1 to 10:1",
@@ -56,7 +62,8 @@ void drawFeatures(cairo_t* cr, const Fonts& fonts) {
     };
     fonts.select(cr, Face::Sans, 11.5);
     double y = 146;
-    for (const char* line : lines) {
+    for (const char* line : lines)
+    {
         setColor(cr, kAmber);
         cairo_arc(cr, 34, y - 4, 1.8, 0, 2 * M_PI);
         cairo_fill(cr);
@@ -69,7 +76,8 @@ void drawFeatures(cairo_t* cr, const Fonts& fonts) {
 }
 
 // The heart of the unit: a lamp shining onto a light-dependent resistor.
-void drawLamp(cairo_t* cr, double cx, double cy) {
+void drawLamp(cairo_t* cr, double cx, double cy)
+{
     cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy, 2, cx, cy, 48);
     cairo_pattern_add_color_stop_rgba(glow, 0, 1.0, 0.85, 0.5, 0.9);
     cairo_pattern_add_color_stop_rgba(glow, 0.3, kAmber.r, kAmber.g, kAmber.b, 0.35);
@@ -90,7 +98,8 @@ void drawLamp(cairo_t* cr, double cx, double cy) {
     cairo_stroke(cr);
 }
 
-void drawCell(cairo_t* cr, double cx, double cy) {
+void drawCell(cairo_t* cr, double cx, double cy)
+{
     roundedRect(cr, cx - 12, cy - 16, 24, 32, 3);
     cairo_set_source_rgb(cr, 0.20, 0.16, 0.12);
     cairo_fill_preserve(cr);
@@ -98,13 +107,15 @@ void drawCell(cairo_t* cr, double cx, double cy) {
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
     cairo_move_to(cr, cx - 7, cy - 11);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 6; ++i)
+    {
         cairo_line_to(cr, cx + 7, cy - 11 + 4 * i + 2);
         cairo_line_to(cr, cx - 7, cy - 11 + 4 * i + 4);
     }
     setColor(cr, kAmberDeep);
     cairo_stroke(cr);
-    for (double dx : {-5.0, 5.0}) {
+    for (double dx : {-5.0, 5.0})
+    {
         cairo_move_to(cr, cx + dx, cy + 16);
         cairo_line_to(cr, cx + dx, cy + 28);
     }
@@ -112,7 +123,8 @@ void drawCell(cairo_t* cr, double cx, double cy) {
     cairo_stroke(cr);
 }
 
-void drawFooter(cairo_t* cr, const Fonts& fonts) {
+void drawFooter(cairo_t* cr, const Fonts& fonts)
+{
     fonts.select(cr, Face::SansBold, 10);
     setColor(cr, kCreamDim);
     cairo_move_to(cr, 30, 252);
@@ -121,9 +133,10 @@ void drawFooter(cairo_t* cr, const Fonts& fonts) {
     drawText(cr, "click to close", 370, 248, Align::Right);
 }
 
-}  // namespace
+} // namespace
 
-void drawAboutPicture(cairo_t* cr, const Fonts& fonts) {
+void drawAboutPicture(cairo_t* cr, const Fonts& fonts)
+{
     drawAboutBackground(cr);
     drawAboutTitle(cr, fonts);
     drawFeatures(cr, fonts);
@@ -133,11 +146,12 @@ void drawAboutPicture(cairo_t* cr, const Fonts& fonts) {
 }
 
 // What the about view prints over the picture, for the review sheet.
-void drawVersionText(cairo_t* cr, const Fonts& fonts, const char* text) {
+void drawVersionText(cairo_t* cr, const Fonts& fonts, const char* text)
+{
     const SkinRect r = kVersionTextRect;
     fonts.select(cr, Face::Sans, 12);
     cairo_set_source_rgb(cr, 200 / 255.0, 200 / 255.0, 200 / 255.0);
     drawText(cr, text, r.left, r.top + r.height() / 2.0, Align::Left);
 }
 
-}  // namespace skingen
+} // namespace skingen

@@ -6,8 +6,10 @@
 
 #include <unistd.h>
 
-namespace skingen {
-namespace {
+namespace skingen
+{
+namespace
+{
 
 // First readable file wins; both families ship with every desktop distribution.
 constexpr const char* kCandidates[][2] = {
@@ -23,32 +25,42 @@ constexpr const char* kCandidates[][2] = {
 
 const cairo_user_data_key_t kFaceKey{};
 
-void doneFace(void* face) { FT_Done_Face(static_cast<FT_Face>(face)); }
+void doneFace(void* face)
+{
+    FT_Done_Face(static_cast<FT_Face>(face));
+}
 
-}  // namespace
+} // namespace
 
-Fonts::~Fonts() {
-    for (cairo_font_face_t*& f : faces_) {
+Fonts::~Fonts()
+{
+    for (cairo_font_face_t*& f : faces_)
+    {
         if (f) cairo_font_face_destroy(f);
         f = nullptr;
     }
     // The FreeType library stays: Cairo may still cache faces created from it.
 }
 
-bool Fonts::load(std::string& error) {
+bool Fonts::load(std::string& error)
+{
     FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) != 0) {
+    if (FT_Init_FreeType(&lib) != 0)
+    {
         error = "cannot initialise FreeType";
         return false;
     }
     library_ = lib;
-    for (size_t i = 0; i < faces_.size(); ++i) {
+    for (size_t i = 0; i < faces_.size(); ++i)
+    {
         FT_Face ft = nullptr;
-        for (const char* path : kCandidates[i]) {
+        for (const char* path : kCandidates[i])
+        {
             if (access(path, R_OK) == 0 && FT_New_Face(lib, path, 0, &ft) == 0) break;
             ft = nullptr;
         }
-        if (!ft) {
+        if (!ft)
+        {
             error = std::string("no usable font file, tried ") + kCandidates[i][0];
             return false;
         }
@@ -58,9 +70,10 @@ bool Fonts::load(std::string& error) {
     return true;
 }
 
-void Fonts::select(cairo_t* cr, Face face, double pixelSize) const {
+void Fonts::select(cairo_t* cr, Face face, double pixelSize) const
+{
     cairo_set_font_face(cr, faces_[static_cast<size_t>(face)]);
     cairo_set_font_size(cr, pixelSize);
 }
 
-}  // namespace skingen
+} // namespace skingen

@@ -7,12 +7,21 @@
 #include <array>
 #include <string>
 
-namespace skingen {
+namespace skingen
+{
 
-enum class Face { Sans, SansBold, NarrowBold, SerifBoldItalic, Count };
+enum class Face
+{
+    Sans,
+    SansBold,
+    NarrowBold,
+    SerifBoldItalic,
+    Count
+};
 
-class Fonts {
-public:
+class Fonts
+{
+  public:
     Fonts() = default;
     Fonts(const Fonts&) = delete;
     Fonts& operator=(const Fonts&) = delete;
@@ -22,9 +31,9 @@ public:
     bool load(std::string& error);
     void select(cairo_t* cr, Face face, double pixelSize) const;
 
-private:
+  private:
     std::array<cairo_font_face_t*, static_cast<size_t>(Face::Count)> faces_{};
     void* library_ = nullptr;
 };
 
-}  // namespace skingen
+} // namespace skingen

@@ -6,7 +6,8 @@
 
 #include "tools/skingen/Painter.h"
 
-namespace skingen {
+namespace skingen
+{
 
 // 24-bit uncompressed BMP, bottom-up rows padded to four bytes.
 std::string encodeBmp(const Surface& s);
@@ -15,4 +16,4 @@ bool writeFile(const std::string& path, const std::string& bytes);
 // It carries a hash of each file so that compiler caches notice new artwork.
 std::string embedSource(const std::map<int, std::string>& files, const std::string& dir);
 
-}  // namespace skingen
+} // namespace skingen

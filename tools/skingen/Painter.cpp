@@ -3,9 +3,11 @@
 #include <cmath>
 #include <string>
 
-namespace skingen {
+namespace skingen
+{
 
-Surface makeSurface(int width, int height) {
+Surface makeSurface(int width, int height)
+{
     Surface s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     Context cr = makeContext(s);
     cairo_set_source_rgb(cr.get(), 0, 0, 0);
@@ -13,7 +15,8 @@ Surface makeSurface(int width, int height) {
     return s;
 }
 
-Context makeContext(const Surface& surface) {
+Context makeContext(const Surface& surface)
+{
     Context cr(cairo_create(surface.get()));
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -25,7 +28,8 @@ Context makeContext(const Surface& surface) {
     return cr;
 }
 
-Surface crop(const Surface& source, resources::SkinRect rect) {
+Surface crop(const Surface& source, resources::SkinRect rect)
+{
     Surface out = makeSurface(rect.width(), rect.height());
     Context cr = makeContext(out);
     cairo_set_source_surface(cr.get(), source.get(), -rect.left, -rect.top);
@@ -34,7 +38,8 @@ Surface crop(const Surface& source, resources::SkinRect rect) {
     return out;
 }
 
-void paste(const Surface& target, const Surface& source, int x, int y) {
+void paste(const Surface& target, const Surface& source, int x, int y)
+{
     Context cr = makeContext(target);
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
     cairo_rectangle(cr.get(), x, y, widthOf(source), heightOf(source));
@@ -43,12 +48,22 @@ void paste(const Surface& target, const Surface& source, int x, int y) {
     cairo_paint(cr.get());
 }
 
-int widthOf(const Surface& s) { return cairo_image_surface_get_width(s.get()); }
-int heightOf(const Surface& s) { return cairo_image_surface_get_height(s.get()); }
+int widthOf(const Surface& s)
+{
+    return cairo_image_surface_get_width(s.get());
+}
+int heightOf(const Surface& s)
+{
+    return cairo_image_surface_get_height(s.get());
+}
 
-void setColor(cairo_t* cr, Color c, double alpha) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
+void setColor(cairo_t* cr, Color c, double alpha)
+{
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
+}
 
-void roundedRect(cairo_t* cr, double x, double y, double w, double h, double radius) {
+void roundedRect(cairo_t* cr, double x, double y, double w, double h, double radius)
+{
     const double pi = M_PI;
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + w - radius, y + radius, radius, -pi / 2, 0);
@@ -58,13 +73,15 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double rad
     cairo_close_path(cr);
 }
 
-void polar(double cx, double cy, double radius, double degrees, double& x, double& y) {
+void polar(double cx, double cy, double radius, double degrees, double& x, double& y)
+{
     const double a = degrees * M_PI / 180.0;
     x = cx + radius * std::sin(a);
     y = cy - radius * std::cos(a);
 }
 
-void drawScrew(cairo_t* cr, double cx, double cy, double radius, double slotDegrees) {
+void drawScrew(cairo_t* cr, double cx, double cy, double radius, double slotDegrees)
+{
     cairo_pattern_t* p = cairo_pattern_create_radial(cx - radius * 0.4, cy - radius * 0.4, 0, cx, cy, radius);
     cairo_pattern_add_color_stop_rgb(p, 0, 0.62, 0.60, 0.57);
     cairo_pattern_add_color_stop_rgb(p, 1, 0.22, 0.21, 0.20);
@@ -82,19 +99,22 @@ void drawScrew(cairo_t* cr, double cx, double cy, double radius, double slotDegr
     cairo_stroke(cr);
 }
 
-static double capHeight(cairo_t* cr) {
+static double capHeight(cairo_t* cr)
+{
     cairo_text_extents_t e;
     cairo_text_extents(cr, "H", &e);
     return -e.y_bearing;
 }
 
-double textWidth(cairo_t* cr, const char* text) {
+double textWidth(cairo_t* cr, const char* text)
+{
     cairo_text_extents_t e;
     cairo_text_extents(cr, text, &e);
     return e.x_advance;
 }
 
-void drawText(cairo_t* cr, const char* text, double x, double y, Align align) {
+void drawText(cairo_t* cr, const char* text, double x, double y, Align align)
+{
     cairo_text_extents_t e;
     cairo_text_extents(cr, text, &e);
     double left = x;
@@ -106,14 +126,17 @@ void drawText(cairo_t* cr, const char* text, double x, double y, Align align) {
     cairo_new_path(cr);
 }
 
-void drawSpacedText(cairo_t* cr, const char* text, double x, double y, double spacing) {
+void drawSpacedText(cairo_t* cr, const char* text, double x, double y, double spacing)
+{
     std::string s(text);
     double total = 0;
-    for (char ch : s) total += textWidth(cr, std::string(1, ch).c_str()) + spacing;
+    for (char ch : s)
+        total += textWidth(cr, std::string(1, ch).c_str()) + spacing;
     total -= spacing;
     double pen = x - total / 2;
     const double baseline = y + capHeight(cr) / 2;
-    for (char ch : s) {
+    for (char ch : s)
+    {
         const std::string one(1, ch);
         cairo_move_to(cr, pen, baseline);
         cairo_show_text(cr, one.c_str());
@@ -122,4 +145,4 @@ void drawSpacedText(cairo_t* cr, const char* text, double x, double y, double sp
     cairo_new_path(cr);
 }
 
-}  // namespace skingen
+} // namespace skingen

@@ -7,9 +7,11 @@
 
 #include "resources/SkinLayout.h"
 
-namespace skingen {
+namespace skingen
+{
 
-struct Color {
+struct Color
+{
     double r, g, b;
 };
 
@@ -22,15 +24,15 @@ inline constexpr Color kAmber{1.000, 0.690, 0.250};
 inline constexpr Color kAmberBright{1.000, 0.800, 0.420};
 inline constexpr Color kAmberDeep{0.780, 0.420, 0.090};
 inline constexpr Color kInk{0.255, 0.150, 0.060};
-inline constexpr Color kMetalLight{0.780, 0.765, 0.740};
-inline constexpr Color kMetalDark{0.300, 0.290, 0.280};
 
-struct SurfaceDeleter {
+struct SurfaceDeleter
+{
     void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 };
 using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 
-struct ContextDeleter {
+struct ContextDeleter
+{
     void operator()(cairo_t* c) const { cairo_destroy(c); }
 };
 using Context = std::unique_ptr<cairo_t, ContextDeleter>;
@@ -51,11 +53,16 @@ void polar(double cx, double cy, double radius, double degrees, double& x, doubl
 // Screw head with a slot at the given angle.
 void drawScrew(cairo_t* cr, double cx, double cy, double radius, double slotDegrees);
 
-enum class Align { Left, Centre, Right };
+enum class Align
+{
+    Left,
+    Centre,
+    Right
+};
 // Draws text with its capital height centred on y; x is the anchor of align.
 void drawText(cairo_t* cr, const char* text, double x, double y, Align align = Align::Centre);
 // Text with extra spacing between letters, centred on (x, y).
 void drawSpacedText(cairo_t* cr, const char* text, double x, double y, double spacing);
 double textWidth(cairo_t* cr, const char* text);
 
-}  // namespace skingen
+} // namespace skingen

@@ -1,39 +1,47 @@
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "tools/skingen/Skin.h"
 
-namespace skingen {
-namespace {
+namespace skingen
+{
+namespace
+{
 
 using namespace resources;
 
-constexpr int kBarTop = kAboutDisplayRect.bottom;  // the bar stays visible under the about picture
+constexpr int kBarTop = kAboutDisplayRect.bottom; // the bar stays visible under the about picture
 
 // Fine horizontal grain of brushed metal; a fixed generator keeps it reproducible.
-void addGrain(cairo_t* cr, int width, int height) {
+void addGrain(cairo_t* cr, int width, int height)
+{
     cairo_surface_t* s = cairo_get_target(cr);
     cairo_surface_flush(s);
     unsigned char* data = cairo_image_surface_get_data(s);
     const int stride = cairo_image_surface_get_stride(s);
     uint32_t state = 0x2545F491u;
-    auto next = [&state] {
+    auto next = [&state]
+    {
         state = state * 1664525u + 1013904223u;
         return int(state >> 24) - 128;
     };
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
+    {
         const int row = next() / 40;
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < width; ++x)
+        {
             const int delta = row + next() / 48;
             unsigned char* p = data + y * stride + x * 4;
-            for (int c = 0; c < 3; ++c) p[c] = static_cast<unsigned char>(std::clamp(p[c] + delta, 0, 255));
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<unsigned char>(std::clamp(p[c] + delta, 0, 255));
         }
     }
     cairo_surface_mark_dirty(s);
 }
 
-void drawBackground(cairo_t* cr) {
+void drawBackground(cairo_t* cr)
+{
     cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, kBarTop);
     cairo_pattern_add_color_stop_rgb(p, 0, 0.175, 0.157, 0.143);
     cairo_pattern_add_color_stop_rgb(p, 1, kPanelDark.r, kPanelDark.g, kPanelDark.b);
@@ -47,7 +55,8 @@ void drawBackground(cairo_t* cr) {
     addGrain(cr, kPanelWidth, kPanelHeight);
 }
 
-void drawEdges(cairo_t* cr) {
+void drawEdges(cairo_t* cr)
+{
     cairo_set_line_width(cr, 1);
     cairo_set_source_rgba(cr, 1, 1, 1, 0.10);
     cairo_move_to(cr, 0, 0.5);
@@ -69,7 +78,8 @@ void drawEdges(cairo_t* cr) {
     drawScrew(cr, kPanelWidth - 11, 293, 4, -60);
 }
 
-void drawTitle(cairo_t* cr, const Fonts& fonts) {
+void drawTitle(cairo_t* cr, const Fonts& fonts)
+{
     const double baseline = kAboutAreaRect.top + 18.5;
     fonts.select(cr, Face::SansBold, 14);
     const double brandWidth = textWidth(cr, "TRV") + 2 * 1.5;
@@ -79,7 +89,8 @@ void drawTitle(cairo_t* cr, const Fonts& fonts) {
     double x = kAboutAreaRect.left + (kAboutAreaRect.width() - brandWidth - gap - nameWidth) / 2;
     fonts.select(cr, Face::SansBold, 14);
     setColor(cr, kCream);
-    for (const char* letter : {"T", "R", "V"}) {
+    for (const char* letter : {"T", "R", "V"})
+    {
         cairo_move_to(cr, x, baseline);
         cairo_show_text(cr, letter);
         x += textWidth(cr, letter) + 1.5;
@@ -91,7 +102,8 @@ void drawTitle(cairo_t* cr, const Fonts& fonts) {
     cairo_new_path(cr);
 }
 
-void drawMeterBezel(cairo_t* cr) {
+void drawMeterBezel(cairo_t* cr)
+{
     const SkinRect w{kMeterFaceRect.left, kMeterFaceRect.top, kMeterFaceRect.right, kMeterOverlayOrigin.y};
     cairo_pattern_t* halo = cairo_pattern_create_radial(200, 88, 30, 200, 88, 95);
     cairo_pattern_add_color_stop_rgba(halo, 0, kAmber.r, kAmber.g, kAmber.b, 0.16);
@@ -111,8 +123,10 @@ void drawMeterBezel(cairo_t* cr) {
     cairo_fill(cr);
 }
 
-void drawKnobLegends(cairo_t* cr, const Fonts& fonts) {
-    for (const KnobSpec& k : knobSpecs()) {
+void drawKnobLegends(cairo_t* cr, const Fonts& fonts)
+{
+    for (const KnobSpec& k : knobSpecs())
+    {
         drawKnobScale(cr, fonts, k);
         fonts.select(cr, Face::SansBold, 9);
         setColor(cr, kCream);
@@ -125,10 +139,12 @@ void drawKnobLegends(cairo_t* cr, const Fonts& fonts) {
     drawText(cr, "dB", output.centreX(), output.centreY() + 46);
     fonts.select(cr, Face::SansBold, 9);
     setColor(cr, kCream);
-    drawSpacedText(cr, "PROCESS", kProcessSwitchRect.left + kProcessSwitchRect.width() / 2.0, kProcessSwitchRect.top + 72, 1.6);
+    drawSpacedText(cr, "PROCESS", kProcessSwitchRect.left + kProcessSwitchRect.width() / 2.0,
+                   kProcessSwitchRect.top + 72, 1.6);
 }
 
-void drawNameField(cairo_t* cr) {
+void drawNameField(cairo_t* cr)
+{
     const SkinRect r = kNameFieldRect;
     cairo_rectangle(cr, r.left - 1, r.top - 1, r.width() + 2, r.height() + 2);
     cairo_set_source_rgb(cr, 0.03, 0.03, 0.03);
@@ -143,16 +159,19 @@ void drawNameField(cairo_t* cr) {
     cairo_pattern_destroy(lcd);
 }
 
-void drawMenuSymbol(cairo_t* cr) {
+void drawMenuSymbol(cairo_t* cr)
+{
     const SkinRect r = kPresetMenuRect;
     setColor(cr, kCreamDim);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         cairo_rectangle(cr, r.left + 1.5, r.top + 4 + 3 * i, 7, 1.2);
         cairo_fill(cr);
     }
 }
 
-void drawBarLegends(cairo_t* cr, const Fonts& fonts) {
+void drawBarLegends(cairo_t* cr, const Fonts& fonts)
+{
     const double legendX = (kSavePresetRect.right + kLoadPresetRect.left) / 2.0;
     const double presetY = kSavePresetRect.top + kSavePresetRect.height() / 2.0;
     const double bankY = kSaveBankRect.top + kSaveBankRect.height() / 2.0;
@@ -169,9 +188,10 @@ void drawBarLegends(cairo_t* cr, const Fonts& fonts) {
     drawText(cr, "MEMO", (kRecallMemoARect.right + kPanelWidth - 20) / 2.0, (presetY + bankY) / 2);
 }
 
-}  // namespace
+} // namespace
 
-void drawPanelBase(cairo_t* cr, const Fonts& fonts) {
+void drawPanelBase(cairo_t* cr, const Fonts& fonts)
+{
     drawBackground(cr);
     drawEdges(cr);
     drawTitle(cr, fonts);
@@ -183,4 +203,4 @@ void drawPanelBase(cairo_t* cr, const Fonts& fonts) {
     drawBarLegends(cr, fonts);
 }
 
-}  // namespace skingen
+} // namespace skingen

@@ -2,14 +2,17 @@
 
 #include "tools/skingen/Skin.h"
 
-namespace skingen {
-namespace {
+namespace skingen
+{
+namespace
+{
 
 using namespace resources;
 
 using FramePainter = std::function<void(cairo_t*, int frame)>;
 
-struct ButtonSpec {
+struct ButtonSpec
+{
     int id;
     SkinRect rect;
     ArrowKind kind;
@@ -25,14 +28,19 @@ constexpr ButtonSpec kButtons[] = {
 constexpr ButtonState kButtonFrames[] = {ButtonState::Normal, ButtonState::Highlighted, ButtonState::Pressed,
                                          ButtonState::Inactive};
 
-int frameCount(int id) { return findSkinBitmap(id)->frames; }
+int frameCount(int id)
+{
+    return findSkinBitmap(id)->frames;
+}
 
 // Each frame is the panel under the control with the moving part drawn on
 // top, so that the control blends into the panel whatever frame it shows.
-Surface buildStrip(const Surface& base, SkinRect rect, int frames, const FramePainter& paint) {
+Surface buildStrip(const Surface& base, SkinRect rect, int frames, const FramePainter& paint)
+{
     const int h = rect.height();
     Surface strip = makeSurface(rect.width(), h * frames);
-    for (int f = 0; f < frames; ++f) {
+    for (int f = 0; f < frames; ++f)
+    {
         Context cr = makeContext(strip);
         cairo_rectangle(cr.get(), 0, f * h, rect.width(), h);
         cairo_clip(cr.get());
@@ -44,58 +52,65 @@ Surface buildStrip(const Surface& base, SkinRect rect, int frames, const FramePa
     return strip;
 }
 
-Surface renderBase(const Fonts& fonts) {
+Surface renderBase(const Fonts& fonts)
+{
     Surface base = makeSurface(kPanelWidth, kPanelHeight);
     Context cr = makeContext(base);
     drawPanelBase(cr.get(), fonts);
     return base;
 }
 
-void renderControls(const Surface& base, const Fonts& fonts, std::map<int, Surface>& out) {
-    for (const KnobSpec& k : knobSpecs()) {
+void renderControls(const Surface& base, const Fonts& fonts, std::map<int, Surface>& out)
+{
+    for (const KnobSpec& k : knobSpecs())
+    {
         const int n = frameCount(k.id);
-        out[k.id] = buildStrip(base, k.rect, n, [&k, n](cairo_t* cr, int f) {
-            drawKnob(cr, k, k.angleAt(double(f) / (n - 1)));
-        });
+        out[k.id] =
+            buildStrip(base, k.rect, n,
+                       [&k, n](cairo_t* cr, int f) { drawKnob(cr, k, k.angleAt(double(f) / (n - 1))); });
     }
-    out[kProcessSwitch] = buildStrip(base, kProcessSwitchRect, 3, [&fonts](cairo_t* cr, int f) {
-        drawProcessSwitch(cr, fonts, f);
-    });
+    out[kProcessSwitch] = buildStrip(base, kProcessSwitchRect, 3,
+                                     [&fonts](cairo_t* cr, int f) { drawProcessSwitch(cr, fonts, f); });
     for (const ButtonSpec& b : kButtons)
-        out[b.id] = buildStrip(base, b.rect, 4, [&b](cairo_t* cr, int f) {
-            drawArrowButton(cr, b.rect, b.kind, kButtonFrames[f]);
-        });
+        out[b.id] =
+            buildStrip(base, b.rect, 4,
+                       [&b](cairo_t* cr, int f) { drawArrowButton(cr, b.rect, b.kind, kButtonFrames[f]); });
     out[kPresetRocker] = buildStrip(base, kRockerRect, 5, [](cairo_t* cr, int f) { drawRocker(cr, f); });
 }
 
 // The panel shows every control in its resting frame.
-Surface renderPanel(const Surface& base, const std::map<int, Surface>& controls) {
+Surface renderPanel(const Surface& base, const std::map<int, Surface>& controls)
+{
     Surface panel = crop(base, {0, 0, kPanelWidth, kPanelHeight});
-    auto place = [&](int id, SkinRect rect, int frame) {
-        paste(panel, frameOf(controls.at(id), frameCount(id), frame), rect.left, rect.top);
-    };
-    for (const KnobSpec& k : knobSpecs()) place(k.id, k.rect, k.defaultFrame);
+    auto place = [&](int id, SkinRect rect, int frame)
+    { paste(panel, frameOf(controls.at(id), frameCount(id), frame), rect.left, rect.top); };
+    for (const KnobSpec& k : knobSpecs())
+        place(k.id, k.rect, k.defaultFrame);
     place(kProcessSwitch, kProcessSwitchRect, kProcessDefaultFrame);
-    for (const ButtonSpec& b : kButtons) place(b.id, b.rect, 0);
+    for (const ButtonSpec& b : kButtons)
+        place(b.id, b.rect, 0);
     place(kPresetRocker, kRockerRect, 0);
     return panel;
 }
 
-Surface renderAbout(const Fonts& fonts) {
+Surface renderAbout(const Fonts& fonts)
+{
     Surface about = makeSurface(kAboutDisplayRect.width(), kAboutDisplayRect.height());
     Context cr = makeContext(about);
     drawAboutPicture(cr.get(), fonts);
     return about;
 }
 
-}  // namespace
+} // namespace
 
-Surface frameOf(const Surface& strip, int frames, int index) {
+Surface frameOf(const Surface& strip, int frames, int index)
+{
     const int h = heightOf(strip) / frames;
     return crop(strip, {0, index * h, widthOf(strip), (index + 1) * h});
 }
 
-std::map<int, Surface> renderSkin(const Fonts& fonts) {
+std::map<int, Surface> renderSkin(const Fonts& fonts)
+{
     const Surface base = renderBase(fonts);
     std::map<int, Surface> out;
     renderControls(base, fonts, out);
@@ -104,11 +119,12 @@ std::map<int, Surface> renderSkin(const Fonts& fonts) {
     // exactly the pixels that were there, knob tops included.
     out[kMeterFace] = crop(panel, kMeterFaceRect);
     const SkinBitmap* overlay = findSkinBitmap(kMeterOverlay);
-    out[kMeterOverlay] = crop(panel, {kMeterOverlayOrigin.x, kMeterOverlayOrigin.y,
-                                      kMeterOverlayOrigin.x + overlay->width, kMeterOverlayOrigin.y + overlay->height});
+    out[kMeterOverlay] =
+        crop(panel, {kMeterOverlayOrigin.x, kMeterOverlayOrigin.y, kMeterOverlayOrigin.x + overlay->width,
+                     kMeterOverlayOrigin.y + overlay->height});
     out[kPanel] = std::move(panel);
     out[kAboutPicture] = renderAbout(fonts);
     return out;
 }
 
-}  // namespace skingen
+} // namespace skingen
