@@ -288,8 +288,10 @@ SettingsStore::Keys SettingsStore::parse(std::string_view text)
         if (line.empty() || line.front() == '#') {
             continue;
         }
-        if (line.front() == '[' && line.back() == ']' && line.size() > 2) {
-            current = &keys[std::string(line.substr(1, line.size() - 2))];
+        if (line.front() == '[') {
+            // Values under a damaged header must not land in the key before it.
+            const bool valid = line.back() == ']' && line.size() > 2;
+            current = valid ? &keys[std::string(line.substr(1, line.size() - 2))] : nullptr;
             continue;
         }
         std::string name;

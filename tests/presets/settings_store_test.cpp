@@ -119,7 +119,8 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsMissingValues)
         valid + "\"unterminated\" = string \"x\n",
         valid + "\"escape\" = string \"\\q\"\n",
         valid + "\"type\" = number 4\n",
-        valid + "[]\n",
+        valid + "[]\n\"type\" = binary 00\n",
+        valid + "[" + kKey + "\n\"type\" = binary 00\n",
         valid.substr(0, valid.size() - 5),
     };
     for (const std::string& text : damaged) {
