@@ -5,45 +5,56 @@
 #include "gui/CDrawContext.h"
 #include "resources/resources.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 
 // Larger images are refused rather than allocated from a corrupt header.
 constexpr std::int64_t kMaxSide = 16384;
 
-std::uint32_t readU32(std::span<const unsigned char> d, std::size_t at) {
+std::uint32_t readU32(std::span<const unsigned char> d, std::size_t at)
+{
     return std::uint32_t(d[at]) | std::uint32_t(d[at + 1]) << 8 | std::uint32_t(d[at + 2]) << 16 |
            std::uint32_t(d[at + 3]) << 24;
 }
-std::uint16_t readU16(std::span<const unsigned char> d, std::size_t at) {
+std::uint16_t readU16(std::span<const unsigned char> d, std::size_t at)
+{
     return std::uint16_t(d[at] | d[at + 1] << 8);
 }
 
-struct BmpHeader {
-    std::int64_t width = 0, height = 0;  // height < 0: rows top-down
+struct BmpHeader
+{
+    std::int64_t width = 0, height = 0; // height < 0: rows top-down
     int bitsPerPixel = 0;
-    std::int64_t pixelsAt = 0;  // byte offset of the first stored row
+    std::int64_t pixelsAt = 0; // byte offset of the first stored row
 };
 
 // Reads the info header at `at`; fileOffset is the pixel offset of a file
 // header, 0 for a bare resource whose pixels follow header and palette.
-bool readInfoHeader(std::span<const unsigned char> d, std::size_t at, std::int64_t fileOffset, BmpHeader& h) {
+bool readInfoHeader(std::span<const unsigned char> d, std::size_t at, std::int64_t fileOffset, BmpHeader& h)
+{
     if (d.size() < at + 4) return false;
     const std::uint32_t size = readU32(d, at);
     std::int64_t colours = 0;
-    if (size == 12 && d.size() >= at + 12) {
+    if (size == 12 && d.size() >= at + 12)
+    {
         h.width = readU16(d, at + 4);
         h.height = readU16(d, at + 6);
         if (readU16(d, at + 8) != 1) return false;
         h.bitsPerPixel = readU16(d, at + 10);
-    } else if (size >= 40 && d.size() >= at + 40) {
+    }
+    else if (size >= 40 && d.size() >= at + 40)
+    {
         h.width = std::int32_t(readU32(d, at + 4));
         h.height = std::int32_t(readU32(d, at + 8));
-        if (readU16(d, at + 12) != 1 || readU32(d, at + 16) != 0) return false;  // planes, BI_RGB
+        if (readU16(d, at + 12) != 1 || readU32(d, at + 16) != 0) return false; // planes, BI_RGB
         h.bitsPerPixel = readU16(d, at + 14);
         colours = readU32(d, at + 32);
-    } else {
+    }
+    else
+    {
         return false;
     }
     h.pixelsAt = fileOffset != 0 ? fileOffset : std::int64_t(at) + size + colours * 4;
@@ -51,9 +62,10 @@ bool readInfoHeader(std::span<const unsigned char> d, std::size_t at, std::int64
            h.height != 0 && std::llabs(h.height) <= kMaxSide;
 }
 
-}  // namespace
+} // namespace
 
-CPixelSurface decodeBmp(std::span<const unsigned char> data) {
+CPixelSurface decodeBmp(std::span<const unsigned char> data)
+{
     BmpHeader h;
     const bool fileHeader = data.size() >= 14 && data[0] == 'B' && data[1] == 'M';
     if (!readInfoHeader(data, fileHeader ? 14 : 0, fileHeader ? readU32(data, 10) : 0, h)) return {};
@@ -62,54 +74,74 @@ CPixelSurface decodeBmp(std::span<const unsigned char> data) {
     if (h.pixelsAt < 0 || h.pixelsAt + stride * rows > std::int64_t(data.size())) return {};
     CPixelSurface out(int(h.width), int(rows));
     const int bytesPerPixel = h.bitsPerPixel / 8;
-    for (std::int64_t y = 0; y < rows; ++y) {
-        const std::int64_t stored = h.height > 0 ? rows - 1 - y : y;  // bottom-up unless height < 0
+    for (std::int64_t y = 0; y < rows; ++y)
+    {
+        const std::int64_t stored = h.height > 0 ? rows - 1 - y : y; // bottom-up unless height < 0
         const unsigned char* src = data.data() + h.pixelsAt + stored * stride;
         Pixel* dst = out.row(int(y));
-        for (std::int64_t x = 0; x < h.width; ++x, src += bytesPerPixel) dst[x] = makePixel(src[2], src[1], src[0]);
+        for (std::int64_t x = 0; x < h.width; ++x, src += bytesPerPixel)
+            dst[x] = makePixel(src[2], src[1], src[0]);
     }
     return out;
 }
 
-CBitmap::CBitmap(std::int32_t id) : resourceId(id) { loadFromResource(id); }
+CBitmap::CBitmap(std::int32_t id) : resourceId(id)
+{
+    loadFromResource(id);
+}
 
-CBitmap::CBitmap(std::span<const unsigned char> bmpData) { adopt(decodeBmp(bmpData)); }
+CBitmap::CBitmap(std::span<const unsigned char> bmpData)
+{
+    adopt(decodeBmp(bmpData));
+}
 
-CBitmap::CBitmap(CPixelSurface image) { adopt(std::move(image)); }
+CBitmap::CBitmap(CPixelSurface image)
+{
+    adopt(std::move(image));
+}
 
 CBitmap::~CBitmap() = default;
 
-void CBitmap::adopt(CPixelSurface decoded) {
+void CBitmap::adopt(CPixelSurface decoded)
+{
     pixels = std::move(decoded);
     width = pixels.width();
     height = pixels.height();
 }
 
-void CBitmap::draw(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset) {
+void CBitmap::draw(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset)
+{
     if (context && isLoaded()) context->copySurface(pixels, offset, rect);
 }
 
-void CBitmap::drawTransparent(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset) {
+void CBitmap::drawTransparent(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset)
+{
     if (context && isLoaded()) context->copySurfaceKeyed(pixels, offset, rect, transparentColor);
 }
 
 void CBitmap::drawAlphaBlend(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset,
-                             std::uint8_t alpha) {
+                             std::uint8_t alpha)
+{
     if (context && isLoaded()) context->blendSurface(pixels, offset, rect, alpha);
 }
 
-void CBitmap::dispose() { adopt(CPixelSurface{}); }
+void CBitmap::dispose()
+{
+    adopt(CPixelSurface{});
+}
 
-bool CBitmap::loadFromResource(std::int32_t id) {
+bool CBitmap::loadFromResource(std::int32_t id)
+{
     dispose();
     // Resource numbers are 16-bit.
     adopt(decodeBmp(resources::find(std::uint16_t(id))));
     return isLoaded();
 }
 
-bool CBitmap::loadFromPath(const char*) {
+bool CBitmap::loadFromPath(const char*)
+{
     dispose();
     return false;
 }
 
-}  // namespace gui
+} // namespace gui

@@ -10,12 +10,14 @@
 #include "gui/CReferenceCounter.h"
 #include "gui/CViewTypes.h"
 
-namespace gui {
+namespace gui
+{
 
 class CDrawContext;
 
-class CBitmap : public CReferenceCounter {
-public:
+class CBitmap : public CReferenceCounter
+{
+  public:
     explicit CBitmap(std::int32_t resourceId);
     // A complete BMP file, or the bare info header and pixels of a bitmap resource.
     explicit CBitmap(std::span<const unsigned char> bmpData);
@@ -45,7 +47,7 @@ public:
     CViewColor getTransparentColor() const { return transparentColor; }
     const CPixelSurface& getPixels() const { return pixels; }
 
-private:
+  private:
     void adopt(CPixelSurface decoded);
 
     std::int32_t resourceId = 0;
@@ -60,4 +62,4 @@ private:
 // header claims, gives an empty surface.
 CPixelSurface decodeBmp(std::span<const unsigned char> data);
 
-}  // namespace gui
+} // namespace gui

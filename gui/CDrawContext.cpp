@@ -8,15 +8,21 @@
 
 #include "gui/CFrame.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 
 constexpr CViewColor kUnsetColor{0, 0, 0, 0};
 
-bool sameColor(const CViewColor& a, const CViewColor& b) { return a == b; }
+bool sameColor(const CViewColor& a, const CViewColor& b)
+{
+    return a == b;
+}
 
-CViewRect intersection(CViewRect a, const CViewRect& b) {
+CViewRect intersection(CViewRect a, const CViewRect& b)
+{
     a.left = std::max(a.left, b.left);
     a.top = std::max(a.top, b.top);
     a.right = std::max(a.left, std::min(a.right, b.right));
@@ -24,23 +30,27 @@ CViewRect intersection(CViewRect a, const CViewRect& b) {
     return a;
 }
 
-CViewRect initialClip(CFrame* frame) {
+CViewRect initialClip(CFrame* frame)
+{
     if (frame) return frame->getViewSize();
     return CViewRect{0, 0, 1000, 1000};
 }
 
-}  // namespace
+} // namespace
 
 CDrawContext::CDrawContext(CFrame* frameArg, CPixelSurface* surfaceArg, platform::Window* windowArg)
-    : frame(frameArg), frameColor(kUnsetColor), fillColor(kUnsetColor), clip(initialClip(frameArg)) {
-    if (!surfaceArg && windowArg) {
+    : frame(frameArg), frameColor(kUnsetColor), fillColor(kUnsetColor), clip(initialClip(frameArg))
+{
+    if (!surfaceArg && windowArg)
+    {
         const platform::PixelSpan span = windowArg->backBuffer();
         windowSurface = CPixelSurface(span.pixels, span.width, span.height, span.stride);
         window = windowArg;
         surfaceArg = &windowSurface;
     }
     setSurface(surfaceArg);
-    if (windowArg) {
+    if (windowArg)
+    {
         const platform::Point origin = windowArg->screenOrigin();
         offsetScreen = CViewPoint{origin.x, origin.y};
     }
@@ -55,27 +65,33 @@ CDrawContext::CDrawContext(CFrame* frameArg, CPixelSurface* surfaceArg, platform
 
 CDrawContext::~CDrawContext() = default;
 
-CPixelSurface* CDrawContext::target() {
+CPixelSurface* CDrawContext::target()
+{
     // A window's back buffer moves when the window is resized, so it is
     // looked up afresh for every operation.
-    if (window) {
+    if (window)
+    {
         const platform::PixelSpan span = window->backBuffer();
         windowSurface = CPixelSurface(span.pixels, span.width, span.height, span.stride);
     }
     return surface;
 }
 
-void CDrawContext::painted(const CViewRect& deviceRect) {
+void CDrawContext::painted(const CViewRect& deviceRect)
+{
     if (!window) return;
     const CViewRect r = intersection(intersection(deviceRect, deviceClip), surface->bounds());
-    if (r.right > r.left && r.bottom > r.top) window->present(platform::Rect{r.left, r.top, r.right, r.bottom});
+    if (r.right > r.left && r.bottom > r.top)
+        window->present(platform::Rect{r.left, r.top, r.right, r.bottom});
 }
 
-void CDrawContext::moveTo(const CViewPoint& point) {
+void CDrawContext::moveTo(const CViewPoint& point)
+{
     penPosition = CViewPoint{point.h + offset.h, point.v + offset.v};
 }
 
-void CDrawContext::lineTo(const CViewPoint& point) {
+void CDrawContext::lineTo(const CViewPoint& point)
+{
     const CViewPoint from = penPosition;
     const CViewPoint to{point.h + offset.h, point.v + offset.v};
     penPosition = to;
@@ -83,11 +99,12 @@ void CDrawContext::lineTo(const CViewPoint& point) {
     if (!s) return;
     s->line(from.h, from.v, to.h, to.v, lineWidth, pixelOf(frameColor), deviceClip);
     const int pad = std::max(1, lineWidth);
-    painted(CViewRect{std::min(from.h, to.h) - pad, std::min(from.v, to.v) - pad, std::max(from.h, to.h) + pad,
-                      std::max(from.v, to.v) + pad});
+    painted(CViewRect{std::min(from.h, to.h) - pad, std::min(from.v, to.v) - pad,
+                      std::max(from.h, to.h) + pad, std::max(from.v, to.v) + pad});
 }
 
-void CDrawContext::drawRect(const CViewRect& rect) {
+void CDrawContext::drawRect(const CViewRect& rect)
+{
     moveTo(CViewPoint{rect.left, rect.top});
     lineTo(CViewPoint{rect.right - 1, rect.top});
     lineTo(CViewPoint{rect.right - 1, rect.bottom - 1});
@@ -95,7 +112,8 @@ void CDrawContext::drawRect(const CViewRect& rect) {
     lineTo(CViewPoint{rect.left, rect.top});
 }
 
-void CDrawContext::fillRect(const CViewRect& rect) {
+void CDrawContext::fillRect(const CViewRect& rect)
+{
     CPixelSurface* s = target();
     if (!s) return;
     CViewRect r = toDevice(rect);
@@ -105,7 +123,8 @@ void CDrawContext::fillRect(const CViewRect& rect) {
     painted(r);
 }
 
-void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaque, std::int32_t align) {
+void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaque, std::int32_t align)
+{
     CPixelSurface* s = target();
     if (!text || !s) return;
     CViewRect r = toDevice(rect);
@@ -118,8 +137,10 @@ void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaq
     // starts the cell above the rectangle's top.
     const int top = r.top + (r.height() - cell) / 2;
     int left = r.left;
-    if (align == kTextAlignCenter) left = r.left + (r.width() - width) / 2;
-    else if (align == kTextAlignRight) left = r.right - width;
+    if (align == kTextAlignCenter)
+        left = r.left + (r.width() - width) / 2;
+    else if (align == kTextAlignRight)
+        left = r.right - width;
     const CViewRect textClip = intersection(r, deviceClip);
     const CViewRect cellRect{left, top, left + width, top + cell};
     if (opaque) s->fill(cellRect, pixelOf(fillColor), textClip);
@@ -127,32 +148,40 @@ void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaq
     painted(intersection(cellRect, textClip));
 }
 
-std::int32_t CDrawContext::getStringWidth(const char* text) {
+std::int32_t CDrawContext::getStringWidth(const char* text)
+{
     if (!text) return 0;
     return CTextRenderer::shared().measure(fontId, fontStyle, text);
 }
 
-void CDrawContext::setFrameColor(const CViewColor& color) {
+void CDrawContext::setFrameColor(const CViewColor& color)
+{
     if (sameColor(color, frameColor)) return;
     frameColor = color;
     rebuildPen();
 }
 
-void CDrawContext::setLineWidth(std::int32_t width) {
+void CDrawContext::setLineWidth(std::int32_t width)
+{
     if (width == lineWidth) return;
     lineWidth = width;
     rebuildPen();
 }
 
-void CDrawContext::setFillColor(const CViewColor& color) {
+void CDrawContext::setFillColor(const CViewColor& color)
+{
     if (sameColor(color, fillColor)) return;
     fillColor = color;
     ++brushCreations;
 }
 
-void CDrawContext::setFontColor(const CViewColor& color) { fontColor = color; }
+void CDrawContext::setFontColor(const CViewColor& color)
+{
+    fontColor = color;
+}
 
-void CDrawContext::setFont(std::int32_t id, std::int32_t style) {
+void CDrawContext::setFont(std::int32_t id, std::int32_t style)
+{
     id = normalisedFontId(id);
     const std::int32_t height = kFontTable[std::size_t(id)].height;
     if (id == fontId && height == fontSize && style == fontStyle) return;
@@ -162,18 +191,21 @@ void CDrawContext::setFont(std::int32_t id, std::int32_t style) {
     ++fontCreations;
 }
 
-void CDrawContext::setClipRect(const CViewRect& rect) {
+void CDrawContext::setClipRect(const CViewRect& rect)
+{
     clip = toDevice(rect);
     deviceClip = clip;
 }
 
-CViewRect& CDrawContext::getClipRect(CViewRect& rect) const {
+CViewRect& CDrawContext::getClipRect(CViewRect& rect) const
+{
     rect = clip.offsetBy(-offset.h, -offset.v);
     return rect;
 }
 
 void CDrawContext::copySurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
-                               const CViewRect& rect) {
+                               const CViewRect& rect)
+{
     CPixelSurface* s = target();
     if (!s) return;
     const CViewRect r = toDevice(rect);
@@ -182,7 +214,8 @@ void CDrawContext::copySurface(const CPixelSurface& source, const CViewPoint& so
 }
 
 void CDrawContext::copySurfaceKeyed(const CPixelSurface& source, const CViewPoint& sourceOffset,
-                                    const CViewRect& rect, const CViewColor& key) {
+                                    const CViewRect& rect, const CViewColor& key)
+{
     CPixelSurface* s = target();
     if (!s) return;
     const CViewRect r = toDevice(rect);
@@ -191,7 +224,8 @@ void CDrawContext::copySurfaceKeyed(const CPixelSurface& source, const CViewPoin
 }
 
 void CDrawContext::blendSurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
-                                const CViewRect& rect, std::uint8_t alpha) {
+                                const CViewRect& rect, std::uint8_t alpha)
+{
     CPixelSurface* s = target();
     if (!s) return;
     const CViewRect r = toDevice(rect);
@@ -199,4 +233,4 @@ void CDrawContext::blendSurface(const CPixelSurface& source, const CViewPoint& s
     painted(r);
 }
 
-}  // namespace gui
+} // namespace gui

@@ -10,22 +10,26 @@
 #include "gui/CReferenceCounter.h"
 #include "gui/CViewTypes.h"
 
-namespace platform {
+namespace platform
+{
 class Window;
 }
 
-namespace gui {
+namespace gui
+{
 
 class CFrame;
 
-enum CTextAlign : std::int32_t {
-    kTextAlignLeft = 0,    // one pixel in from the rectangle's left edge
+enum CTextAlign : std::int32_t
+{
+    kTextAlignLeft = 0, // one pixel in from the rectangle's left edge
     kTextAlignCenter = 1,
     kTextAlignRight = 2,
 };
 
-class CDrawContext : public CReferenceCounter {
-public:
+class CDrawContext : public CReferenceCounter
+{
+  public:
     // Draws into `surface`; without one but with a window, into the window's
     // back buffer, presenting each painted block at once as a window device
     // would show it. Both may be null: drawing then only updates the state.
@@ -88,43 +92,43 @@ public:
     std::int32_t getFontCreations() const { return fontCreations; }
 
     // Containers shift these while forwarding to children and put them back.
-    CViewPoint offsetScreen;  // window's top-left on the screen
-    CViewPoint offset;        // added to every drawing coordinate
+    CViewPoint offsetScreen; // window's top-left on the screen
+    CViewPoint offset;       // added to every drawing coordinate
 
-protected:
+  protected:
     void setSurface(CPixelSurface* target) { surface = target; }
     void setStoredClip(const CViewRect& rect) { clip = rect; }
 
-private:
+  private:
     CViewRect toDevice(const CViewRect& rect) const { return rect.offsetBy(offset.h, offset.v); }
     void rebuildPen() { ++penCreations; }
     CPixelSurface* target();
     void painted(const CViewRect& deviceRect);
 
     CPixelSurface* surface = nullptr;
-    CPixelSurface windowSurface;  // view on a window's back buffer
-    platform::Window* window = nullptr;  // presented to after each paint when drawing on it
+    CPixelSurface windowSurface;        // view on a window's back buffer
+    platform::Window* window = nullptr; // presented to after each paint when drawing on it
     CFrame* frame = nullptr;
 
     std::int32_t fontSize = -1;
     std::int32_t fontStyle = 0;
-    std::int32_t fontId = 8;  // none selected yet
+    std::int32_t fontId = 8; // none selected yet
     CViewColor fontColor;
     std::int32_t lineWidth = 0;
     CViewColor frameColor;
     CViewColor fillColor;
     std::int32_t lineStyle = 0;
     std::int32_t drawMode = 0;
-    CViewRect clip;        // as callers see it, with the offset added
+    CViewRect clip; // as callers see it, with the offset added
     // What limits the pixels besides the surface's own edges; nothing until
     // a clip is set.
     CViewRect deviceClip{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30};
-    CViewPoint penPosition;  // device coordinates
-    bool penValid = false;   // colour and width have been set once
+    CViewPoint penPosition; // device coordinates
+    bool penValid = false;  // colour and width have been set once
 
     std::int32_t penCreations = 0;
     std::int32_t brushCreations = 0;
     std::int32_t fontCreations = 0;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -3,13 +3,15 @@
 
 #include <array>
 
-namespace gui {
+namespace gui
+{
 
-struct CFontDescription {
-    int height;        // character height in pixels (the em square, not the line cell)
-    const char* face;  // family name, resolved through the system's font matching
-    bool bold;         // always bold, whatever style is asked for
-    bool decorative;   // symbol face with its own character mapping
+struct CFontDescription
+{
+    int height;       // character height in pixels (the em square, not the line cell)
+    const char* face; // family name, resolved through the system's font matching
+    bool bold;        // always bold, whatever style is asked for
+    bool decorative;  // symbol face with its own character mapping
 };
 
 inline constexpr int kFontCount = 8;
@@ -30,6 +32,9 @@ inline constexpr int kFontItalic = 2;
 inline constexpr int kFontUnderline = 4;
 
 // Ids outside the table fall back to font 0.
-constexpr int normalisedFontId(int fontId) { return fontId >= 0 && fontId < kFontCount ? fontId : 0; }
+constexpr int normalisedFontId(int fontId)
+{
+    return fontId >= 0 && fontId < kFontCount ? fontId : 0;
+}
 
-}  // namespace gui
+} // namespace gui

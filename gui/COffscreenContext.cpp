@@ -2,17 +2,17 @@
 
 #include <algorithm>
 
-namespace gui {
+namespace gui
+{
 
 COffscreenContext::COffscreenContext(CFrame* frameArg, std::int32_t widthArg, std::int32_t heightArg,
                                      const CViewColor& background)
-    : CDrawContext(frameArg, nullptr, nullptr),
-      height(heightArg),
-      width(widthArg),
-      backgroundColor(background),
-      pixels(widthArg, heightArg) {
+    : CDrawContext(frameArg, nullptr, nullptr), height(heightArg), width(widthArg),
+      backgroundColor(background), pixels(widthArg, heightArg)
+{
     setSurface(&pixels);
-    setStoredClip(CViewRect{std::min(0, width), std::min(0, height), std::max(0, width), std::max(0, height)});
+    setStoredClip(
+        CViewRect{std::min(0, width), std::min(0, height), std::max(0, width), std::max(0, height)});
     setFillColor(background);
     setFrameColor(background);
     const CViewRect all{0, 0, width, height};
@@ -23,8 +23,9 @@ COffscreenContext::COffscreenContext(CFrame* frameArg, std::int32_t widthArg, st
 COffscreenContext::~COffscreenContext() = default;
 
 void COffscreenContext::copyFrom(CDrawContext* destination, const CViewRect& destRect,
-                                 const CViewPoint& sourceOffset) {
+                                 const CViewPoint& sourceOffset)
+{
     if (destination) destination->copySurface(pixels, sourceOffset, destRect);
 }
 
-}  // namespace gui
+} // namespace gui

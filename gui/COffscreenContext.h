@@ -6,10 +6,12 @@
 
 #include "gui/CDrawContext.h"
 
-namespace gui {
+namespace gui
+{
 
-class COffscreenContext : public CDrawContext {
-public:
+class COffscreenContext : public CDrawContext
+{
+  public:
     // The whole block starts in `background`. A negative width or height gives
     // an empty block (nothing is drawn, nothing is copied).
     COffscreenContext(CFrame* frame, std::int32_t width, std::int32_t height,
@@ -26,11 +28,11 @@ public:
     CViewColor getBackgroundColor() const { return backgroundColor; }
     const CPixelSurface& getPixels() const { return pixels; }
 
-private:
+  private:
     std::int32_t height;
     std::int32_t width;
     CViewColor backgroundColor;
     CPixelSurface pixels;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -9,23 +9,41 @@
 
 #include "gui/CViewTypes.h"
 
-namespace gui {
+namespace gui
+{
 
 using Pixel = std::uint32_t;
 
-constexpr Pixel makePixel(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+constexpr Pixel makePixel(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
     return 0xFF000000u | (Pixel(r) << 16) | (Pixel(g) << 8) | Pixel(b);
 }
-constexpr Pixel pixelOf(const CViewColor& c) { return makePixel(c.red, c.green, c.blue); }
-constexpr std::uint8_t redOf(Pixel p) { return std::uint8_t(p >> 16); }
-constexpr std::uint8_t greenOf(Pixel p) { return std::uint8_t(p >> 8); }
-constexpr std::uint8_t blueOf(Pixel p) { return std::uint8_t(p); }
-constexpr bool sameRGB(Pixel a, Pixel b) { return ((a ^ b) & 0x00FFFFFFu) == 0; }
+constexpr Pixel pixelOf(const CViewColor& c)
+{
+    return makePixel(c.red, c.green, c.blue);
+}
+constexpr std::uint8_t redOf(Pixel p)
+{
+    return std::uint8_t(p >> 16);
+}
+constexpr std::uint8_t greenOf(Pixel p)
+{
+    return std::uint8_t(p >> 8);
+}
+constexpr std::uint8_t blueOf(Pixel p)
+{
+    return std::uint8_t(p);
+}
+constexpr bool sameRGB(Pixel a, Pixel b)
+{
+    return ((a ^ b) & 0x00FFFFFFu) == 0;
+}
 
 // Either owns its pixels or views pixels owned elsewhere (a window's back
 // buffer); copies always own theirs.
-class CPixelSurface {
-public:
+class CPixelSurface
+{
+  public:
     CPixelSurface() = default;
     // Negative sizes give an empty surface.
     CPixelSurface(int width, int height, Pixel fill = makePixel(0, 0, 0));
@@ -66,7 +84,7 @@ public:
     // FNV-1a over the RGB of every pixel, row by row: stable golden values.
     std::uint64_t checksum() const;
 
-private:
+  private:
     CViewRect clipTo(const CViewRect& rect, const CViewRect& clip) const;
     template <typename Op>
     void forEachBlockPixel(const CPixelSurface& src, int srcX, int srcY, const CViewRect& dest,
@@ -83,4 +101,4 @@ private:
 
 std::uint8_t blendChannel(std::uint8_t src, std::uint8_t dst, std::uint8_t alpha);
 
-}  // namespace gui
+} // namespace gui

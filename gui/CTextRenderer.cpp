@@ -13,9 +13,11 @@
 
 #include "gui/CFontTable.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 
 // Windows-1252 code points for bytes 0x80..0x9F; the rest map to themselves.
 constexpr std::array<char32_t, 32> kCp1252High{
@@ -23,41 +25,50 @@ constexpr std::array<char32_t, 32> kCp1252High{
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
-char32_t cp1252ToUnicode(unsigned char c) {
+char32_t cp1252ToUnicode(unsigned char c)
+{
     return c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : char32_t(c);
 }
 
-struct Glyph {
+struct Glyph
+{
     std::vector<std::uint8_t> coverage;
     int width = 0, rows = 0;
-    int left = 0, top = 0;  // bitmap origin relative to the pen on the baseline
+    int left = 0, top = 0; // bitmap origin relative to the pen on the baseline
     int advance = 0;
 };
 
-struct Face {
+struct Face
+{
     FT_Face face = nullptr;
     std::string file;
-    bool symbolMap = false;   // characters live at 0xF000 + byte
+    bool symbolMap = false; // characters live at 0xF000 + byte
     bool emboldenSynth = false, obliqueSynth = false;
     CTextMetrics metrics;
-    int underlineOffset = 0, underlineThickness = 1;  // below the baseline
+    int underlineOffset = 0, underlineThickness = 1; // below the baseline
     std::array<std::optional<Glyph>, 256> glyphs;
 };
 
-int roundFixed(FT_Pos v) { return int((v + 32) >> 6); }
+int roundFixed(FT_Pos v)
+{
+    return int((v + 32) >> 6);
+}
 
-}  // namespace
+} // namespace
 
-struct CTextRenderer::Impl {
+struct CTextRenderer::Impl
+{
     FT_Library library = nullptr;
     FcConfig* config = nullptr;
-    std::map<int, Face> faces;  // key: fontId * 8 + style
+    std::map<int, Face> faces; // key: fontId * 8 + style
 
-    Impl() {
+    Impl()
+    {
         if (FT_Init_FreeType(&library) != 0) library = nullptr;
         config = FcInitLoadConfigAndFonts();
     }
-    ~Impl() {
+    ~Impl()
+    {
         for (auto& [key, f] : faces)
             if (f.face) FT_Done_Face(f.face);
         if (library) FT_Done_FreeType(library);
@@ -69,16 +80,19 @@ struct CTextRenderer::Impl {
     const Glyph& glyph(Face& f, unsigned char c);
 };
 
-namespace {
+namespace
+{
 
-struct Match {
+struct Match
+{
     std::string file;
     int index = 0;
     int weight = FC_WEIGHT_REGULAR;
     int slant = FC_SLANT_ROMAN;
 };
 
-std::optional<Match> matchFont(FcConfig* config, const char* family, bool bold, bool italic) {
+std::optional<Match> matchFont(FcConfig* config, const char* family, bool bold, bool italic)
+{
     if (!config) return std::nullopt;
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
@@ -103,16 +117,19 @@ std::optional<Match> matchFont(FcConfig* config, const char* family, bool bold, 
     return m;
 }
 
-}  // namespace
+} // namespace
 
-bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bool italic) {
+bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bool italic)
+{
     const auto m = matchFont(config, d.face, bold, italic);
     if (!library || !m) return false;
-    if (FT_New_Face(library, m->file.c_str(), m->index, &f.face) != 0) {
+    if (FT_New_Face(library, m->file.c_str(), m->index, &f.face) != 0)
+    {
         f.face = nullptr;
         return false;
     }
-    if (FT_Set_Pixel_Sizes(f.face, 0, FT_UInt(d.height)) != 0) {
+    if (FT_Set_Pixel_Sizes(f.face, 0, FT_UInt(d.height)) != 0)
+    {
         FT_Done_Face(f.face);
         f.face = nullptr;
         return false;
@@ -124,7 +141,8 @@ bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bo
     const FT_Size_Metrics& sm = f.face->size->metrics;
     f.metrics.ascent = int((sm.ascender + 63) >> 6);
     f.metrics.descent = int((-sm.descender + 63) >> 6);
-    if (FT_IS_SCALABLE(f.face)) {
+    if (FT_IS_SCALABLE(f.face))
+    {
         const double scale = double(d.height) / f.face->units_per_EM;
         f.underlineOffset = std::max(1, int(std::lround(-f.face->underline_position * scale)));
         f.underlineThickness = std::max(1, int(std::lround(f.face->underline_thickness * scale)));
@@ -132,15 +150,18 @@ bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bo
     return true;
 }
 
-Face& CTextRenderer::Impl::face(int fontId, int style) {
+Face& CTextRenderer::Impl::face(int fontId, int style)
+{
     fontId = normalisedFontId(fontId);
     style &= kFontBold | kFontItalic | kFontUnderline;
     if (kFontTable[std::size_t(fontId)].bold) style |= kFontBold;
     auto [it, inserted] = faces.try_emplace(fontId * 8 + style);
     Face& f = it->second;
-    if (inserted) {
+    if (inserted)
+    {
         const CFontDescription& d = kFontTable[std::size_t(fontId)];
-        if (!open(f, d, (style & kFontBold) != 0, (style & kFontItalic) != 0)) {
+        if (!open(f, d, (style & kFontBold) != 0, (style & kFontItalic) != 0))
+        {
             // No usable font: text takes its cell but paints nothing.
             f.metrics = CTextMetrics{d.height, 0};
         }
@@ -148,7 +169,8 @@ Face& CTextRenderer::Impl::face(int fontId, int style) {
     return f;
 }
 
-const Glyph& CTextRenderer::Impl::glyph(Face& f, unsigned char c) {
+const Glyph& CTextRenderer::Impl::glyph(Face& f, unsigned char c)
+{
     std::optional<Glyph>& slot = f.glyphs[c];
     if (slot) return *slot;
     slot.emplace();
@@ -170,7 +192,8 @@ const Glyph& CTextRenderer::Impl::glyph(Face& f, unsigned char c) {
     g.width = int(bm.width);
     g.rows = int(bm.rows);
     g.coverage.resize(std::size_t(g.width) * std::size_t(g.rows));
-    for (int y = 0; y < g.rows; ++y) {
+    for (int y = 0; y < g.rows; ++y)
+    {
         const unsigned char* src = bm.pitch >= 0 ? bm.buffer + std::ptrdiff_t(y) * bm.pitch
                                                  : bm.buffer + std::ptrdiff_t(g.rows - 1 - y) * -bm.pitch;
         std::copy(src, src + g.width, g.coverage.begin() + std::ptrdiff_t(y) * g.width);
@@ -178,7 +201,8 @@ const Glyph& CTextRenderer::Impl::glyph(Face& f, unsigned char c) {
     return g;
 }
 
-CTextRenderer& CTextRenderer::shared() {
+CTextRenderer& CTextRenderer::shared()
+{
     static CTextRenderer renderer;
     return renderer;
 }
@@ -186,41 +210,48 @@ CTextRenderer& CTextRenderer::shared() {
 CTextRenderer::CTextRenderer() : impl_(std::make_unique<Impl>()) {}
 CTextRenderer::~CTextRenderer() = default;
 
-CTextMetrics CTextRenderer::metrics(int fontId, int style) {
+CTextMetrics CTextRenderer::metrics(int fontId, int style)
+{
     std::lock_guard lock(mutex_);
     return impl_->face(fontId, style).metrics;
 }
 
-int CTextRenderer::measure(int fontId, int style, std::string_view text) {
+int CTextRenderer::measure(int fontId, int style, std::string_view text)
+{
     std::lock_guard lock(mutex_);
     Face& f = impl_->face(fontId, style);
     int width = 0;
-    for (char c : text) width += impl_->glyph(f, static_cast<unsigned char>(c)).advance;
+    for (char c : text)
+        width += impl_->glyph(f, static_cast<unsigned char>(c)).advance;
     return width;
 }
 
-void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId, int style,
-                           std::string_view text, Pixel colour) {
+void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId,
+                           int style, std::string_view text, Pixel colour)
+{
     std::lock_guard lock(mutex_);
     Face& f = impl_->face(fontId, style);
     const int baseline = top + f.metrics.ascent;
     const int startX = x;
-    for (char c : text) {
+    for (char c : text)
+    {
         const Glyph& g = impl_->glyph(f, static_cast<unsigned char>(c));
         if (!g.coverage.empty())
             surface.blendCoverage(x + g.left, baseline - g.top, g.coverage.data(), g.width, g.rows, g.width,
                                   colour, clip);
         x += g.advance;
     }
-    if ((style & kFontUnderline) && x > startX) {
+    if ((style & kFontUnderline) && x > startX)
+    {
         const int y = baseline + f.underlineOffset - f.underlineThickness / 2;
         surface.fill(CViewRect{startX, y, x, y + f.underlineThickness}, colour, clip);
     }
 }
 
-std::string CTextRenderer::fontFile(int fontId, int style) {
+std::string CTextRenderer::fontFile(int fontId, int style)
+{
     std::lock_guard lock(mutex_);
     return impl_->face(fontId, style).file;
 }
 
-}  // namespace gui
+} // namespace gui

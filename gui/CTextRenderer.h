@@ -15,16 +15,19 @@
 
 #include "gui/CPixelSurface.h"
 
-namespace gui {
+namespace gui
+{
 
-struct CTextMetrics {
-    int ascent = 0;   // pixels above the baseline
-    int descent = 0;  // pixels below it
+struct CTextMetrics
+{
+    int ascent = 0;  // pixels above the baseline
+    int descent = 0; // pixels below it
     int height() const { return ascent + descent; }
 };
 
-class CTextRenderer {
-public:
+class CTextRenderer
+{
+  public:
     static CTextRenderer& shared();
 
     // fontId must be a table index; style holds the kFont* bits.
@@ -41,11 +44,11 @@ public:
     CTextRenderer(const CTextRenderer&) = delete;
     CTextRenderer& operator=(const CTextRenderer&) = delete;
 
-private:
+  private:
     CTextRenderer();
     struct Impl;
     std::mutex mutex_;
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace gui
+} // namespace gui

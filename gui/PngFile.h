@@ -5,9 +5,10 @@
 
 #include "gui/CPixelSurface.h"
 
-namespace gui {
+namespace gui
+{
 
 // Writes an 8-bit RGB PNG; false (and no file left behind) on any failure.
 bool writePng(const CPixelSurface& surface, const std::string& path);
 
-}  // namespace gui
+} // namespace gui

@@ -19,48 +19,58 @@
 #include "gui/COffscreenContext.h"
 #include "gui/PngFile.h"
 
-namespace {
+namespace
+{
 
 using namespace gui;
 
 const std::string kTablePath = std::string(AMBERLIT_SOURCE_DIR) + "/tests/gui/draw_golden.txt";
 const std::string kDumpDir = std::string(AMBERLIT_BINARY_DIR) + "/golden";
 
-bool updating() {
+bool updating()
+{
     const char* v = std::getenv("AMBERLIT_GOLDEN_UPDATE");
     return v && *v && std::string(v) != "0";
 }
 
-std::map<std::string, std::string> readTable() {
+std::map<std::string, std::string> readTable()
+{
     std::map<std::string, std::string> table;
     std::ifstream in(kTablePath);
     std::string name, sum;
-    while (in >> name >> sum) table[name] = sum;
+    while (in >> name >> sum)
+        table[name] = sum;
     return table;
 }
 
-void writeTable(const std::map<std::string, std::string>& table) {
+void writeTable(const std::map<std::string, std::string>& table)
+{
     std::ofstream out(kTablePath);
-    for (const auto& [name, sum] : table) out << name << ' ' << sum << '\n';
+    for (const auto& [name, sum] : table)
+        out << name << ' ' << sum << '\n';
 }
 
-std::string hex(std::uint64_t v) {
+std::string hex(std::uint64_t v)
+{
     std::ostringstream s;
     s << std::hex << v;
     return s.str();
 }
 
-void dump(const std::string& name, const CPixelSurface& s) {
+void dump(const std::string& name, const CPixelSurface& s)
+{
     std::filesystem::create_directories(kDumpDir);
     EXPECT_TRUE(writePng(s, kDumpDir + "/" + name + ".png")) << name;
 }
 
 // A 16 x 16 test card: colour ramps with a white frame and a white centre,
 // so colour-keyed copies show holes.
-CBitmap* makeCard() {
+CBitmap* makeCard()
+{
     std::vector<Pixel> px(16 * 16);
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
+        for (int x = 0; x < 16; ++x)
+        {
             const bool white = x == 0 || y == 0 || x == 15 || y == 15 || (x > 5 && x < 10 && y > 5 && y < 10);
             px[std::size_t(y * 16 + x)] =
                 white ? makePixel(255, 255, 255) : makePixel(std::uint8_t(x * 16), std::uint8_t(y * 16), 96);
@@ -68,11 +78,13 @@ CBitmap* makeCard() {
     return new CBitmap(drawtest::makeBmp24(16, 16, px));
 }
 
-void drawPrimitives(CDrawContext& c) {
+void drawPrimitives(CDrawContext& c)
+{
     c.setFillColor(CViewColor{30, 40, 60, 255});
     c.fillRect({0, 0, 64, 48});
     const CViewColor colours[] = {{255, 80, 0, 255}, {0, 200, 120, 255}, {240, 240, 0, 255}};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
+    {
         c.setFrameColor(colours[i]);
         c.setFillColor(colours[(i + 1) % 3]);
         const CViewRect r{4 + i * 20, 4, 20 + i * 20, 20};
@@ -80,7 +92,8 @@ void drawPrimitives(CDrawContext& c) {
         c.drawRect(r);
     }
     c.setFrameColor(kWhiteCColor);
-    for (int i = 0; i < 8; ++i) {  // a fan: every octant's end point rule
+    for (int i = 0; i < 8; ++i)
+    { // a fan: every octant's end point rule
         c.moveTo({32, 36});
         const int dx[] = {12, 12, 0, -12, -12, -12, 0, 12}, dy[] = {0, 9, 10, 9, 0, -9, -10, -9};
         c.lineTo({32 + dx[i], 36 + dy[i]});
@@ -91,7 +104,8 @@ void drawPrimitives(CDrawContext& c) {
     c.fillRect({-5, -5, 40, 40});
 }
 
-void drawBitmaps(CDrawContext& c) {
+void drawBitmaps(CDrawContext& c)
+{
     CBitmap* card = makeCard();
     COffscreenContext* off = new COffscreenContext(nullptr, 56, 40, CViewColor{20, 20, 20, 255});
     card->draw(off, {2, 2, 18, 18});
@@ -107,11 +121,13 @@ void drawBitmaps(CDrawContext& c) {
     card->release();
 }
 
-void drawText(CDrawContext& c) {
+void drawText(CDrawContext& c)
+{
     c.setFillColor(CViewColor{40, 40, 48, 255});
     c.fillRect({-1, -1, 200, 200});
     c.setFontColor(kWhiteCColor);
-    for (int id = 0; id < 8; ++id) {
+    for (int id = 0; id < 8; ++id)
+    {
         const CViewRect row{2, 2 + id * 22, 198, 22 + id * 22};
         c.setFrameColor(CViewColor{90, 90, 110, 255});
         c.drawRect(row);
@@ -124,7 +140,8 @@ void drawText(CDrawContext& c) {
     }
 }
 
-struct Scene {
+struct Scene
+{
     const char* name;
     int width, height;
     std::function<void(CDrawContext&)> draw;
@@ -137,15 +154,18 @@ const Scene kScenes[] = {
     {"text", 200, 180, drawText, false},
 };
 
-TEST(DrawGolden, ScenesMatchTheirChecksums) {
+TEST(DrawGolden, ScenesMatchTheirChecksums)
+{
     std::map<std::string, std::string> table = readTable();
-    for (const Scene& scene : kScenes) {
+    for (const Scene& scene : kScenes)
+    {
         CPixelSurface surface(scene.width, scene.height, makePixel(0, 0, 0));
         CDrawContext* context = new CDrawContext(nullptr, &surface);
         scene.draw(*context);
         context->release();
         const std::string sum = hex(surface.checksum());
-        if (updating()) {
+        if (updating())
+        {
             dump(scene.name, surface);
             if (scene.exact) table[scene.name] = sum;
             continue;
@@ -157,4 +177,4 @@ TEST(DrawGolden, ScenesMatchTheirChecksums) {
     if (updating()) writeTable(table);
 }
 
-}  // namespace
+} // namespace

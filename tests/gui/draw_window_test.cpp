@@ -9,12 +9,14 @@
 #include "gui/COffscreenContext.h"
 #include "platform/headless/HeadlessPlatform.h"
 
-namespace {
+namespace
+{
 
 using namespace gui;
 using platform::Rect;
 
-struct IgnoreEvents final : platform::WindowListener {
+struct IgnoreEvents final : platform::WindowListener
+{
     void onExpose(const platform::ExposeEvent&) override {}
     void onButtonPress(const platform::ButtonEvent&) override {}
     void onWheel(const platform::WheelEvent&) override {}
@@ -22,13 +24,15 @@ struct IgnoreEvents final : platform::WindowListener {
     void onDestroyed() override {}
 };
 
-struct WindowFixture : ::testing::Test {
+struct WindowFixture : ::testing::Test
+{
     platform::headless::HeadlessPlatform system;
     IgnoreEvents events;
     std::unique_ptr<platform::Window> window;
     platform::headless::HeadlessWindow* shown = nullptr;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         const platform::NativeHandle host = system.addHostWindow(Rect{100, 50, 200, 150});
         window = system.createChildWindow(host, platform::Size{20, 10}, events);
         ASSERT_TRUE(window);
@@ -37,13 +41,15 @@ struct WindowFixture : ::testing::Test {
     }
 };
 
-TEST_F(WindowFixture, ScreenOriginComesFromTheWindow) {
+TEST_F(WindowFixture, ScreenOriginComesFromTheWindow)
+{
     CDrawContext context(nullptr, nullptr, window.get());
     const platform::Point origin = window->screenOrigin();
     EXPECT_EQ(context.offsetScreen, (CViewPoint{origin.x, origin.y}));
 }
 
-TEST_F(WindowFixture, PaintedBlocksShowAtOnceAndAlone) {
+TEST_F(WindowFixture, PaintedBlocksShowAtOnceAndAlone)
+{
     CDrawContext* context = new CDrawContext(nullptr, nullptr, window.get());
     context->setFillColor(CViewColor{0, 255, 0, 255});
     context->offset = {2, 1};
@@ -52,12 +58,13 @@ TEST_F(WindowFixture, PaintedBlocksShowAtOnceAndAlone) {
     EXPECT_EQ(shown->presentedAreas()[0], (Rect{3, 2, 6, 5}));
     EXPECT_EQ(shown->shownPixel(4, 3) & 0xFFFFFF, 0x00FF00u);
 
-    context->fillRect({30, 30, 40, 40});  // off the window: nothing to show
+    context->fillRect({30, 30, 40, 40}); // off the window: nothing to show
     EXPECT_EQ(shown->presentedAreas().size(), 1u);
     context->release();
 }
 
-TEST_F(WindowFixture, OffscreenCompositionReachesTheWindowInOneBlock) {
+TEST_F(WindowFixture, OffscreenCompositionReachesTheWindowInOneBlock)
+{
     COffscreenContext* offscreen = new COffscreenContext(nullptr, 20, 10, CViewColor{200, 0, 0, 255});
     offscreen->setFillColor(CViewColor{0, 0, 200, 255});
     offscreen->fillRect({0, 0, 10, 10});
@@ -72,4 +79,4 @@ TEST_F(WindowFixture, OffscreenCompositionReachesTheWindowInOneBlock) {
     offscreen->release();
 }
 
-}  // namespace
+} // namespace
