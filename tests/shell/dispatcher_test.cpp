@@ -21,52 +21,6 @@ struct DispatcherTest : ::testing::Test {
     AEffect* record = effect.getAeffect();
 };
 
-TEST_F(DispatcherTest, BaseRecordHasPublishedDefaults)
-{
-    EXPECT_EQ(record->magic, 0x56737450);
-    EXPECT_EQ(record->numPrograms, 1);
-    EXPECT_EQ(record->numParams, 12);
-    EXPECT_EQ(record->numInputs, 1);
-    EXPECT_EQ(record->numOutputs, 2);
-    EXPECT_EQ(record->flags, effFlagsCanReplacing);
-    EXPECT_EQ(record->uniqueID, fourCharCode('N', 'o', 'E', 'f'));
-    EXPECT_EQ(record->version, 1);
-    EXPECT_EQ(record->ioRatio, 1.0f);
-    EXPECT_EQ(record->object, &effect);
-    EXPECT_EQ(record->user, nullptr);
-    EXPECT_EQ(record->resvd1, 0);
-    EXPECT_EQ(record->initialDelay, 0);
-    for (char c : record->future)
-        EXPECT_EQ(c, 0);
-    EXPECT_EQ(effect.getSampleRate(), 44100.0f);
-    EXPECT_EQ(effect.getBlockSize(), 1024);
-}
-
-TEST_F(DispatcherTest, FlagSettersSetAndClearTheirBitOnly)
-{
-    struct Case {
-        void (*set)(TestEffect&, bool);
-        VstInt32 bit;
-    };
-    const std::vector<Case> cases = {
-        {[](TestEffect& e, bool s) { e.hasClip(s); }, effFlagsHasClip},
-        {[](TestEffect& e, bool s) { e.hasVu(s); }, effFlagsHasVu},
-        {[](TestEffect& e, bool s) { e.canMono(s); }, effFlagsCanMono},
-        {[](TestEffect& e, bool s) { e.programsAreChunks(s); }, effFlagsProgramChunks},
-        {[](TestEffect& e, bool s) { e.isSynth(s); }, effFlagsIsSynth},
-        {[](TestEffect& e, bool s) { e.noTail(s); }, effFlagsNoSoundInStop},
-        {[](TestEffect& e, bool s) { e.wantAsyncOperation(s); }, effFlagsExtIsAsync},
-        {[](TestEffect& e, bool s) { e.hasExternalBuffer(s); }, effFlagsExtHasBuffer},
-        {[](TestEffect& e, bool s) { e.canDoubleReplacing(s); }, effFlagsCanDoubleReplacing},
-    };
-    for (const Case& c : cases) {
-        c.set(effect, true);
-        EXPECT_EQ(record->flags, effFlagsCanReplacing | c.bit);
-        c.set(effect, false);
-        EXPECT_EQ(record->flags, effFlagsCanReplacing);
-    }
-}
-
 TEST_F(DispatcherTest, AttachingAndDetachingAnEditorTogglesHasEditor)
 {
     effect.setEditor(new TestEditor(&effect));
@@ -145,14 +99,6 @@ TEST_F(DispatcherTest, SetProgramIgnoresValuesOutsideTheProgramCount)
     for (VstIntPtr v : {VstIntPtr{-1}, VstIntPtr{1}, VstIntPtr{1} << 40})
         dispatch(record, effSetProgram, 0, v);
     EXPECT_EQ(dispatch(record, effGetProgram), 0);
-}
-
-TEST_F(DispatcherTest, RateAndBlockSizeReachTheEffect)
-{
-    dispatch(record, effSetSampleRate, 0, 0, nullptr, 96000.0f);
-    dispatch(record, effSetBlockSize, 0, 512);
-    EXPECT_EQ(effect.getSampleRate(), 96000.0f);
-    EXPECT_EQ(effect.getBlockSize(), 512);
 }
 
 TEST_F(DispatcherTest, TextOpcodesWithANullPointerAnswerZeroWithoutWriting)
@@ -244,14 +190,6 @@ TEST(DispatcherCloseTest, CloseCallsCloseFreesEffectAndEditorAndAnswersOne)
     EXPECT_EQ(dispatch(record, effClose), 1);
     EXPECT_TRUE(effectGone);
     EXPECT_TRUE(editorGone);
-}
-
-TEST_F(DispatcherTest, PlainEntriesReachTheVirtuals)
-{
-    record->setParameter(record, 5, 0.25f);
-    EXPECT_EQ(effect.lastSet.index, 5);
-    EXPECT_EQ(effect.lastSet.value, 0.25f);
-    EXPECT_EQ(record->getParameter(record, 5), 0.0f);
 }
 
 TEST_F(DispatcherTest, SetParameterAutomatedSetsThenTellsTheHost)
