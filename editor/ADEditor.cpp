@@ -4,14 +4,16 @@
 
 ADEditor::ADEditor(AudioEffect* owner) : AEffEditor(owner)
 {
-    if (owner) {
+    if (owner)
+    {
         owner->setEditor(this);
     }
 }
 
 bool ADEditor::getRect(ERect** result)
 {
-    if (result) {
+    if (result)
+    {
         *result = &rect;
     }
     return true;
@@ -19,5 +21,5 @@ bool ADEditor::getRect(ERect** result)
 
 bool ADEditor::open(void*)
 {
-    return false;  // no window yet
+    return false; // no window yet
 }

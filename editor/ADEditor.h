@@ -4,8 +4,9 @@
 
 // Stand-in for the plug-in's editor until the skinned editor exists: it has
 // the editor's size and takes the effect's notifications, but opens no window.
-class ADEditor : public AEffEditor {
-public:
+class ADEditor : public AEffEditor
+{
+  public:
     static constexpr VstInt16 kWidth = 400;
     static constexpr VstInt16 kHeight = 309;
 
@@ -20,6 +21,6 @@ public:
     virtual void clearMeter() {}
     virtual void showPresetName(const char* name) {}
 
-private:
+  private:
     ERect rect{0, 0, kHeight, kWidth};
 };

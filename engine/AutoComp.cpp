@@ -8,16 +8,19 @@
 #include "editor/ADEditor.h"
 #include "presets/PreferenceStore.h"
 
-namespace {
+namespace
+{
 
 constexpr const char* kEffectName = "TRV amberLit";
 constexpr const char* kVendorString = "trv-sonikwerk.example";
 constexpr const char* kProductString = "TRV amberLit - opto compressor";
-constexpr const char* kCanDos[] = {"offline", "plugAsChannelInsert", "mixDryWet", "1in1out", "1in2out", "2in2out"};
+constexpr const char* kCanDos[] = {"offline", "plugAsChannelInsert", "mixDryWet", "1in1out", "1in2out",
+                                   "2in2out"};
 
 constexpr float kMissingPreference = -1000.0f;
 
-struct MeterPreferenceDefault {
+struct MeterPreferenceDefault
+{
     const char* name;
     float fallback;
 };
@@ -30,7 +33,8 @@ constexpr MeterPreferenceDefault kPPMhold{"PPMhold", 1.0f};
 double readMeterPreference(const MeterPreferenceDefault& preference)
 {
     const float value = readPreference(preference.name, kMissingPreference);
-    if (value == kMissingPreference) {
+    if (value == kMissingPreference)
+    {
         writePreference(preference.name, preference.fallback);
         return preference.fallback;
     }
@@ -43,7 +47,7 @@ void fillPin(VstPinProperties* properties, const char* format, VstInt32 index)
     properties->flags = kVstPinIsActive | kVstPinIsStereo;
 }
 
-}  // namespace
+} // namespace
 
 AutoComp::AutoComp(audioMasterCallback host) : CPresetSystemEffect(host)
 {
@@ -54,15 +58,17 @@ AutoComp::AutoComp(audioMasterCallback host) : CPresetSystemEffect(host)
     setUniqueID(kUniqueId);
 
     initFactoryPresets();
-    if (CProgram* first = getPresetProgram(0)) {
-        for (VstInt32 i = 0; i < params::kCount; ++i) {
+    if (CProgram* first = getPresetProgram(0))
+    {
+        for (VstInt32 i = 0; i < params::kCount; ++i)
+        {
             setParameter(i, first->getParameter(i));
         }
     }
     // Start at the targets: no fade-in on the first block.
     kernel.settleSmoothing();
 
-    new (std::nothrow) ADEditor(this);  // attaches itself; the effect owns it
+    new (std::nothrow) ADEditor(this); // attaches itself; the effect owns it
     suspend();
 
     meterPreferences.vuReferenceFactor = std::pow(10.0, readMeterPreference(kVUreference) * 0.05);
@@ -97,7 +103,8 @@ void AutoComp::processDoubleReplacing(double** inputs, double** outputs, VstInt3
 
 void AutoComp::applyToKernel(VstInt32 index, float value)
 {
-    switch (index) {
+    switch (index)
+    {
     case params::kProcess:
         kernel.setProcessMode(params::processMode(value));
         break;
@@ -114,29 +121,33 @@ void AutoComp::applyToKernel(VstInt32 index, float value)
         kernel.setOutputGainTarget(params::outputGainTarget(value));
         break;
     default:
-        break;  // hidden parameters are only stored
+        break; // hidden parameters are only stored
     }
 }
 
 void AutoComp::setParameter(VstInt32 index, float value)
 {
-    if (index >= params::kCount) {
+    if (index >= params::kCount)
+    {
         return;
     }
     value = params::clampValue(value);
-    if (index >= 0) {
+    if (index >= 0)
+    {
         values[index].store(value, std::memory_order_relaxed);
         applyToKernel(index, value);
     }
     CPresetSystemEffect::setParameter(index, value);
-    if (ADEditor* view = presetEditor()) {
+    if (ADEditor* view = presetEditor())
+    {
         view->setParameter(index, value);
     }
 }
 
 float AutoComp::getParameter(VstInt32 index)
 {
-    if (index < 0 || index >= params::kCount) {
+    if (index < 0 || index >= params::kCount)
+    {
         return 0.0f;
     }
     return params::clampValue(values[index].load(std::memory_order_relaxed));
@@ -154,7 +165,8 @@ void AutoComp::getParameterLabel(VstInt32 index, char* label)
 
 void AutoComp::getParameterDisplay(VstInt32 index, char* text)
 {
-    if (index < 0 || index >= params::kCount) {
+    if (index < 0 || index >= params::kCount)
+    {
         std::strcpy(text, " ");
         return;
     }
@@ -164,7 +176,8 @@ void AutoComp::getParameterDisplay(VstInt32 index, char* text)
 void AutoComp::suspend()
 {
     kernel.suspend();
-    if (ADEditor* view = presetEditor()) {
+    if (ADEditor* view = presetEditor())
+    {
         view->clearMeter();
     }
 }
@@ -202,11 +215,14 @@ bool AutoComp::getProductString(char* text)
 
 VstInt32 AutoComp::canDo(char* text)
 {
-    if (!text) {
+    if (!text)
+    {
         return 0;
     }
-    for (const char* known : kCanDos) {
-        if (std::strcmp(known, text) == 0) {
+    for (const char* known : kCanDos)
+    {
+        if (std::strcmp(known, text) == 0)
+        {
             return 1;
         }
     }
@@ -215,7 +231,8 @@ VstInt32 AutoComp::canDo(char* text)
 
 bool AutoComp::getInputProperties(VstInt32 index, VstPinProperties* properties)
 {
-    if (index < 0 || index > 3 || !properties) {
+    if (index < 0 || index > 3 || !properties)
+    {
         return false;
     }
     fillPin(properties, "TRV amberLit %1d In", index);
@@ -224,7 +241,8 @@ bool AutoComp::getInputProperties(VstInt32 index, VstPinProperties* properties)
 
 bool AutoComp::getOutputProperties(VstInt32 index, VstPinProperties* properties)
 {
-    if (index < 0 || index > 1 || !properties) {
+    if (index < 0 || index > 1 || !properties)
+    {
         return false;
     }
     fillPin(properties, "TRV amberLit %1d Out", index);
@@ -233,7 +251,8 @@ bool AutoComp::getOutputProperties(VstInt32 index, VstPinProperties* properties)
 
 bool AutoComp::setSpeakerArrangement(VstSpeakerArrangement* pluginInput, VstSpeakerArrangement* pluginOutput)
 {
-    if (!pluginInput || !pluginOutput) {
+    if (!pluginInput || !pluginOutput)
+    {
         return false;
     }
     const VstInt32 in = pluginInput->numChannels;

@@ -8,8 +8,9 @@
 
 // The effect: twelve parameters feeding the compressor kernel, the plug-in's
 // identity and channel layouts, and the meter preferences.
-class AutoComp : public CPresetSystemEffect {
-public:
+class AutoComp : public CPresetSystemEffect
+{
+  public:
     // 'QBXN', first character in the most significant byte.
     static constexpr VstInt32 kUniqueId = ('Q' << 24) | ('B' << 16) | ('X' << 8) | 'N';
 
@@ -40,7 +41,8 @@ public:
     VstInt32 canDo(char* text) override;
     bool getInputProperties(VstInt32 index, VstPinProperties* properties) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
-    bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput, VstSpeakerArrangement* pluginOutput) override;
+    bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput,
+                               VstSpeakerArrangement* pluginOutput) override;
 
     // Meter preferences in the per-user settings store: a missing value is
     // replaced by its default. The setters return the store's status.
@@ -54,7 +56,8 @@ public:
     virtual VstInt32 setPPMhold(double value);
 
     // The meter preferences as read at construction; VUreference as a linear factor.
-    struct MeterPreferences {
+    struct MeterPreferences
+    {
         double vuReferenceFactor;
         double vuTimeConst;
         double ppmRelease;
@@ -66,9 +69,8 @@ public:
     double getMeterGain() const { return kernel.getMeterGain(); }
     const CompressorKernel& getKernel() const { return kernel; }
 
-private:
-    template <typename Sample>
-    void processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+  private:
+    template <typename Sample> void processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
     void applyToKernel(VstInt32 index, float value);
 
     CompressorKernel kernel;

@@ -2,14 +2,16 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 constexpr double kTwoPi = 6.283185307179586;
 }
 
 void CBiquadFilter::design()
 {
     a1 = a2 = b0 = b1 = b2 = 1.0;
-    if (type == none) {
+    if (type == none)
+    {
         return;
     }
     limitFrequency(sampleRate);
@@ -18,7 +20,8 @@ void CBiquadFilter::design()
     const double e = type == highPass ? std::pow(frequency / (sampleRate * 0.5001), 6)
                                       : std::pow(frequency / (sampleRate * 0.50001), 8);
     const double qe = (1 - e) * q;
-    if (type == lowPass) {
+    if (type == lowPass)
+    {
         offset = 1e-12;
     }
     const double w = frequency * kTwoPi / sampleRate;
@@ -27,11 +30,14 @@ void CBiquadFilter::design()
     const double a0 = alpha + 1;
     a1 = (cosW * -2) / a0;
     a2 = (1 - alpha) / a0;
-    if (type == lowPass) {
+    if (type == lowPass)
+    {
         b0 = (1 - cosW) * 0.5 / a0;
         b1 = (1 - cosW) / a0;
         b2 = (1 - cosW) * 0.5 / a0;
-    } else {
+    }
+    else
+    {
         b0 = (1 + cosW) * 0.5 / a0;
         b1 = -(1 + cosW) / a0;
         b2 = (1 + cosW) * 0.5 / a0;

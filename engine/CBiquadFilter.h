@@ -7,18 +7,24 @@
 //
 // Order of operations in design and step is part of the output: any change
 // alters results in the last bits.
-struct CBiquadFilter {
-    enum Type : int32_t { none = 0, highPass = 1, lowPass = 2 };
+struct CBiquadFilter
+{
+    enum Type : int32_t
+    {
+        none = 0,
+        highPass = 1,
+        lowPass = 2
+    };
 
     double sampleRate = 44100.0;
     int32_t type = none;
-    double frequency = 1000.0;  // limited to 0.499 x sampleRate by design()
-    double q = 0.5;             // before the near-Nyquist correction
-    double gain = 0.0;          // unused by both responses
-    double offset = 1e-14;      // sign flips on every step
+    double frequency = 1000.0; // limited to 0.499 x sampleRate by design()
+    double q = 0.5;            // before the near-Nyquist correction
+    double gain = 0.0;         // unused by both responses
+    double offset = 1e-14;     // sign flips on every step
     double a1 = 1.0, a2 = 1.0, b0 = 1.0, b1 = 1.0, b2 = 1.0;
     double x = 0.0, x1 = 0.0, x2 = 0.0;
-    double y = 0.0, y1 = 0.0, y2 = 0.0;  // y1, y2 carry the offset
+    double y = 0.0, y1 = 0.0, y2 = 0.0; // y1, y2 carry the offset
 
     CBiquadFilter() = default;
     CBiquadFilter(int32_t filterType, double frequencyHz, double quality)
@@ -37,7 +43,8 @@ struct CBiquadFilter {
     // One sample; a filter without a type passes its input through.
     double step(double input)
     {
-        if (type == none) {
+        if (type == none)
+        {
             return input;
         }
         offset = -offset;
@@ -54,12 +61,14 @@ struct CBiquadFilter {
     // Four steps with the input held, the offset flipped once for all four.
     double stepHeld4(double input)
     {
-        if (type == none) {
+        if (type == none)
+        {
             return input;
         }
         offset = -offset;
         const double xi = input + offset;
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 4; ++i)
+        {
             y = b1 * x1 + xi * b0 + b2 * x2 - a1 * y1 - a2 * y2;
             y2 = y1;
             x2 = x1;
@@ -78,7 +87,8 @@ struct CBiquadFilter {
     // Caps the frequency at 0.499 x rate, as the design would.
     void limitFrequency(double rate)
     {
-        if (frequency > rate * 0.499) {
+        if (frequency > rate * 0.499)
+        {
             frequency = rate * 0.499;
         }
     }

@@ -10,8 +10,9 @@
 // noise, drive, opto-style detector, gain curves, Clear and Valve stages.
 // AutoComp owns one and feeds it parameter changes, life-cycle calls and
 // audio blocks. Every intermediate value is a double whatever the sample type.
-class CompressorKernel {
-public:
+class CompressorKernel
+{
+  public:
     static constexpr int32_t kCurveCount = 7;
     static constexpr int32_t kCurveSize = 4096;
     using GainCurve = std::array<float, kCurveSize>;
@@ -60,7 +61,7 @@ public:
     // Rates outside this range design the filters for 44100 Hz instead.
     static double checkedSampleRate(double rate);
 
-private:
+  private:
     template <typename Sample>
     void passThrough(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, int32_t frames);
     template <typename Sample>

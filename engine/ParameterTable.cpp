@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace params {
-namespace {
+namespace params
+{
+namespace
+{
 
 constexpr const char* kBlank = " ";
 
-const char* const kNames[kCount] = {"Process", kBlank, "Ratio", kBlank,  "Time",  "Compression",
+const char* const kNames[kCount] = {"Process", kBlank, "Ratio", kBlank, "Time", "Compression",
                                     "Output",  kBlank, kBlank,  kBlank, kBlank, kBlank};
 
 // Upper end of each display in its own unit; display = value x range.
@@ -28,19 +30,22 @@ bool parseNumber(const char* text, double& number)
 
 int32_t findText(const char* const* texts, int32_t count, const char* text)
 {
-    for (int32_t i = 0; i < count; ++i) {
-        if (std::strcmp(texts[i], text) == 0) {
+    for (int32_t i = 0; i < count; ++i)
+    {
+        if (std::strcmp(texts[i], text) == 0)
+        {
             return i;
         }
     }
     return -1;
 }
 
-}  // namespace
+} // namespace
 
 float clampValue(float value)
 {
-    if (!(value >= 0.0f)) {  // also NaN
+    if (!(value >= 0.0f))
+    { // also NaN
         return 0.0f;
     }
     return value > 1.0f ? 1.0f : value;
@@ -114,14 +119,18 @@ double outputDisplayValue(float value)
 
 void formatTwoDecimals(double value, char* text)
 {
-    if (value > 99999999.0 || value < -9999999.0) {
-        return;  // cannot occur for parameter displays; the text stays as it was
+    if (value > 99999999.0 || value < -9999999.0)
+    {
+        return; // cannot occur for parameter displays; the text stays as it was
     }
     const double scaled = value * 100;
     const double fraction = scaled - std::trunc(scaled);
-    if (fraction >= 0.49999) {
+    if (fraction >= 0.49999)
+    {
         value = (scaled + 1) * 0.01;
-    } else if (fraction <= -0.49999) {
+    }
+    else if (fraction <= -0.49999)
+    {
         value = (scaled - 1) * 0.01;
     }
     // At most eight digits in all: integer digits first, then truncated decimals.
@@ -133,7 +142,8 @@ void formatTwoDecimals(double value, char* text)
     double rest = magnitude - whole;
     const int wholeDigits = wholeLength - 1 - (negative ? 1 : 0);
     int length = wholeLength;
-    for (int decimals = 0; wholeDigits + decimals < 8 && decimals < 2; ++decimals) {
+    for (int decimals = 0; wholeDigits + decimals < 8 && decimals < 2; ++decimals)
+    {
         rest *= 10;
         const int digit = static_cast<int>(rest);
         rest -= digit;
@@ -145,15 +155,19 @@ void formatTwoDecimals(double value, char* text)
 
 void display(int32_t index, float value, char* text)
 {
-    switch (index) {
-    case kProcess: {
+    switch (index)
+    {
+    case kProcess:
+    {
         const int32_t mode = processMode(value);
         std::strcpy(text, kProcessTexts[mode == 2 ? 2 : mode == 1 ? 1 : 0]);
         return;
     }
-    case kRatio: {
+    case kRatio:
+    {
         const int32_t ratio = ratioIndex(value);
-        if (ratio >= 0 && ratio < kRatioSteps) {
+        if (ratio >= 0 && ratio < kRatioSteps)
+        {
             std::strcpy(text, kRatioTexts[ratio]);
         }
         return;
@@ -175,22 +189,25 @@ void display(int32_t index, float value, char* text)
 
 bool valueFromDisplay(int32_t index, const char* text, float& value)
 {
-    if (index == kProcess) {
+    if (index == kProcess)
+    {
         const int32_t mode = findText(kProcessTexts, kProcessModes, text);
         value = static_cast<float>(mode * 0.5);
         return mode >= 0;
     }
-    if (index == kRatio) {
+    if (index == kRatio)
+    {
         const int32_t ratio = findText(kRatioTexts, kRatioSteps, text);
         value = static_cast<float>(ratio / 6.0);
         return ratio >= 0;
     }
     double number = 0;
-    if (!isVisible(index) || !parseNumber(text, number) || number < 0 || number > displayRange(index)) {
+    if (!isVisible(index) || !parseNumber(text, number) || number < 0 || number > displayRange(index))
+    {
         return false;
     }
     value = static_cast<float>(number / displayRange(index));
     return true;
 }
 
-}  // namespace params
+} // namespace params

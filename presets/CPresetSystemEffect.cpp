@@ -28,10 +28,12 @@ ADEditor* CPresetSystemEffect::presetEditor()
 
 void CPresetSystemEffect::initFactoryPresets()
 {
-    if (!programs) {
+    if (!programs)
+    {
         return;
     }
-    for (VstInt32 i = 0; i < kNumPresets; ++i) {
+    for (VstInt32 i = 0; i < kNumPresets; ++i)
+    {
         const FactoryPreset& preset = kFactoryPresets[static_cast<std::size_t>(i)];
         CProgram& program = programs[i];
         program.setParameter(params::kProcess, preset.process);
@@ -45,14 +47,17 @@ void CPresetSystemEffect::initFactoryPresets()
 
 void CPresetSystemEffect::setParameter(VstInt32 index, float value)
 {
-    if (!programs || index < 0 || index >= params::kCount || presetLoading) {
+    if (!programs || index < 0 || index >= params::kCount || presetLoading)
+    {
         return;
     }
     programs[currentPreset].setParameter(index, value);
     programs[0].setParameter(index, value);
-    if (index == params::kProcess) {
+    if (index == params::kProcess)
+    {
         // "Process" is one setting for all programs, not part of a preset.
-        for (VstInt32 i = 0; i < kNumPresets; ++i) {
+        for (VstInt32 i = 0; i < kNumPresets; ++i)
+        {
             programs[i].setParameter(index, value);
         }
     }
@@ -61,10 +66,12 @@ void CPresetSystemEffect::setParameter(VstInt32 index, float value)
 void CPresetSystemEffect::setProgram(VstInt32 program)
 {
     CProgram* source = getPresetProgram(program);
-    if (!source) {
+    if (!source)
+    {
         return;
     }
-    for (VstInt32 i = 0; i < params::kCount; ++i) {
+    for (VstInt32 i = 0; i < params::kCount; ++i)
+    {
         setParameter(i, source->getParameter(i));
     }
 }
@@ -76,16 +83,20 @@ void CPresetSystemEffect::setProgramName(char* name)
 
 void CPresetSystemEffect::getProgramName(char* name)
 {
-    if (programs) {
+    if (programs)
+    {
         programs[0].getName(name);
-    } else {
+    }
+    else
+    {
         name[0] = '\0';
     }
 }
 
 bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
 {
-    if (index != 0) {
+    if (index != 0)
+    {
         return false;
     }
     getProgramName(text);
@@ -101,18 +112,21 @@ void CPresetSystemEffect::renameCurrentPreset(const char* text)
 {
     char name[CProgram::kNameSize] = {};
     std::strncpy(name, text ? text : "", CProgram::kNameSize - 1);
-    if (programs) {
+    if (programs)
+    {
         programs[currentPreset].setName(name);
         programs[0].setName(name);
     }
-    if (ADEditor* presets = presetEditor()) {
+    if (ADEditor* presets = presetEditor())
+    {
         presets->showPresetName(name);
     }
 }
 
 void CPresetSystemEffect::setCurrentPresetName(const char* text)
 {
-    if (programs) {
+    if (programs)
+    {
         programs[currentPreset].setName(text);
         programs[0].setName(text);
     }
@@ -121,13 +135,15 @@ void CPresetSystemEffect::setCurrentPresetName(const char* text)
 
 void CPresetSystemEffect::selectPreset(VstInt32 index)
 {
-    if (!programs || index < 0 || index >= kNumPresets) {
-        return;  // callers pass 0..23; anything else would index past the array
+    if (!programs || index < 0 || index >= kNumPresets)
+    {
+        return; // callers pass 0..23; anything else would index past the array
     }
     presetLoading = true;
     currentPreset = index;
     CProgram& current = programs[currentPreset];
-    for (VstInt32 i = 0; i < params::kCount; ++i) {
+    for (VstInt32 i = 0; i < params::kCount; ++i)
+    {
         setParameterWithHostEdit(i, current.getParameter(i));
         programs[0].setParameter(i, current.getParameter(i));
     }

@@ -13,8 +13,9 @@ class ADEditor;
 //
 // Programs are touched from the host's dispatcher thread and the editor's
 // thread, never from the audio thread.
-class CPresetSystemEffect : public AudioEffectX {
-public:
+class CPresetSystemEffect : public AudioEffectX
+{
+  public:
     static constexpr VstInt32 kNumPresets = 24;
 
     explicit CPresetSystemEffect(audioMasterCallback host);
@@ -47,11 +48,11 @@ public:
     CProgram* getPresetProgram(VstInt32 index);
     bool isPresetLoading() const { return presetLoading; }
 
-protected:
+  protected:
     // The plug-in's own editor, or null.
     ADEditor* presetEditor();
 
-    std::unique_ptr<CProgram[]> programs;  // kNumPresets, or null
+    std::unique_ptr<CProgram[]> programs; // kNumPresets, or null
     VstInt32 currentPreset = 0;
     bool presetLoading = false;
 };

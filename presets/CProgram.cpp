@@ -4,7 +4,8 @@
 
 #include "engine/ParameterTable.h"
 
-namespace {
+namespace
+{
 constexpr float kInitValues[CProgram::kNumValues] = {1.0f, 0.0f, 0.0f, 0.0f, 0.5f, 0.5f,
                                                      0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 }
@@ -18,7 +19,8 @@ CProgram::CProgram()
 void CProgram::setName(const char* text)
 {
     std::memset(name, 0, sizeof name);
-    if (text) {
+    if (text)
+    {
         std::strncpy(name, text, kNameSize - 1);
     }
 }
@@ -30,7 +32,8 @@ void CProgram::getName(char* text)
 
 void CProgram::setParameter(int32_t index, float value)
 {
-    if (index >= 0 && index < kNumValues) {
+    if (index >= 0 && index < kNumValues)
+    {
         values[index] = params::clampValue(value);
     }
 }

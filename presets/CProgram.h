@@ -4,9 +4,10 @@
 
 // One program: a name of at most 24 characters and the twelve normalised
 // parameter values.
-class CProgram {
-public:
-    static constexpr int32_t kNameSize = 25;  // 24 characters and a terminator
+class CProgram
+{
+  public:
+    static constexpr int32_t kNameSize = 25; // 24 characters and a terminator
     static constexpr int32_t kNumValues = 12;
 
     CProgram();
@@ -21,7 +22,7 @@ public:
     // -1.0 for indices outside 0..11.
     virtual float getParameter(int32_t index);
 
-private:
+  private:
     char name[kNameSize] = {};
     float values[kNumValues] = {};
 };

@@ -5,10 +5,11 @@
 
 // The 24 factory presets as data: the plug-in fills its programs from this
 // table and the host tool offers the same presets by name or number.
-struct FactoryPreset {
+struct FactoryPreset
+{
     const char* name;
     float process;
-    float ratio;  // k / 6 for ratio step k, computed in double
+    float ratio; // k / 6 for ratio step k, computed in double
     float time;
     float compression;
     float output;
@@ -16,12 +17,13 @@ struct FactoryPreset {
 
 constexpr int32_t kNumFactoryPresets = 24;
 
-namespace factory_detail {
+namespace factory_detail
+{
 constexpr float ratioStep(int k)
 {
     return static_cast<float>(k / 6.0);
 }
-}  // namespace factory_detail
+} // namespace factory_detail
 
 inline constexpr std::array<FactoryPreset, kNumFactoryPresets> kFactoryPresets = {{
     {"Current", 1.0f, factory_detail::ratioStep(3), 0.5f, 0.5f, 0.0f},

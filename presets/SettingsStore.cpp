@@ -10,7 +10,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 constexpr const char* kFileName = "settings.ini";
 constexpr const char* kVendorFolder = "TRV-sonikwerk";
@@ -27,16 +28,22 @@ void appendQuoted(std::string& out, std::string_view text)
 {
     static const char kHex[] = "0123456789abcdef";
     out += '"';
-    for (const char c : text) {
+    for (const char c : text)
+    {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
+        if (c == '"' || c == '\\')
+        {
             out += '\\';
             out += c;
-        } else if (byte < 0x20 || byte >= 0x7f) {
+        }
+        else if (byte < 0x20 || byte >= 0x7f)
+        {
             out += "\\x";
             out += kHex[byte >> 4];
             out += kHex[byte & 0xf];
-        } else {
+        }
+        else
+        {
             out += c;
         }
     }
@@ -45,13 +52,16 @@ void appendQuoted(std::string& out, std::string_view text)
 
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9') {
+    if (c >= '0' && c <= '9')
+    {
         return c - '0';
     }
-    if (c >= 'a' && c <= 'f') {
+    if (c >= 'a' && c <= 'f')
+    {
         return c - 'a' + 10;
     }
-    if (c >= 'A' && c <= 'F') {
+    if (c >= 'A' && c <= 'F')
+    {
         return c - 'A' + 10;
     }
     return -1;
@@ -60,29 +70,39 @@ int hexDigit(char c)
 // Reads a quoted text at `pos`, undoing appendQuoted; false on any damage.
 bool readQuoted(std::string_view line, std::size_t& pos, std::string& text)
 {
-    if (pos >= line.size() || line[pos] != '"') {
+    if (pos >= line.size() || line[pos] != '"')
+    {
         return false;
     }
-    for (++pos; pos < line.size(); ++pos) {
+    for (++pos; pos < line.size(); ++pos)
+    {
         const char c = line[pos];
-        if (c == '"') {
+        if (c == '"')
+        {
             ++pos;
             return true;
         }
-        if (c != '\\') {
+        if (c != '\\')
+        {
             text += c;
             continue;
         }
-        if (++pos >= line.size()) {
+        if (++pos >= line.size())
+        {
             return false;
         }
-        if (line[pos] == '"' || line[pos] == '\\') {
+        if (line[pos] == '"' || line[pos] == '\\')
+        {
             text += line[pos];
-        } else if (line[pos] == 'x' && pos + 2 < line.size() && hexDigit(line[pos + 1]) >= 0 &&
-                   hexDigit(line[pos + 2]) >= 0) {
+        }
+        else if (line[pos] == 'x' && pos + 2 < line.size() && hexDigit(line[pos + 1]) >= 0 &&
+                 hexDigit(line[pos + 2]) >= 0)
+        {
             text += static_cast<char>(hexDigit(line[pos + 1]) * 16 + hexDigit(line[pos + 2]));
             pos += 2;
-        } else {
+        }
+        else
+        {
             return false;
         }
     }
@@ -92,17 +112,23 @@ bool readQuoted(std::string_view line, std::size_t& pos, std::string& text)
 bool readHex(std::string_view digits, std::string& bytes)
 {
     int high = -1;
-    for (const char c : digits) {
-        if (c == ' ') {
+    for (const char c : digits)
+    {
+        if (c == ' ')
+        {
             continue;
         }
         const int digit = hexDigit(c);
-        if (digit < 0) {
+        if (digit < 0)
+        {
             return false;
         }
-        if (high < 0) {
+        if (high < 0)
+        {
             high = digit;
-        } else {
+        }
+        else
+        {
             bytes += static_cast<char>(high * 16 + digit);
             high = -1;
         }
@@ -112,7 +138,8 @@ bool readHex(std::string_view digits, std::string& bytes)
 
 void skipSpaces(std::string_view line, std::size_t& pos)
 {
-    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) {
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+    {
         ++pos;
     }
 }
@@ -126,24 +153,29 @@ bool startsWithAt(std::string_view line, std::size_t pos, std::string_view word)
 bool parseValueLine(std::string_view line, std::string& name, SettingValue& value)
 {
     std::size_t pos = 0;
-    if (!readQuoted(line, pos, name)) {
+    if (!readQuoted(line, pos, name))
+    {
         return false;
     }
     skipSpaces(line, pos);
-    if (pos >= line.size() || line[pos] != '=') {
+    if (pos >= line.size() || line[pos] != '=')
+    {
         return false;
     }
     ++pos;
     skipSpaces(line, pos);
-    if (startsWithAt(line, pos, "binary")) {
+    if (startsWithAt(line, pos, "binary"))
+    {
         value.type = SettingValue::Type::binary;
         return readHex(line.substr(pos + 6), value.bytes);
     }
-    if (startsWithAt(line, pos, "string")) {
+    if (startsWithAt(line, pos, "string"))
+    {
         value.type = SettingValue::Type::string;
         pos += 6;
         skipSpaces(line, pos);
-        if (!readQuoted(line, pos, value.bytes)) {
+        if (!readQuoted(line, pos, value.bytes))
+        {
             return false;
         }
         skipSpaces(line, pos);
@@ -154,10 +186,12 @@ bool parseValueLine(std::string_view line, std::string& name, SettingValue& valu
 
 std::string_view trimmed(std::string_view line)
 {
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+    {
         line.remove_suffix(1);
     }
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+    {
         line.remove_prefix(1);
     }
     return line;
@@ -170,17 +204,21 @@ bool isValidKey(std::string_view key)
 }
 
 // Holds an exclusive lock on a file beside the store for one replacement.
-class WriteLock {
-public:
+class WriteLock
+{
+  public:
     explicit WriteLock(const std::filesystem::path& file)
         : fd(::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
     {
-        if (fd < 0) {
+        if (fd < 0)
+        {
             error = errno;
             return;
         }
-        while (::flock(fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
+        while (::flock(fd, LOCK_EX) != 0)
+        {
+            if (errno != EINTR)
+            {
                 error = errno;
                 return;
             }
@@ -188,8 +226,9 @@ public:
     }
     ~WriteLock()
     {
-        if (fd >= 0) {
-            ::close(fd);  // also releases the lock
+        if (fd >= 0)
+        {
+            ::close(fd); // also releases the lock
         }
     }
     WriteLock(const WriteLock&) = delete;
@@ -197,17 +236,20 @@ public:
 
     int error = 0;
 
-private:
+  private:
     int fd;
 };
 
 int writeAll(int fd, const std::string& text)
 {
     std::size_t done = 0;
-    while (done < text.size()) {
+    while (done < text.size())
+    {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
+        if (n < 0)
+        {
+            if (errno == EINTR)
+            {
                 continue;
             }
             return errno;
@@ -217,7 +259,7 @@ int writeAll(int fd, const std::string& text)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 SettingValue SettingValue::binaryOf(const void* data, std::size_t size)
 {
@@ -233,17 +275,20 @@ SettingsStore::SettingsStore(std::filesystem::path file) : path(std::move(file))
 
 std::filesystem::path SettingsStore::userFile()
 {
-    if (const char* dir = nonEmptyEnv("AMBERLIT_CONFIG_DIR")) {
+    if (const char* dir = nonEmptyEnv("AMBERLIT_CONFIG_DIR"))
+    {
         return std::filesystem::path(dir) / kFileName;
     }
     const char* xdg = nonEmptyEnv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/') {
+    if (xdg && xdg[0] == '/')
+    {
         return std::filesystem::path(xdg) / kVendorFolder / kFileName;
     }
-    if (const char* home = nonEmptyEnv("HOME")) {
+    if (const char* home = nonEmptyEnv("HOME"))
+    {
         return std::filesystem::path(home) / ".config" / kVendorFolder / kFileName;
     }
-    return {};  // nowhere to keep settings: reads find nothing, writes fail
+    return {}; // nowhere to keep settings: reads find nothing, writes fail
 }
 
 SettingsStore SettingsStore::forUser()
@@ -256,18 +301,24 @@ std::string SettingsStore::format(const Keys& keys)
     static const char kHex[] = "0123456789abcdef";
     std::string out = "# TRV-sonikwerk settings. Lines: [key], then \"name\" = binary <hex bytes>\n"
                       "# or \"name\" = string \"text\".\n";
-    for (const auto& [key, values] : keys) {
+    for (const auto& [key, values] : keys)
+    {
         out += "\n[" + key + "]\n";
-        for (const auto& [name, value] : values) {
+        for (const auto& [name, value] : values)
+        {
             appendQuoted(out, name);
-            if (value.type == SettingValue::Type::binary) {
+            if (value.type == SettingValue::Type::binary)
+            {
                 out += " = binary ";
-                for (const char c : value.bytes) {
+                for (const char c : value.bytes)
+                {
                     const auto byte = static_cast<unsigned char>(c);
                     out += kHex[byte >> 4];
                     out += kHex[byte & 0xf];
                 }
-            } else {
+            }
+            else
+            {
                 out += " = string ";
                 appendQuoted(out, value.bytes);
             }
@@ -281,14 +332,17 @@ SettingsStore::Keys SettingsStore::parse(std::string_view text)
 {
     Keys keys;
     Values* current = nullptr;
-    while (!text.empty()) {
+    while (!text.empty())
+    {
         const std::size_t end = text.find('\n');
         const std::string_view line = trimmed(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.empty() || line.front() == '#') {
+        if (line.empty() || line.front() == '#')
+        {
             continue;
         }
-        if (line.front() == '[') {
+        if (line.front() == '[')
+        {
             // Values under a damaged header must not land in the key before it.
             const bool valid = line.back() == ']' && line.size() > 2;
             current = valid ? &keys[std::string(line.substr(1, line.size() - 2))] : nullptr;
@@ -297,7 +351,8 @@ SettingsStore::Keys SettingsStore::parse(std::string_view text)
         std::string name;
         SettingValue value;
         // Damaged lines are skipped: their values read as missing.
-        if (current && parseValueLine(line, name, value)) {
+        if (current && parseValueLine(line, name, value))
+        {
             (*current)[name] = std::move(value);
         }
     }
@@ -306,16 +361,19 @@ SettingsStore::Keys SettingsStore::parse(std::string_view text)
 
 SettingsStore::Keys SettingsStore::load() const
 {
-    if (path.empty()) {
+    if (path.empty())
+    {
         return {};
     }
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!in)
+    {
         return {};
     }
     std::string text(static_cast<std::size_t>(kMaxFileSize) + 1, '\0');
     in.read(text.data(), kMaxFileSize + 1);
-    if (in.gcount() > kMaxFileSize) {
+    if (in.gcount() > kMaxFileSize)
+    {
         return {};
     }
     text.resize(static_cast<std::size_t>(in.gcount()));
@@ -332,11 +390,13 @@ std::optional<SettingValue> SettingsStore::read(std::string_view key, std::strin
 {
     const Keys keys = load();
     const auto values = keys.find(std::string(key));
-    if (values == keys.end()) {
+    if (values == keys.end())
+    {
         return std::nullopt;
     }
     const auto value = values->second.find(std::string(name));
-    if (value == values->second.end()) {
+    if (value == values->second.end())
+    {
         return std::nullopt;
     }
     return value->second;
@@ -346,7 +406,8 @@ std::optional<SettingsStore::Values> SettingsStore::readKey(std::string_view key
 {
     Keys keys = load();
     const auto values = keys.find(std::string(key));
-    if (values == keys.end()) {
+    if (values == keys.end())
+    {
         return std::nullopt;
     }
     return std::move(values->second);
@@ -356,18 +417,22 @@ SettingsStore::QueryStatus SettingsStore::query(std::string_view key, std::strin
                                                 std::size_t capacity, std::size_t* size) const
 {
     const std::optional<SettingValue> value = read(key, name);
-    if (!value) {
+    if (!value)
+    {
         return QueryStatus::notFound;
     }
     const std::size_t stored = value->storedSize();
-    if (size) {
+    if (size)
+    {
         *size = stored;
     }
-    if (stored > capacity) {
+    if (stored > capacity)
+    {
         return QueryStatus::tooLarge;
     }
     std::memcpy(buffer, value->bytes.data(), value->bytes.size());
-    if (value->type == SettingValue::Type::string) {
+    if (value->type == SettingValue::Type::string)
+    {
         static_cast<char*>(buffer)[value->bytes.size()] = '\0';
     }
     return QueryStatus::ok;
@@ -378,27 +443,33 @@ int SettingsStore::write(std::string_view key, std::string_view name, const Sett
     return write(key, {{std::string(name), value}});
 }
 
-int SettingsStore::write(std::string_view key, const std::vector<std::pair<std::string, SettingValue>>& values)
+int SettingsStore::write(std::string_view key,
+                         const std::vector<std::pair<std::string, SettingValue>>& values)
 {
-    if (path.empty()) {
+    if (path.empty())
+    {
         return ENOENT;
     }
-    if (!isValidKey(key)) {
+    if (!isValidKey(key))
+    {
         return EINVAL;
     }
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
-    if (error) {
+    if (error)
+    {
         return error.value();
     }
     const WriteLock lock(path);
-    if (lock.error != 0) {
+    if (lock.error != 0)
+    {
         return lock.error;
     }
     // Read under the lock so that a concurrent writer's values are kept.
     Keys keys = load();
     Values& target = keys[std::string(key)];
-    for (const auto& [name, value] : values) {
+    for (const auto& [name, value] : values)
+    {
         target[name] = value;
     }
     return replaceFile(keys);
@@ -408,20 +479,25 @@ int SettingsStore::replaceFile(const Keys& keys) const
 {
     std::string temporary = path.string() + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
+    if (fd < 0)
+    {
         return errno;
     }
     int status = writeAll(fd, format(keys));
-    if (status == 0 && ::fsync(fd) != 0) {
+    if (status == 0 && ::fsync(fd) != 0)
+    {
         status = errno;
     }
-    if (::close(fd) != 0 && status == 0) {
+    if (::close(fd) != 0 && status == 0)
+    {
         status = errno;
     }
-    if (status == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (status == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
+    {
         status = errno;
     }
-    if (status != 0) {
+    if (status != 0)
+    {
         ::unlink(temporary.c_str());
     }
     return status;

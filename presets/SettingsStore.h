@@ -15,11 +15,16 @@
 // write replaces the file atomically under a lock, so two instances can write
 // at the same time. A missing, unreadable or damaged file reads as missing
 // values. Host and editor threads only: it allocates and does file I/O.
-struct SettingValue {
-    enum class Type { binary, string };
+struct SettingValue
+{
+    enum class Type
+    {
+        binary,
+        string
+    };
 
     Type type = Type::binary;
-    std::string bytes;  // a string's characters without the terminator
+    std::string bytes; // a string's characters without the terminator
 
     static SettingValue binaryOf(const void* data, std::size_t size);
     static SettingValue stringOf(std::string_view text);
@@ -30,9 +35,15 @@ struct SettingValue {
     bool operator==(const SettingValue&) const = default;
 };
 
-class SettingsStore {
-public:
-    enum class QueryStatus { ok, notFound, tooLarge };
+class SettingsStore
+{
+  public:
+    enum class QueryStatus
+    {
+        ok,
+        notFound,
+        tooLarge
+    };
 
     using Values = std::map<std::string, SettingValue>;
     using Keys = std::map<std::string, Values>;
@@ -66,7 +77,7 @@ public:
     static std::string format(const Keys& keys);
     static Keys parse(std::string_view text);
 
-private:
+  private:
     Keys load() const;
     int replaceFile(const Keys& keys) const;
 

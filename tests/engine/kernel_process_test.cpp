@@ -6,10 +6,12 @@
 
 #include "engine_test_support.h"
 
-namespace {
+namespace
+{
 
-class KernelProcess : public ::testing::Test {
-protected:
+class KernelProcess : public ::testing::Test
+{
+  protected:
     void TearDown() override
     {
         test_host::secondInputMissing = false;
@@ -17,21 +19,20 @@ protected:
     }
 };
 
-template <typename Sample>
-bool bitEqual(const std::vector<Sample>& a, const std::vector<Sample>& b)
+template <typename Sample> bool bitEqual(const std::vector<Sample>& a, const std::vector<Sample>& b)
 {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Sample)) == 0;
 }
 
-template <typename Sample>
-void expectOffPassesBitExactly()
+template <typename Sample> void expectOffPassesBitExactly()
 {
     AutoComp effect(test_host::callback);
     prepare(effect, 44100.0f, 0.0f);
-    std::vector<Sample> left = {Sample(0.0), Sample(-0.0), Sample(1.0),         Sample(-1.0),
-                               Sample(1e-40), Sample(-3.5e38), Sample(0.123456789), Sample(2.0)};
+    std::vector<Sample> left = {Sample(0.0),   Sample(-0.0),    Sample(1.0),         Sample(-1.0),
+                                Sample(1e-40), Sample(-3.5e38), Sample(0.123456789), Sample(2.0)};
     std::vector<Sample> right = {Sample(0.5), Sample(-0.25), std::numeric_limits<Sample>::denorm_min(),
-                                 Sample(7), Sample(-7), Sample(1e-3), Sample(0), Sample(-1e30)};
+                                 Sample(7),   Sample(-7),    Sample(1e-3),
+                                 Sample(0),   Sample(-1e30)};
     std::vector<Sample> outL(left.size()), outR(left.size());
     run(effect, left, right, outL, outR);
     EXPECT_TRUE(bitEqual(outL, left));
@@ -57,8 +58,7 @@ TEST_F(KernelProcess, OffLetsTheMeterSettleBackToNoReduction)
     EXPECT_NEAR(effect.getMeterGain(), 1.0, 1e-3);
 }
 
-template <typename Sample>
-void expectSplitEqualsWhole(float process)
+template <typename Sample> void expectSplitEqualsWhole(float process)
 {
     const std::vector<double> source = programme(20000);
     std::vector<Sample> left(source.begin(), source.end());
@@ -71,14 +71,18 @@ void expectSplitEqualsWhole(float process)
     run(whole, left, right, wholeL, wholeR);
 
     std::vector<Sample> splitL(left.size()), splitR(left.size());
-    const int cuts[] = {0, 1, 1, 128, 5000, 5000, 20000};  // includes empty blocks
-    for (std::size_t c = 0; c + 1 < std::size(cuts); ++c) {
+    const int cuts[] = {0, 1, 1, 128, 5000, 5000, 20000}; // includes empty blocks
+    for (std::size_t c = 0; c + 1 < std::size(cuts); ++c)
+    {
         const int from = cuts[c];
         Sample* inputs[2] = {left.data() + from, right.data() + from};
         Sample* outputs[2] = {splitL.data() + from, splitR.data() + from};
-        if constexpr (std::is_same_v<Sample, float>) {
+        if constexpr (std::is_same_v<Sample, float>)
+        {
             split.processReplacing(inputs, outputs, cuts[c + 1] - from);
-        } else {
+        }
+        else
+        {
             split.processDoubleReplacing(inputs, outputs, cuts[c + 1] - from);
         }
     }
@@ -88,7 +92,8 @@ void expectSplitEqualsWhole(float process)
 
 TEST_F(KernelProcess, TwoBlocksEqualOneCombinedBlock)
 {
-    for (const float process : {0.5f, 1.0f}) {
+    for (const float process : {0.5f, 1.0f})
+    {
         expectSplitEqualsWhole<float>(process);
         expectSplitEqualsWhole<double>(process);
     }
@@ -138,12 +143,13 @@ TEST_F(KernelProcess, SilenceStaysBelowTheNoiseLevel)
 {
     AutoComp effect(test_host::callback);
     prepare(effect);
-    effect.setParameter(params::kCompression, 0.0f);  // drive 0.125
-    effect.setParameter(params::kOutput, 1.0f);       // +30 dB
+    effect.setParameter(params::kCompression, 0.0f); // drive 0.125
+    effect.setParameter(params::kOutput, 1.0f);      // +30 dB
     std::vector<double> silence(88200, 0.0), outL(silence.size()), outR(silence.size());
     run(effect, silence, silence, outL, outR);
     double peak = 0;
-    for (std::size_t i = 44100; i < silence.size(); ++i) {
+    for (std::size_t i = 44100; i < silence.size(); ++i)
+    {
         peak = std::max({peak, std::fabs(outL[i]), std::fabs(outR[i])});
     }
     EXPECT_GT(peak, 0.0);
@@ -154,7 +160,8 @@ TEST_F(KernelProcess, SilenceStaysBelowTheNoiseLevel)
 
 TEST_F(KernelProcess, FloatAndDoubleEntriesAgreeToFloatPrecision)
 {
-    for (const float process : {0.5f, 1.0f}) {
+    for (const float process : {0.5f, 1.0f})
+    {
         const auto source = narrowed(programme(30000));
         std::vector<double> wideL(source.begin(), source.end()), wideR(wideL.rbegin(), wideL.rend());
         std::vector<float> narrowL = source, narrowR(source.rbegin(), source.rend());
@@ -167,14 +174,16 @@ TEST_F(KernelProcess, FloatAndDoubleEntriesAgreeToFloatPrecision)
         run(single, narrowL, narrowR, outFL, outFR);
         run(twice, wideL, wideR, outDL, outDR);
         // Same widened input, same double arithmetic: only the final narrowing differs.
-        for (std::size_t i = 0; i < source.size(); ++i) {
+        for (std::size_t i = 0; i < source.size(); ++i)
+        {
             ASSERT_EQ(outFL[i], static_cast<float>(outDL[i])) << i;
             ASSERT_EQ(outFR[i], static_cast<float>(outDR[i])) << i;
         }
     }
 }
 
-struct SteadyState {
+struct SteadyState
+{
     double dbfs;
     double reductionDb;
     double meterGain;
@@ -185,14 +194,16 @@ const SteadyState kSteadyStates[] = {{-30, 0.5, 0.94}, {-20, 2.5, 0.75}, {-10, 7
 
 TEST_F(KernelProcess, SteadyStateReductionOfA1kHzSine)
 {
-    for (const SteadyState& expected : kSteadyStates) {
+    for (const SteadyState& expected : kSteadyStates)
+    {
         AutoComp effect(test_host::callback);
         prepare(effect);
         auto in = sine(expected.dbfs, 1000, 44100, 8 * 44100);
         std::vector<double> outL(in.size()), outR(in.size());
         run(effect, in, in, outL, outR);
         double inPower = 0, outPower = 0;
-        for (std::size_t i = in.size() - 44100; i < in.size(); ++i) {
+        for (std::size_t i = in.size() - 44100; i < in.size(); ++i)
+        {
             inPower += in[i] * in[i];
             outPower += outL[i] * outL[i];
         }
@@ -201,8 +212,7 @@ TEST_F(KernelProcess, SteadyStateReductionOfA1kHzSine)
     }
 }
 
-template <typename Sample>
-void expectRecoveryFrom(Sample bad, bool settlesWithinASecond = true)
+template <typename Sample> void expectRecoveryFrom(Sample bad, bool settlesWithinASecond = true)
 {
     constexpr int kFrames = 3 * 44100;
     constexpr int kBadAt = 44100;
@@ -219,12 +229,15 @@ void expectRecoveryFrom(Sample bad, bool settlesWithinASecond = true)
     run(reference, clean, clean, refL, refR);
     run(effect, poisoned, clean, outL, outR);
 
-    for (int i = kBadAt + 1; i < kFrames; ++i) {
-        ASSERT_TRUE(std::isfinite(outL[static_cast<std::size_t>(i)]) && std::isfinite(outR[static_cast<std::size_t>(i)]))
+    for (int i = kBadAt + 1; i < kFrames; ++i)
+    {
+        ASSERT_TRUE(std::isfinite(outL[static_cast<std::size_t>(i)]) &&
+                    std::isfinite(outR[static_cast<std::size_t>(i)]))
             << "sample " << i;
     }
     EXPECT_TRUE(std::isfinite(effect.getMeterGain()));
-    if (!settlesWithinASecond) {
+    if (!settlesWithinASecond)
+    {
         return;
     }
     // A second later the gain has recovered to the undisturbed value.
@@ -246,7 +259,8 @@ TEST_F(KernelProcess, NonFiniteInputDoesNotPoisonTheDetector)
 
 TEST_F(KernelProcess, VeryLoudFiniteInputStaysFiniteAtFullDrive)
 {
-    for (VstInt32 ratio = 0; ratio < 7; ++ratio) {
+    for (VstInt32 ratio = 0; ratio < 7; ++ratio)
+    {
         AutoComp effect(test_host::callback);
         prepare(effect, 44100.0f, 1.0f);
         effect.setParameter(params::kRatio, static_cast<float>(ratio / 6.0));
@@ -254,10 +268,11 @@ TEST_F(KernelProcess, VeryLoudFiniteInputStaysFiniteAtFullDrive)
         auto in = narrowed(sine(120, 1000, 44100, 20000));
         std::vector<float> outL(in.size()), outR(in.size());
         run(effect, in, in, outL, outR);
-        for (std::size_t i = 0; i < in.size(); ++i) {
+        for (std::size_t i = 0; i < in.size(); ++i)
+        {
             ASSERT_TRUE(std::isfinite(outL[i])) << "ratio " << ratio << " sample " << i;
         }
     }
 }
 
-}  // namespace
+} // namespace

@@ -7,9 +7,11 @@
 #include "editor/ADEditor.h"
 #include "engine_test_support.h"
 
-namespace {
+namespace
+{
 
-struct Design {
+struct Design
+{
     double rate;
     double frequency;
     double q;
@@ -31,9 +33,10 @@ void expectDesignedAs(const CBiquadFilter& filter, int32_t type, const Design& d
     EXPECT_TRUE(filter.x1 == 0 && filter.x2 == 0 && filter.y1 == 0 && filter.y2 == 0);
 }
 
-struct RateCase {
+struct RateCase
+{
     float announced;
-    double engineRate;  // every filter but the meter smoother
+    double engineRate; // every filter but the meter smoother
     double meterRate;
 };
 
@@ -54,14 +57,17 @@ const RateCase kRateCases[] = {
 
 TEST(EngineLifecycle, ResumeDesignsTheFiltersForTheCheckedRate)
 {
-    for (const RateCase& c : kRateCases) {
+    for (const RateCase& c : kRateCases)
+    {
         SCOPED_TRACE(c.announced);
         AutoComp effect(test_host::callback);
         effect.setSampleRate(c.announced);
         effect.resume();
         const CompressorKernel& k = effect.getKernel();
-        expectDesignedAs(k.getSidechainHighpassL(), CBiquadFilter::highPass, {c.engineRate, 40, 0.3}, "highpass L");
-        expectDesignedAs(k.getSidechainHighpassR(), CBiquadFilter::highPass, {c.engineRate, 40, 0.3}, "highpass R");
+        expectDesignedAs(k.getSidechainHighpassL(), CBiquadFilter::highPass, {c.engineRate, 40, 0.3},
+                         "highpass L");
+        expectDesignedAs(k.getSidechainHighpassR(), CBiquadFilter::highPass, {c.engineRate, 40, 0.3},
+                         "highpass R");
         expectDesignedAs(k.getDetectorFast(), CBiquadFilter::lowPass, {c.engineRate, 5, 0.5}, "fast");
         expectDesignedAs(k.getDetectorSlow(), CBiquadFilter::lowPass, {c.engineRate, 2, 0.5}, "slow");
         expectDesignedAs(k.getMeterSmoother(), CBiquadFilter::lowPass, {c.meterRate, 1000 * 0.7 / 300, 0.583},
@@ -111,7 +117,8 @@ TEST(EngineLifecycle, SuspendClearsStateAndResetsTheMeter)
     const CompressorKernel& k = effect.getKernel();
     EXPECT_EQ(k.getEnvelope(), 0.0001);
     EXPECT_EQ(effect.getMeterGain(), 1.0);
-    EXPECT_TRUE(k.getDetectorFast().y1 == 0 && k.getSidechainHighpassL().x1 == 0 && k.getMeterSmoother().y1 == 0);
+    EXPECT_TRUE(k.getDetectorFast().y1 == 0 && k.getSidechainHighpassL().x1 == 0 &&
+                k.getMeterSmoother().y1 == 0);
 }
 
 TEST(EngineLifecycle, MeterSwingsFromFullScaleAfterResume)
@@ -120,7 +127,7 @@ TEST(EngineLifecycle, MeterSwingsFromFullScaleAfterResume)
     prepare(effect);
     std::vector<double> silence(64, 0.0), outL(64), outR(64);
     run(effect, silence, silence, outL, outR);
-    EXPECT_LT(effect.getMeterGain(), 0.05);  // the needle shows nearly full reduction
+    EXPECT_LT(effect.getMeterGain(), 0.05); // the needle shows nearly full reduction
     silence.assign(44100, 0.0);
     outL = outR = silence;
     run(effect, silence, silence, outL, outR);
@@ -141,11 +148,12 @@ TEST(EngineLifecycle, LowPassDesignRestartsItsOffsetHighPassKeepsIt)
     EXPECT_EQ(high.offset, -1e-14);
 
     double lowOut = 0, highOut = 0;
-    for (int i = 0; i < 44100; ++i) {
+    for (int i = 0; i < 44100; ++i)
+    {
         lowOut = low.step(1.0);
         highOut = high.step(1.0);
     }
-    EXPECT_NEAR(lowOut, 1.0, 1e-9);  // unity at DC
+    EXPECT_NEAR(lowOut, 1.0, 1e-9); // unity at DC
     EXPECT_NEAR(highOut, 0.0, 1e-9);
 }
 
@@ -180,13 +188,22 @@ TEST(EngineLifecycle, IdentityAndRecordAfterConstruction)
 TEST(EngineLifecycle, CanDoMatchesWholeTextsOnly)
 {
     AutoComp effect(test_host::callback);
-    const struct {
+    const struct
+    {
         const char* text;
         VstInt32 answer;
-    } cases[] = {{"2in2out", 1},         {"1in1out", 1}, {"1in2out", 1},   {"offline", 1},
-                 {"plugAsChannelInsert", 1}, {"mixDryWet", 1}, {"2in2ou", 0}, {"2in2outX", 0},
-                 {"receiveVstMidiEvent", 0}, {"", 0}};
-    for (const auto& c : cases) {
+    } cases[] = {{"2in2out", 1},
+                 {"1in1out", 1},
+                 {"1in2out", 1},
+                 {"offline", 1},
+                 {"plugAsChannelInsert", 1},
+                 {"mixDryWet", 1},
+                 {"2in2ou", 0},
+                 {"2in2outX", 0},
+                 {"receiveVstMidiEvent", 0},
+                 {"", 0}};
+    for (const auto& c : cases)
+    {
         std::string text = c.text;
         EXPECT_EQ(effect.canDo(text.data()), c.answer) << c.text;
     }
@@ -204,11 +221,14 @@ TEST(EngineLifecycle, PinsAndArrangements)
     EXPECT_FALSE(effect.getInputProperties(4, &pin));
     EXPECT_FALSE(effect.getOutputProperties(2, &pin));
 
-    const struct {
+    const struct
+    {
         VstInt32 in, out;
         bool accepted;
-    } arrangements[] = {{1, 1, true}, {1, 2, true}, {2, 2, true}, {2, 1, false}, {6, 6, false}, {0, 2, false}};
-    for (const auto& a : arrangements) {
+    } arrangements[] = {{1, 1, true},  {1, 2, true},  {2, 2, true},
+                        {2, 1, false}, {6, 6, false}, {0, 2, false}};
+    for (const auto& a : arrangements)
+    {
         VstSpeakerArrangement in{}, out{};
         in.numChannels = a.in;
         out.numChannels = a.out;
@@ -216,4 +236,4 @@ TEST(EngineLifecycle, PinsAndArrangements)
     }
 }
 
-}  // namespace
+} // namespace

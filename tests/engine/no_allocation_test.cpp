@@ -7,14 +7,16 @@
 #include "engine_test_support.h"
 
 // Every allocation in this test executable is counted.
-namespace {
+namespace
+{
 std::atomic<long> allocations{0};
 }
 
 void* operator new(std::size_t size)
 {
     allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) {
+    if (void* p = std::malloc(size ? size : 1))
+    {
         return p;
     }
     throw std::bad_alloc();
@@ -56,7 +58,8 @@ void operator delete[](void* p, std::size_t) noexcept
     std::free(p);
 }
 
-namespace {
+namespace
+{
 
 TEST(EngineNoAllocation, ProcessingAllocatesNothingInAnyMode)
 {
@@ -68,7 +71,8 @@ TEST(EngineNoAllocation, ProcessingAllocatesNothingInAnyMode)
     std::vector<float> outFL(source.size()), outFR(source.size());
 
     const long before = allocations.load();
-    for (const float process : {0.0f, 0.5f, 1.0f}) {
+    for (const float process : {0.0f, 0.5f, 1.0f})
+    {
         effect.setParameter(params::kProcess, process);
         run(effect, source, source, outL, outR);
         run(effect, floats, floats, outFL, outFR);
@@ -76,4 +80,4 @@ TEST(EngineNoAllocation, ProcessingAllocatesNothingInAnyMode)
     EXPECT_EQ(allocations.load() - before, 0);
 }
 
-}  // namespace
+} // namespace

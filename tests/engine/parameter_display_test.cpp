@@ -7,27 +7,32 @@
 #include "engine/AutoComp.h"
 #include "engine/ParameterTable.h"
 
-namespace {
+namespace
+{
 
-struct DisplayCase {
+struct DisplayCase
+{
     VstInt32 index;
     float value;
     const char* display;
 };
 
 const DisplayCase kDisplayCases[] = {
-    {0, 0.0f, "Off"},    {0, 0.2f, "Off"},      {0, 0.25f, "Clear"}, {0, 0.74f, "Clear"},  {0, 0.75f, "Valve"},
-    {2, 0.0f, "1.2:1"},  {2, 0.08f, "1.2:1"},   {2, 0.09f, "1.5:1"}, {2, 0.5f, "3:1"},     {2, 1.0f, "10:1"},
-    {4, 0.0f, "0.00"},   {4, 0.5f, "5.00"},     {4, 0.53f, "5.50"},  {4, 1.0f, "10.00"},   {5, 0.0f, "0.00"},
-    {5, 0.5f, "5.00"},   {5, 0.3f, "3.00"},     {5, 0.05f, "0.50"},  {5, 0.056f, "0.50"},  {5, 0.063f, "0.75"},
-    {5, 1.0f, "10.00"},  {6, 0.0f, "0.00"},     {6, 0.5f, "15.00"},  {6, 1.0f, "30.00"},   {6, 0.158333331f, "4.50"},
-    {1, 0.7f, " "},      {3, 0.7f, " "},        {11, 1.0f, " "},     {2, 1.5f, "10:1"},    {6, -3.0f, "0.00"},
+    {0, 0.0f, "Off"},          {0, 0.2f, "Off"},   {0, 0.25f, "Clear"}, {0, 0.74f, "Clear"},
+    {0, 0.75f, "Valve"},       {2, 0.0f, "1.2:1"}, {2, 0.08f, "1.2:1"}, {2, 0.09f, "1.5:1"},
+    {2, 0.5f, "3:1"},          {2, 1.0f, "10:1"},  {4, 0.0f, "0.00"},   {4, 0.5f, "5.00"},
+    {4, 0.53f, "5.50"},        {4, 1.0f, "10.00"}, {5, 0.0f, "0.00"},   {5, 0.5f, "5.00"},
+    {5, 0.3f, "3.00"},         {5, 0.05f, "0.50"}, {5, 0.056f, "0.50"}, {5, 0.063f, "0.75"},
+    {5, 1.0f, "10.00"},        {6, 0.0f, "0.00"},  {6, 0.5f, "15.00"},  {6, 1.0f, "30.00"},
+    {6, 0.158333331f, "4.50"}, {1, 0.7f, " "},     {3, 0.7f, " "},      {11, 1.0f, " "},
+    {2, 1.5f, "10:1"},         {6, -3.0f, "0.00"},
 };
 
 TEST(ParameterDisplay, EachIndexShowsTheTextOfItsValue)
 {
     AutoComp effect(nullptr);
-    for (const DisplayCase& c : kDisplayCases) {
+    for (const DisplayCase& c : kDisplayCases)
+    {
         char text[64] = {};
         effect.setParameter(c.index, c.value);
         effect.getParameterDisplay(c.index, text);
@@ -40,7 +45,8 @@ TEST(ParameterDisplay, NamesAndLabelsCoverEveryIndexIncludingUnknownOnes)
     AutoComp effect(nullptr);
     const char* const names[] = {"Process", " ", "Ratio", " ", "Time", "Compression", "Output",
                                  " ",       " ", " ",     " ", " ",    " ",           " "};
-    for (VstInt32 index = 0; index < 14; ++index) {
+    for (VstInt32 index = 0; index < 14; ++index)
+    {
         char name[64] = {}, label[64] = {};
         effect.getParameterName(index, name);
         effect.getParameterLabel(index, label);
@@ -86,8 +92,10 @@ TEST(ParameterDisplay, OutOfRangeAndNaNValuesAreClampedWhenStored)
 
 TEST(ParameterDisplay, DisplayTextsParseBackToTheirValues)
 {
-    for (const DisplayCase& c : kDisplayCases) {
-        if (!params::isVisible(c.index) || c.value < 0 || c.value > 1) {
+    for (const DisplayCase& c : kDisplayCases)
+    {
+        if (!params::isVisible(c.index) || c.value < 0 || c.value > 1)
+        {
             continue;
         }
         float value = -1;
@@ -106,15 +114,17 @@ TEST(ParameterDisplay, DisplayTextsParseBackToTheirValues)
 
 TEST(ParameterDisplay, TwoDecimalTextIsExactForQuarterSteps)
 {
-    const struct {
+    const struct
+    {
         double value;
         const char* text;
     } cases[] = {{0, "0.00"}, {2.25, "2.25"}, {7.5, "7.50"}, {10, "10.00"}, {29.75, "29.75"}, {30, "30.00"}};
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         char text[params::kTextSize] = {};
         params::formatTwoDecimals(c.value, text);
         EXPECT_STREQ(text, c.text);
     }
 }
 
-}  // namespace
+} // namespace

@@ -8,9 +8,11 @@
 #include "engine/AutoComp.h"
 #include "presets/FactoryPresets.h"
 
-namespace {
+namespace
+{
 
-struct HostCall {
+struct HostCall
+{
     VstInt32 opcode;
     VstInt32 index;
     VstIntPtr value;
@@ -23,7 +25,8 @@ std::vector<HostCall> hostCalls;
 
 VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
-    if (opcode == audioMasterVersion) {
+    if (opcode == audioMasterVersion)
+    {
         return 2400;
     }
     hostCalls.push_back({opcode, index, value, ptr == nullptr, opt});
@@ -33,7 +36,8 @@ VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr val
 std::vector<float> valuesOf(CProgram& program)
 {
     std::vector<float> values;
-    for (VstInt32 i = 0; i < params::kCount; ++i) {
+    for (VstInt32 i = 0; i < params::kCount; ++i)
+    {
         values.push_back(program.getParameter(i));
     }
     return values;
@@ -46,8 +50,9 @@ std::string nameOf(CProgram& program)
     return name;
 }
 
-class ProgramStore : public ::testing::Test {
-protected:
+class ProgramStore : public ::testing::Test
+{
+  protected:
     void SetUp() override { hostCalls.clear(); }
     AutoComp effect{recordingHost};
     CProgram& program(VstInt32 i) { return *effect.getPresetProgram(i); }
@@ -55,14 +60,26 @@ protected:
 
 TEST_F(ProgramStore, ConstructionFillsTheFactoryPresetsAndAppliesProgramZero)
 {
-    for (VstInt32 i = 0; i < kNumFactoryPresets; ++i) {
+    for (VstInt32 i = 0; i < kNumFactoryPresets; ++i)
+    {
         const FactoryPreset& preset = kFactoryPresets[static_cast<std::size_t>(i)];
-        const std::vector<float> expected = {preset.process, 0, preset.ratio, 0, preset.time, preset.compression,
-                                             preset.output,  0, 0,            0, 0,           0};
+        const std::vector<float> expected = {preset.process,
+                                             0,
+                                             preset.ratio,
+                                             0,
+                                             preset.time,
+                                             preset.compression,
+                                             preset.output,
+                                             0,
+                                             0,
+                                             0,
+                                             0,
+                                             0};
         EXPECT_EQ(valuesOf(program(i)), expected) << i;
         EXPECT_EQ(nameOf(program(i)), preset.name);
     }
-    for (VstInt32 i = 0; i < params::kCount; ++i) {
+    for (VstInt32 i = 0; i < params::kCount; ++i)
+    {
         EXPECT_EQ(effect.getParameter(i), program(0).getParameter(i)) << i;
     }
     char name[32] = {};
@@ -90,7 +107,8 @@ TEST_F(ProgramStore, ProcessIsWrittenIntoAllPrograms)
 {
     effect.selectPreset(3);
     effect.setParameter(params::kProcess, 0.5f);
-    for (VstInt32 i = 0; i < CPresetSystemEffect::kNumPresets; ++i) {
+    for (VstInt32 i = 0; i < CPresetSystemEffect::kNumPresets; ++i)
+    {
         EXPECT_EQ(program(i).getParameter(params::kProcess), 0.5f) << i;
     }
 }
@@ -99,7 +117,8 @@ TEST_F(ProgramStore, SelectPresetSendsEditGesturesThenOneUpdate)
 {
     effect.selectPreset(9);
     std::vector<HostCall> expected;
-    for (VstInt32 i = 0; i < params::kCount; ++i) {
+    for (VstInt32 i = 0; i < params::kCount; ++i)
+    {
         const float value = program(9).getParameter(i);
         expected.push_back({audioMasterBeginEdit, i, 0, true, 0.0f});
         expected.push_back({audioMasterAutomate, i, 0, true, effect.getParameter(i)});
@@ -147,17 +166,16 @@ TEST(ProgramRecord, NewProgramAndValueRules)
     EXPECT_EQ(nameOf(program), "init");
     EXPECT_EQ(valuesOf(program), (std::vector<float>{1, 0, 0, 0, 0.5f, 0.5f, 0, 0, 0, 0, 0, 0}));
 
-    const struct {
+    const struct
+    {
         VstInt32 index;
         float value;
-        float stored;  // read back from the index (or index 4 when ignored)
-    } cases[] = {{4, 0.25f, 0.25f},
-                 {4, 1.5f, 1.0f},
-                 {4, -3.0f, 0.0f},
-                 {4, std::numeric_limits<float>::quiet_NaN(), 0.0f},
-                 {12, 0.9f, 0.0f},
-                 {-1, 0.9f, 0.0f}};
-    for (const auto& c : cases) {
+        float stored; // read back from the index (or index 4 when ignored)
+    } cases[] = {{4, 0.25f, 0.25f}, {4, 1.5f, 1.0f},
+                 {4, -3.0f, 0.0f},  {4, std::numeric_limits<float>::quiet_NaN(), 0.0f},
+                 {12, 0.9f, 0.0f},  {-1, 0.9f, 0.0f}};
+    for (const auto& c : cases)
+    {
         program.setParameter(c.index, c.value);
         const VstInt32 readIndex = c.index >= 0 && c.index < 12 ? c.index : 4;
         EXPECT_EQ(program.getParameter(readIndex), c.stored) << c.index << " " << c.value;
@@ -168,4 +186,4 @@ TEST(ProgramRecord, NewProgramAndValueRules)
     EXPECT_EQ(nameOf(program), "012345678901234567890123");
 }
 
-}  // namespace
+} // namespace

@@ -16,16 +16,19 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 // Each case gets an empty folder of its own; the preference functions find
 // it through AMBERLIT_CONFIG_DIR.
-class SettingsStoreTest : public ::testing::Test {
-protected:
+class SettingsStoreTest : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::temp_directory_path() / ("amberlit-settings-" + std::to_string(::getpid()) + "-" + info->name());
+        dir = fs::temp_directory_path() /
+              ("amberlit-settings-" + std::to_string(::getpid()) + "-" + info->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
         const char* previous = std::getenv("AMBERLIT_CONFIG_DIR");
@@ -57,7 +60,8 @@ const char* const kKey = "SOFTWARE\\TRV-sonikwerk\\TRVAL1\\MemoA";
 TEST_F(SettingsStoreTest, ValuesSurviveARoundTripInReadableText)
 {
     const float value = -14.0f;
-    const std::string awkward = std::string("quote \" backslash \\ tab\t newline\n high \xe9 zero ") + '\0' + "end";
+    const std::string awkward =
+        std::string("quote \" backslash \\ tab\t newline\n high \xe9 zero ") + '\0' + "end";
     ASSERT_EQ(store().write(kKey, {{"param  0", SettingValue::binaryOf(&value, 4)},
                                    {"name", SettingValue::stringOf("Kick")},
                                    {"odd \"name\"", SettingValue::stringOf(awkward)}}),
@@ -73,8 +77,9 @@ TEST_F(SettingsStoreTest, ValuesSurviveARoundTripInReadableText)
     EXPECT_FALSE(again.hasKey("SOFTWARE\\TRV-sonikwerk\\TRVAL1\\MemoB"));
 
     const std::string text = readFile();
-    EXPECT_NE(text.find("[SOFTWARE\\TRV-sonikwerk\\TRVAL1\\Preferences]\n\"VUreference\" = binary 000060c1\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("[SOFTWARE\\TRV-sonikwerk\\TRVAL1\\Preferences]\n\"VUreference\" = binary 000060c1\n"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("\"name\" = string \"Kick\"\n"), std::string::npos);
 }
@@ -86,17 +91,22 @@ TEST_F(SettingsStoreTest, QueriesFollowRegistrySizeRules)
                          {"eight", SettingValue::binaryOf(eight, 8)},
                          {"name", SettingValue::stringOf("Kick")},
                          {"long", SettingValue::stringOf(std::string(64, 'x'))}});
-    const struct {
+    const struct
+    {
         const char* name;
         std::size_t capacity;
         SettingsStore::QueryStatus status;
         std::size_t size;
     } cases[] = {
-        {"four", 4, SettingsStore::QueryStatus::ok, 4},        {"eight", 4, SettingsStore::QueryStatus::tooLarge, 8},
-        {"name", 64, SettingsStore::QueryStatus::ok, 5},       {"name", 4, SettingsStore::QueryStatus::tooLarge, 5},
-        {"long", 64, SettingsStore::QueryStatus::tooLarge, 65}, {"missing", 64, SettingsStore::QueryStatus::notFound, 0},
+        {"four", 4, SettingsStore::QueryStatus::ok, 4},
+        {"eight", 4, SettingsStore::QueryStatus::tooLarge, 8},
+        {"name", 64, SettingsStore::QueryStatus::ok, 5},
+        {"name", 4, SettingsStore::QueryStatus::tooLarge, 5},
+        {"long", 64, SettingsStore::QueryStatus::tooLarge, 65},
+        {"missing", 64, SettingsStore::QueryStatus::notFound, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         char buffer[80] = {};
         std::size_t size = 0;
         EXPECT_EQ(store().query(kKey, c.name, buffer, c.capacity, &size), c.status) << c.name;
@@ -111,25 +121,24 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsMissingValues)
 {
     const std::string valid = "[" + std::string(kKey) + "]\n\"good\" = binary 0a0b\n";
     const std::string damaged[] = {
-        std::string("\x00\xff\x13garbage\n", 12),
-        "\"orphan\" = binary 00\n" + valid,
-        valid + "\"bad hex\" = binary 0g\n",
-        valid + "\"odd digits\" = binary 012\n",
-        valid + "\"open quote = string \"x\"\n",
-        valid + "\"unterminated\" = string \"x\n",
-        valid + "\"escape\" = string \"\\q\"\n",
-        valid + "\"type\" = number 4\n",
-        valid + "[]\n\"type\" = binary 00\n",
-        valid + "[" + kKey + "\n\"type\" = binary 00\n",
+        std::string("\x00\xff\x13garbage\n", 12), "\"orphan\" = binary 00\n" + valid,
+        valid + "\"bad hex\" = binary 0g\n",      valid + "\"odd digits\" = binary 012\n",
+        valid + "\"open quote = string \"x\"\n",  valid + "\"unterminated\" = string \"x\n",
+        valid + "\"escape\" = string \"\\q\"\n",  valid + "\"type\" = number 4\n",
+        valid + "[]\n\"type\" = binary 00\n",     valid + "[" + kKey + "\n\"type\" = binary 00\n",
         valid.substr(0, valid.size() - 5),
     };
-    for (const std::string& text : damaged) {
+    for (const std::string& text : damaged)
+    {
         writeFile(text);
         const SettingsStore s = store();
-        for (const char* name : {"orphan", "bad hex", "odd digits", "open quote", "unterminated", "escape", "type"}) {
+        for (const char* name :
+             {"orphan", "bad hex", "odd digits", "open quote", "unterminated", "escape", "type"})
+        {
             EXPECT_FALSE(s.read(kKey, name)) << name;
         }
-        if (text.rfind(valid) != std::string::npos) {
+        if (text.rfind(valid) != std::string::npos)
+        {
             EXPECT_EQ(s.read(kKey, "good"), SettingValue::binaryOf("\x0a\x0b", 2));
         }
         // Writing over a damaged file works and keeps what could be read.
@@ -138,7 +147,7 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsMissingValues)
     }
 
     fs::remove(dir / "settings.ini");
-    fs::create_directory(dir / "settings.ini");  // unreadable as a file
+    fs::create_directory(dir / "settings.ini"); // unreadable as a file
     EXPECT_FALSE(store().read(kKey, "good"));
     EXPECT_NE(store().write(kKey, "new", SettingValue::stringOf("x")), 0);
     EXPECT_FALSE(SettingsStore(dir / "missing" / "settings.ini").read(kKey, "good"));
@@ -148,10 +157,13 @@ TEST_F(SettingsStoreTest, ConcurrentWritersLoseNoValue)
 {
     constexpr int kWriters = 4;
     constexpr int kValuesEach = 25;
-    auto writeAll = [this](int writer) {
-        for (int i = 0; i < kValuesEach; ++i) {
+    auto writeAll = [this](int writer)
+    {
+        for (int i = 0; i < kValuesEach; ++i)
+        {
             const std::string name = "w" + std::to_string(writer) + "v" + std::to_string(i);
-            if (store().write(kKey, name, SettingValue::binaryOf(&i, sizeof i)) != 0) {
+            if (store().write(kKey, name, SettingValue::binaryOf(&i, sizeof i)) != 0)
+            {
                 return false;
             }
         }
@@ -165,7 +177,8 @@ TEST_F(SettingsStoreTest, ConcurrentWritersLoseNoValue)
     std::thread other([&] { ok[1] = writeAll(firstWriter + 1); });
     ok[0] = writeAll(firstWriter);
     other.join();
-    if (child == 0) {
+    if (child == 0)
+    {
         std::_Exit(ok[0] && ok[1] ? 0 : 1);
     }
     int status = 0;
@@ -176,7 +189,8 @@ TEST_F(SettingsStoreTest, ConcurrentWritersLoseNoValue)
     const auto values = store().readKey(kKey);
     ASSERT_TRUE(values);
     EXPECT_EQ(values->size(), static_cast<std::size_t>(kWriters * kValuesEach));
-    for (const auto& entry : fs::directory_iterator(dir)) {
+    for (const auto& entry : fs::directory_iterator(dir))
+    {
         const std::string file = entry.path().filename().string();
         EXPECT_TRUE(file == "settings.ini" || file == "settings.ini.lock") << "left over " << file;
     }
@@ -223,4 +237,4 @@ TEST_F(SettingsStoreTest, AnUnwritableStoreLeavesTheDefaultsInUse)
     EXPECT_EQ(effect.getMeterPreferences().ppmHold, 1.0);
 }
 
-}  // namespace
+} // namespace
