@@ -6,8 +6,9 @@
 
 class AudioEffect;
 
-class AEffEditor {
-public:
+class AEffEditor
+{
+  public:
     explicit AEffEditor(AudioEffect* owner) : effect(owner) {}
     virtual ~AEffEditor() = default;
 
@@ -18,8 +19,7 @@ public:
     // Stores the editor's size record, owned by the editor, in *rect.
     virtual bool getRect(ERect** rect)
     {
-        if (rect)
-            *rect = nullptr;
+        if (rect) *rect = nullptr;
         return false;
     }
     virtual bool open(void* ptr)
@@ -35,7 +35,7 @@ public:
     virtual bool onWheel(float distance) { return false; }
     virtual bool setKnobMode(VstInt32 val) { return false; }
 
-protected:
+  protected:
     AudioEffect* effect = nullptr; // not owned
     void* systemWindow = nullptr;  // host's parent window while open
 };

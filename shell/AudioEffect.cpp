@@ -42,13 +42,13 @@ static AudioEffect* objectOf(AEffect* e)
     return e ? static_cast<AudioEffect*>(e->object) : nullptr;
 }
 
-VstIntPtr AudioEffect::dispatchEffClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                        float opt)
+VstIntPtr AudioEffect::dispatchEffClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                        void* ptr, float opt)
 {
     AudioEffect* ae = objectOf(e);
-    if (!ae)
-        return 0;
-    if (opcode == effClose) {
+    if (!ae) return 0;
+    if (opcode == effClose)
+    {
         ae->dispatcher(opcode, index, value, ptr, opt);
         delete ae;
         return 1;
@@ -64,27 +64,23 @@ float AudioEffect::getParameterClass(AEffect* e, VstInt32 index)
 
 void AudioEffect::setParameterClass(AEffect* e, VstInt32 index, float value)
 {
-    if (AudioEffect* ae = objectOf(e))
-        ae->setParameter(index, value);
+    if (AudioEffect* ae = objectOf(e)) ae->setParameter(index, value);
 }
 
 void AudioEffect::processClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    if (AudioEffect* ae = objectOf(e))
-        ae->process(inputs, outputs, sampleFrames);
+    if (AudioEffect* ae = objectOf(e)) ae->process(inputs, outputs, sampleFrames);
 }
 
 void AudioEffect::processClassReplacing(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    if (AudioEffect* ae = objectOf(e))
-        ae->processReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* ae = objectOf(e)) ae->processReplacing(inputs, outputs, sampleFrames);
 }
 
 void AudioEffect::processClassDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                               VstInt32 sampleFrames)
 {
-    if (AudioEffect* ae = objectOf(e))
-        ae->processDoubleReplacing(inputs, outputs, sampleFrames);
+    if (AudioEffect* ae = objectOf(e)) ae->processDoubleReplacing(inputs, outputs, sampleFrames);
 }
 
 // --- Dispatcher -----------------------------------------------------------
@@ -92,7 +88,8 @@ void AudioEffect::processClassDoubleReplacing(AEffect* e, double** inputs, doubl
 // Opcodes that write through ptr; a host passing null gets 0 instead of a crash.
 static bool writesThroughPtr(VstInt32 opcode)
 {
-    switch (opcode) {
+    switch (opcode)
+    {
     case effSetProgramName:
     case effGetProgramName:
     case effGetParamLabel:
@@ -107,44 +104,66 @@ static bool writesThroughPtr(VstInt32 opcode)
 
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
-    if (!ptr && writesThroughPtr(opcode))
-        return 0;
+    if (!ptr && writesThroughPtr(opcode)) return 0;
     char* text = static_cast<char*>(ptr);
-    switch (opcode) {
-    case effOpen: open(); return 0;
-    case effClose: close(); return 0;
-    case effSetProgram:
-        if (value >= 0 && value < numPrograms)
-            setProgram(static_cast<VstInt32>(value));
+    switch (opcode)
+    {
+    case effOpen:
+        open();
         return 0;
-    case effGetProgram: return getProgram();
-    case effSetProgramName: setProgramName(text); return 0;
-    case effGetProgramName: getProgramName(text); return 0;
-    case effGetParamLabel: getParameterLabel(index, text); return 0;
-    case effGetParamDisplay: getParameterDisplay(index, text); return 0;
-    case effGetParamName: getParameterName(index, text); return 0;
-    case effSetSampleRate: setSampleRate(opt); return 0;
-    case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
+    case effClose:
+        close();
+        return 0;
+    case effSetProgram:
+        if (value >= 0 && value < numPrograms) setProgram(static_cast<VstInt32>(value));
+        return 0;
+    case effGetProgram:
+        return getProgram();
+    case effSetProgramName:
+        setProgramName(text);
+        return 0;
+    case effGetProgramName:
+        getProgramName(text);
+        return 0;
+    case effGetParamLabel:
+        getParameterLabel(index, text);
+        return 0;
+    case effGetParamDisplay:
+        getParameterDisplay(index, text);
+        return 0;
+    case effGetParamName:
+        getParameterName(index, text);
+        return 0;
+    case effSetSampleRate:
+        setSampleRate(opt);
+        return 0;
+    case effSetBlockSize:
+        setBlockSize(static_cast<VstInt32>(value));
+        return 0;
     case effMainsChanged:
         if (value != 0)
             resume();
         else
             suspend();
         return 0;
-    case effEditGetRect: return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
-    case effEditOpen: return editor && editor->open(ptr) ? 1 : 0;
+    case effEditGetRect:
+        return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
+    case effEditOpen:
+        return editor && editor->open(ptr) ? 1 : 0;
     case effEditClose:
-        if (editor)
-            editor->close();
+        if (editor) editor->close();
         return 0;
     case effEditIdle:
-        if (editor)
-            editor->idle();
+        if (editor) editor->idle();
         return 0;
-    case effIdentify: return kIdentifyAnswer;
-    case effGetChunk: return getChunk(static_cast<void**>(ptr), index != 0);
-    case effSetChunk: return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
-    default: return 0; // includes the deprecated effGetVu, effEditDraw/Mouse/Key/Top/Sleep
+    case effIdentify:
+        return kIdentifyAnswer;
+    case effGetChunk:
+        return getChunk(static_cast<void**>(ptr), index != 0);
+    case effSetChunk:
+        return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
+    default:
+        return 0; // includes the deprecated effGetVu, effEditDraw/Mouse/Key/Top/Sleep
     }
 }
 
@@ -163,32 +182,27 @@ void AudioEffect::setBlockSize(VstInt32 newBlockSize)
 void AudioEffect::setParameterAutomated(VstInt32 index, float value)
 {
     setParameter(index, value);
-    if (audioMaster)
-        audioMaster(&cEffect, audioMasterAutomate, index, 0, nullptr, value);
+    if (audioMaster) audioMaster(&cEffect, audioMasterAutomate, index, 0, nullptr, value);
 }
 
 void AudioEffect::getProgramName(char* name)
 {
-    if (name)
-        *name = 0;
+    if (name) *name = 0;
 }
 
 void AudioEffect::getParameterLabel(VstInt32 index, char* label)
 {
-    if (label)
-        *label = 0;
+    if (label) *label = 0;
 }
 
 void AudioEffect::getParameterDisplay(VstInt32 index, char* text)
 {
-    if (text)
-        *text = 0;
+    if (text) *text = 0;
 }
 
 void AudioEffect::getParameterName(VstInt32 index, char* text)
 {
-    if (text)
-        *text = 0;
+    if (text) *text = 0;
 }
 
 void AudioEffect::setEditor(AEffEditor* newEditor)
@@ -243,8 +257,7 @@ bool AudioEffect::isOutputConnected(VstInt32 output)
 
 static void copyLimited(const std::string& s, char* text, VstInt32 maxLen)
 {
-    if (!text || maxLen < 0)
-        return;
+    if (!text || maxLen < 0) return;
     const std::size_t n = std::min(s.size(), static_cast<std::size_t>(maxLen));
     std::memcpy(text, s.data(), n);
     text[n] = 0;
@@ -256,20 +269,18 @@ static void copyLimited(const std::string& s, char* text, VstInt32 maxLen)
 static std::string formatFloat8(float value)
 {
     constexpr std::size_t width = 8;
-    if (std::isnan(value))
-        return "NaN";
-    if (value > 99999999.0 || value < -9999999.0)
-        return "Huge!";
+    if (std::isnan(value)) return "NaN";
+    if (value > 99999999.0 || value < -9999999.0) return "Huge!";
     const double v = value;
     const double magnitude = std::fabs(v);
     const double whole = std::floor(magnitude);
     std::string s = std::signbit(v) && magnitude != 0.0 ? "-" : "";
     s += std::to_string(static_cast<long long>(whole));
-    if (s.size() >= width)
-        return s; // an eight-character integer part leaves no room for a point
+    if (s.size() >= width) return s; // an eight-character integer part leaves no room for a point
     s += '.';
     double fraction = magnitude - whole;
-    while (s.size() < width) {
+    while (s.size() < width)
+    {
         fraction *= 10.0;
         const double digit = std::floor(fraction);
         s += static_cast<char>('0' + static_cast<int>(digit));
@@ -285,7 +296,8 @@ void AudioEffect::float2string(float value, char* text, VstInt32 maxLen)
 
 void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen)
 {
-    if (value >= 100000000) {
+    if (value >= 100000000)
+    {
         copyLimited("Huge!", text, maxLen);
         return;
     }
@@ -294,7 +306,8 @@ void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 maxLen)
 
 void AudioEffect::dB2string(float value, char* text, VstInt32 maxLen)
 {
-    if (value <= 0.0f) {
+    if (value <= 0.0f)
+    {
         copyLimited("-oo", text, maxLen);
         return;
     }

@@ -6,8 +6,9 @@
 
 class AEffEditor;
 
-class AudioEffect {
-public:
+class AudioEffect
+{
+  public:
     AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
     virtual ~AudioEffect();
 
@@ -81,7 +82,7 @@ public:
     // then on and the record advertises it through effFlagsHasEditor.
     void setEditor(AEffEditor* newEditor);
 
-protected:
+  protected:
     // Calls the host, always with this effect's record first; 0 without a host.
     VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
@@ -96,7 +97,7 @@ protected:
     VstInt32 curProgram = 0;
     AEffect cEffect{};
 
-private:
+  private:
     // Plain entries stored in the record; they find the object through cEffect.object.
     static VstIntPtr dispatchEffClass(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                       float opt);

@@ -4,8 +4,9 @@
 
 #include "shell/AudioEffect.h"
 
-class AudioEffectX : public AudioEffect {
-public:
+class AudioEffectX : public AudioEffect
+{
+  public:
     AudioEffectX(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams);
     ~AudioEffectX() override = default;
 
@@ -29,11 +30,13 @@ public:
     virtual VstInt32 getOutputLatency();
     virtual bool getInputProperties(VstInt32 index, VstPinProperties* properties) { return false; }
     virtual bool getOutputProperties(VstInt32 index, VstPinProperties* properties) { return false; }
-    virtual bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput, VstSpeakerArrangement* pluginOutput)
+    virtual bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput,
+                                       VstSpeakerArrangement* pluginOutput)
     {
         return false;
     }
-    virtual bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput, VstSpeakerArrangement** pluginOutput);
+    virtual bool getSpeakerArrangement(VstSpeakerArrangement** pluginInput,
+                                       VstSpeakerArrangement** pluginOutput);
     virtual bool setBypass(bool onOff) { return false; }
     virtual bool setPanLaw(VstInt32 type, float val) { return false; }
     virtual bool setProcessPrecision(VstInt32 precision) { return false; }
@@ -61,7 +64,10 @@ public:
     virtual bool getVendorString(char* text) { return false; }
     virtual bool getProductString(char* text) { return false; }
     virtual VstInt32 getVendorVersion() { return 0; }
-    virtual VstIntPtr vendorSpecific(VstInt32 lArg, VstIntPtr lArg2, void* ptrArg, float floatArg) { return 0; }
+    virtual VstIntPtr vendorSpecific(VstInt32 lArg, VstIntPtr lArg2, void* ptrArg, float floatArg)
+    {
+        return 0;
+    }
     virtual VstInt32 canDo(char* text) { return 0; }
     virtual VstInt32 getVstVersion() { return kVstVersion; }
     virtual VstInt32 getPlugCategory();
@@ -124,6 +130,6 @@ public:
     virtual VstInt32 fxIdle() { return 0; }
     virtual bool keysRequired() { return false; }
 
-private:
+  private:
     VstIntPtr dispatchEditorKey(VstInt32 opcode, VstInt32 index, VstIntPtr value, float opt);
 };

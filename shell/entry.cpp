@@ -9,12 +9,14 @@
 
 extern "C" AMBERLIT_EXPORT AEffect* VSTPluginMain(audioMasterCallback host)
 {
-    if (!host || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
-        return nullptr;
+    if (!host || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     AutoComp* effect = nullptr;
-    try {
+    try
+    {
         effect = new AutoComp(host);
-    } catch (const std::bad_alloc&) {
+    }
+    catch (const std::bad_alloc&)
+    {
         return nullptr; // an exception must never unwind into the host
     }
     return effect->getAeffect();

@@ -20,7 +20,7 @@ constexpr VstInt32 fourCharCode(char a, char b, char c, char d)
                                  static_cast<std::uint32_t>(static_cast<unsigned char>(d)));
 }
 
-constexpr VstInt32 kEffectMagic = 0x56737450;     // "VstP"
+constexpr VstInt32 kEffectMagic = 0x56737450; // "VstP"
 constexpr VstInt32 kVstVersion = 2400;
 constexpr VstInt32 kDefaultUniqueId = 0x4E6F4566; // "NoEf"
 constexpr VstInt32 kIdentifyAnswer = 0x4E764566;  // "NvEf"
@@ -42,7 +42,8 @@ using AEffectGetParameterProc = float (*)(AEffect* effect, VstInt32 index);
 // The exported entry: takes the host callback, returns the effect record or null.
 using VstPluginMainProc = AEffect* (*)(audioMasterCallback host);
 
-struct AEffect {
+struct AEffect
+{
     VstInt32 magic;
     AEffectDispatcherProc dispatcher;
     AEffectProcessProc process; // accumulating, deprecated
@@ -94,7 +95,8 @@ static_assert(offsetof(AEffect, processDoubleReplacing) == 128);
 static_assert(offsetof(AEffect, future) == 136);
 static_assert(sizeof(AEffect) == 192);
 
-enum VstAEffectFlags : VstInt32 {
+enum VstAEffectFlags : VstInt32
+{
     effFlagsHasEditor = 1 << 0,
     effFlagsHasClip = 1 << 1,
     effFlagsHasVu = 1 << 2,
@@ -109,7 +111,8 @@ enum VstAEffectFlags : VstInt32 {
 };
 
 // Effect opcodes, host to plug-in. Those marked deprecated answer 0.
-enum AEffectOpcodes : VstInt32 {
+enum AEffectOpcodes : VstInt32
+{
     effOpen = 0,
     effClose = 1,
     effSetProgram = 2,
@@ -146,8 +149,8 @@ enum AEffectOpcodes : VstInt32 {
     effGetInputProperties = 33,
     effGetOutputProperties = 34,
     effGetPlugCategory = 35,
-    effGetCurrentPosition = 36,    // deprecated
-    effGetDestinationBuffer = 37,  // deprecated
+    effGetCurrentPosition = 36,   // deprecated
+    effGetDestinationBuffer = 37, // deprecated
     effOfflineNotify = 38,
     effOfflinePrepare = 39,
     effOfflineRun = 40,
@@ -193,7 +196,8 @@ enum AEffectOpcodes : VstInt32 {
 };
 
 // Host opcodes, plug-in to host.
-enum AudioMasterOpcodes : VstInt32 {
+enum AudioMasterOpcodes : VstInt32
+{
     audioMasterAutomate = 0,
     audioMasterVersion = 1,
     audioMasterCurrentId = 2,
@@ -213,9 +217,9 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterGetBlockSize = 17,
     audioMasterGetInputLatency = 18,
     audioMasterGetOutputLatency = 19,
-    audioMasterGetPreviousPlug = 20,          // deprecated
-    audioMasterGetNextPlug = 21,              // deprecated
-    audioMasterWillReplaceOrAccumulate = 22,  // deprecated
+    audioMasterGetPreviousPlug = 20,         // deprecated
+    audioMasterGetNextPlug = 21,             // deprecated
+    audioMasterWillReplaceOrAccumulate = 22, // deprecated
     audioMasterGetCurrentProcessLevel = 23,
     audioMasterGetAutomationState = 24,
     audioMasterOfflineStart = 25,
@@ -223,7 +227,7 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterOfflineWrite = 27,
     audioMasterOfflineGetCurrentPass = 28,
     audioMasterOfflineGetCurrentMetaPass = 29,
-    audioMasterSetOutputSampleRate = 30,        // deprecated
+    audioMasterSetOutputSampleRate = 30,         // deprecated
     audioMasterGetOutputSpeakerArrangement = 31, // deprecated
     audioMasterGetVendorString = 32,
     audioMasterGetProductString = 33,
@@ -246,7 +250,8 @@ enum AudioMasterOpcodes : VstInt32 {
 };
 
 // Text field sizes the host allocates (characters, without the terminator).
-enum VstStringConstants : VstInt32 {
+enum VstStringConstants : VstInt32
+{
     kVstMaxProgNameLen = 24,
     kVstMaxParamStrLen = 8,
     kVstMaxVendorStrLen = 64,
@@ -259,7 +264,8 @@ enum VstStringConstants : VstInt32 {
     kVstMaxFileNameLen = 100,
 };
 
-enum VstPlugCategory : VstInt32 {
+enum VstPlugCategory : VstInt32
+{
     kPlugCategUnknown = 0,
     kPlugCategEffect = 1,
     kPlugCategSynth = 2,
@@ -274,13 +280,15 @@ enum VstPlugCategory : VstInt32 {
     kPlugCategGenerator = 11,
 };
 
-enum VstProcessPrecision : VstInt32 {
+enum VstProcessPrecision : VstInt32
+{
     kVstProcessPrecision32 = 0,
     kVstProcessPrecision64 = 1,
 };
 
 // Editor rectangle, in pixels.
-struct ERect {
+struct ERect
+{
     VstInt16 top;
     VstInt16 left;
     VstInt16 bottom;
@@ -289,7 +297,8 @@ struct ERect {
 static_assert(sizeof(ERect) == 8);
 
 // Key record built by the dispatcher for effEditKeyDown / effEditKeyUp.
-struct VstKeyCode {
+struct VstKeyCode
+{
     VstInt32 character;
     unsigned char virt;     // virtual key code
     unsigned char modifier; // modifier bits
@@ -299,13 +308,15 @@ static_assert(offsetof(VstKeyCode, virt) == 4);
 static_assert(offsetof(VstKeyCode, modifier) == 5);
 static_assert(sizeof(VstKeyCode) == 8);
 
-enum VstPinPropertiesFlags : VstInt32 {
+enum VstPinPropertiesFlags : VstInt32
+{
     kVstPinIsActive = 1 << 0,
     kVstPinIsStereo = 1 << 1,
     kVstPinUseSpeaker = 1 << 2,
 };
 
-struct VstPinProperties {
+struct VstPinProperties
+{
     char label[kVstMaxLabelLen];
     VstInt32 flags;
     VstInt32 arrangementType;
@@ -317,7 +328,8 @@ static_assert(offsetof(VstPinProperties, arrangementType) == 68);
 static_assert(offsetof(VstPinProperties, shortLabel) == 72);
 static_assert(sizeof(VstPinProperties) == 128);
 
-enum VstSpeakerType : VstInt32 {
+enum VstSpeakerType : VstInt32
+{
     kSpeakerUndefined = 0x7fffffff,
     kSpeakerM = 0,
     kSpeakerL = 1,
@@ -328,14 +340,16 @@ enum VstSpeakerType : VstInt32 {
     kSpeakerRs = 6,
 };
 
-enum VstSpeakerArrangementType : VstInt32 {
+enum VstSpeakerArrangementType : VstInt32
+{
     kSpeakerArrUserDefined = -2,
     kSpeakerArrEmpty = -1,
     kSpeakerArrMono = 0,
     kSpeakerArrStereo = 1,
 };
 
-struct VstSpeakerProperties {
+struct VstSpeakerProperties
+{
     float azimuth;
     float elevation;
     float radius;
@@ -350,7 +364,8 @@ static_assert(sizeof(VstSpeakerProperties) == 112);
 
 // Hosts allocate only as many speaker records as numChannels says; the array
 // bound is the declared maximum, not the allocated size.
-struct VstSpeakerArrangement {
+struct VstSpeakerArrangement
+{
     VstInt32 type;
     VstInt32 numChannels;
     VstSpeakerProperties speakers[8];

@@ -7,7 +7,8 @@
 #include <map>
 #include <vector>
 
-struct HostCall {
+struct HostCall
+{
     AEffect* effect;
     VstInt32 opcode;
     VstInt32 index;
@@ -18,7 +19,8 @@ struct HostCall {
 
 // The callback is a plain function pointer, so the recorder is one per process;
 // each test resets it.
-struct RecordingHost {
+struct RecordingHost
+{
     static inline std::vector<HostCall> calls;
     static inline std::map<VstInt32, VstIntPtr> answers;
 

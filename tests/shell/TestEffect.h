@@ -7,14 +7,15 @@
 
 #include <cstring>
 
-struct TestEditor : AEffEditor {
-    explicit TestEditor(AudioEffect* owner, bool* destroyedFlag = nullptr) : AEffEditor(owner), destroyed(destroyedFlag)
+struct TestEditor : AEffEditor
+{
+    explicit TestEditor(AudioEffect* owner, bool* destroyedFlag = nullptr)
+        : AEffEditor(owner), destroyed(destroyedFlag)
     {
     }
     ~TestEditor() override
     {
-        if (destroyed)
-            *destroyed = true;
+        if (destroyed) *destroyed = true;
     }
     bool onKeyDown(VstKeyCode& key) override
     {
@@ -39,16 +40,16 @@ struct TestEditor : AEffEditor {
     bool* destroyed;
 };
 
-class TestEffect : public AudioEffectX {
-public:
+class TestEffect : public AudioEffectX
+{
+  public:
     explicit TestEffect(audioMasterCallback host, bool* destroyedFlag = nullptr)
         : AudioEffectX(host, 1, 12), destroyed(destroyedFlag)
     {
     }
     ~TestEffect() override
     {
-        if (destroyed)
-            *destroyed = true;
+        if (destroyed) *destroyed = true;
     }
 
     void processReplacing(float**, float**, VstInt32) override {}
@@ -60,7 +61,8 @@ public:
     void getProgramName(char* name) override { std::strcpy(name, "Program"); }
 
     int opens = 0, closes = 0, suspends = 0, resumes = 0;
-    struct {
+    struct
+    {
         VstInt32 index = -1;
         float value = 0.0f;
     } lastSet;

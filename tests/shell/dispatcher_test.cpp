@@ -7,7 +7,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                    float opt = 0.0f)
@@ -15,7 +16,8 @@ VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr va
     return e->dispatcher(e, opcode, index, value, ptr, opt);
 }
 
-struct DispatcherTest : ::testing::Test {
+struct DispatcherTest : ::testing::Test
+{
     void SetUp() override { RecordingHost::reset(); }
     TestEffect effect{RecordingHost::callback};
     AEffect* record = effect.getAeffect();
@@ -41,7 +43,8 @@ TEST_F(DispatcherTest, DeprecatedAndUnknownOpcodesAnswerZeroAndCallNothing)
     auto* editor = new TestEditor(&effect);
     effect.setEditor(editor);
     char buffer[256] = "untouched";
-    for (VstInt32 op : opcodes) {
+    for (VstInt32 op : opcodes)
+    {
         EXPECT_EQ(dispatch(record, op, 1, 1, buffer, 1.0f), 0) << "opcode " << op;
     }
     EXPECT_STREQ(buffer, "untouched");
@@ -52,7 +55,8 @@ TEST_F(DispatcherTest, DeprecatedAndUnknownOpcodesAnswerZeroAndCallNothing)
 
 TEST_F(DispatcherTest, FixedAnswers)
 {
-    struct Case {
+    struct Case
+    {
         VstInt32 opcode;
         VstIntPtr value;
         VstIntPtr expected;
@@ -153,7 +157,8 @@ TEST_F(DispatcherTest, KeyRecordPacksIndexValueAndModifier)
 {
     auto* editor = new TestEditor(&effect);
     effect.setEditor(editor);
-    struct Case {
+    struct Case
+    {
         VstInt32 opcode;
         VstInt32 character;
         VstIntPtr value;
@@ -163,13 +168,14 @@ TEST_F(DispatcherTest, KeyRecordPacksIndexValueAndModifier)
         VstIntPtr result;
     };
     const Case cases[] = {
-        {effEditKeyDown, 'a', 0x0102, 3.9f, 0x02, 3, 1},      // value and opt cut to a byte
-        {effEditKeyDown, 'b', 7, 260.0f, 7, 4, 0},           // editor did not use the key
-        {effEditKeyUp, 'a', -1, -1.0f, 0xff, 0xff, 0},        // negatives wrap like a byte cast
-        {effEditKeyDown, 'a', 1, 1e30f, 1, 0, 1},            // out-of-range modifier becomes 0
-        {effEditKeyDown, 'a', 1, std::nanf(""), 1, 0, 1},    // so does NaN
+        {effEditKeyDown, 'a', 0x0102, 3.9f, 0x02, 3, 1},  // value and opt cut to a byte
+        {effEditKeyDown, 'b', 7, 260.0f, 7, 4, 0},        // editor did not use the key
+        {effEditKeyUp, 'a', -1, -1.0f, 0xff, 0xff, 0},    // negatives wrap like a byte cast
+        {effEditKeyDown, 'a', 1, 1e30f, 1, 0, 1},         // out-of-range modifier becomes 0
+        {effEditKeyDown, 'a', 1, std::nanf(""), 1, 0, 1}, // so does NaN
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         EXPECT_EQ(dispatch(record, c.opcode, c.character, c.value, nullptr, c.opt), c.result);
         EXPECT_EQ(editor->lastKey.character, c.character);
         EXPECT_EQ(editor->lastKey.virt, c.virt);

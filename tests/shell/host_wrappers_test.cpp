@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
-struct WrapperCase {
+struct WrapperCase
+{
     std::string name;
     std::function<VstIntPtr(TestEffect&)> call;
     VstInt32 opcode;
@@ -18,7 +20,7 @@ struct WrapperCase {
     VstIntPtr value;
     float opt;
     VstIntPtr hostAnswer;
-    VstIntPtr expected;          // with the host answering hostAnswer
+    VstIntPtr expected; // with the host answering hostAnswer
     VstIntPtr expectedWithoutHost;
 };
 
@@ -28,31 +30,34 @@ VstFileSelect* const gSelector = reinterpret_cast<VstFileSelect*>(gText);
 const std::vector<WrapperCase>& wrapperCases()
 {
     static const std::vector<WrapperCase> cases = {
-        {"getMasterVersion", [](TestEffect& e) { return VstIntPtr{e.getMasterVersion()}; }, audioMasterVersion, 0, 0,
-         0, 2400, 2400, 1},
-        {"getMasterVersion zero", [](TestEffect& e) { return VstIntPtr{e.getMasterVersion()}; }, audioMasterVersion,
-         0, 0, 0, 0, 1, 1},
+        {"getMasterVersion", [](TestEffect& e) { return VstIntPtr{e.getMasterVersion()}; },
+         audioMasterVersion, 0, 0, 0, 2400, 2400, 1},
+        {"getMasterVersion zero", [](TestEffect& e) { return VstIntPtr{e.getMasterVersion()}; },
+         audioMasterVersion, 0, 0, 0, 0, 1, 1},
         {"isInputConnected yes", [](TestEffect& e) { return VstIntPtr{e.isInputConnected(1)}; },
          audioMasterPinConnected, 1, 0, 0, 0, 1, 1},
         {"isInputConnected no", [](TestEffect& e) { return VstIntPtr{e.isInputConnected(1)}; },
          audioMasterPinConnected, 1, 0, 0, 1, 0, 1},
         {"isOutputConnected", [](TestEffect& e) { return VstIntPtr{e.isOutputConnected(1)}; },
          audioMasterPinConnected, 1, 1, 0, 1, 0, 1},
-        {"beginEdit", [](TestEffect& e) { return VstIntPtr{e.beginEdit(5)}; }, audioMasterBeginEdit, 5, 0, 0, 1, 1, 0},
+        {"beginEdit", [](TestEffect& e) { return VstIntPtr{e.beginEdit(5)}; }, audioMasterBeginEdit, 5, 0, 0,
+         1, 1, 0},
         {"updateSampleRate", [](TestEffect& e) { return static_cast<VstIntPtr>(e.updateSampleRate()); },
          audioMasterGetSampleRate, 0, 0, 0, 48000, 48000, 44100},
         {"updateSampleRate zero", [](TestEffect& e) { return static_cast<VstIntPtr>(e.updateSampleRate()); },
          audioMasterGetSampleRate, 0, 0, 0, 0, 44100, 44100},
-        {"updateSampleRate negative", [](TestEffect& e) { return static_cast<VstIntPtr>(e.updateSampleRate()); },
-         audioMasterGetSampleRate, 0, 0, 0, -48000, 44100, 44100},
-        {"hostVendorSpecific", [](TestEffect& e) { return e.hostVendorSpecific(3, VstIntPtr{1} << 40, gText, 0.5f); },
+        {"updateSampleRate negative",
+         [](TestEffect& e) { return static_cast<VstIntPtr>(e.updateSampleRate()); }, audioMasterGetSampleRate,
+         0, 0, 0, -48000, 44100, 44100},
+        {"hostVendorSpecific",
+         [](TestEffect& e) { return e.hostVendorSpecific(3, VstIntPtr{1} << 40, gText, 0.5f); },
          audioMasterVendorSpecific, 3, VstIntPtr{1} << 40, 0.5f, VstIntPtr{1} << 41, VstIntPtr{1} << 41, 0},
-        {"canHostDo", [](TestEffect& e) { return VstIntPtr{e.canHostDo(gText)}; }, audioMasterCanDo, 0, 0, 0, -1, 1,
-         0},
-        {"updateDisplay", [](TestEffect& e) { return VstIntPtr{e.updateDisplay()}; }, audioMasterUpdateDisplay, 0, 0,
-         0, 1, 1, 0},
-        {"sizeWindow", [](TestEffect& e) { return VstIntPtr{e.sizeWindow(400, 309)}; }, audioMasterSizeWindow, 400,
-         309, 0, 1, 1, 0},
+        {"canHostDo", [](TestEffect& e) { return VstIntPtr{e.canHostDo(gText)}; }, audioMasterCanDo, 0, 0, 0,
+         -1, 1, 0},
+        {"updateDisplay", [](TestEffect& e) { return VstIntPtr{e.updateDisplay()}; },
+         audioMasterUpdateDisplay, 0, 0, 0, 1, 1, 0},
+        {"sizeWindow", [](TestEffect& e) { return VstIntPtr{e.sizeWindow(400, 309)}; }, audioMasterSizeWindow,
+         400, 309, 0, 1, 1, 0},
         {"openFileSelector", [](TestEffect& e) { return VstIntPtr{e.openFileSelector(gSelector)}; },
          audioMasterOpenFileSelector, 0, 0, 0, 1, 1, 0},
     };
@@ -61,7 +66,8 @@ const std::vector<WrapperCase>& wrapperCases()
 
 TEST(HostWrappers, EachWrapperIssuesItsOpcodeWithItsArgumentsAndMapsTheAnswer)
 {
-    for (const WrapperCase& c : wrapperCases()) {
+    for (const WrapperCase& c : wrapperCases())
+    {
         RecordingHost::reset({{c.opcode, c.hostAnswer}});
         TestEffect effect(RecordingHost::callback);
         EXPECT_EQ(c.call(effect), c.expected) << c.name;
@@ -77,7 +83,8 @@ TEST(HostWrappers, EachWrapperIssuesItsOpcodeWithItsArgumentsAndMapsTheAnswer)
 
 TEST(HostWrappers, WithoutAHostEachWrapperAnswersItsDefault)
 {
-    for (const WrapperCase& c : wrapperCases()) {
+    for (const WrapperCase& c : wrapperCases())
+    {
         TestEffect effect(nullptr);
         EXPECT_EQ(c.call(effect), c.expectedWithoutHost) << c.name;
     }
@@ -109,7 +116,8 @@ TEST(HostWrappers, BaseResumeAsksForEventsOnlyWhenTheEffectTakesMidiOrIsASynth)
 
 // --- Speaker arrangements -----------------------------------------------------
 
-struct ArrangementTest : ::testing::Test {
+struct ArrangementTest : ::testing::Test
+{
     TestEffect effect{nullptr};
     VstSpeakerArrangement* arrangement = nullptr;
     void TearDown() override { effect.deallocateArrangement(&arrangement); }

@@ -6,18 +6,21 @@
 #include <limits>
 #include <string>
 
-namespace {
+namespace
+{
 
 constexpr VstInt32 kWide = 64;
 
-struct NumberTextTest : ::testing::Test {
+struct NumberTextTest : ::testing::Test
+{
     TestEffect effect{nullptr};
     char text[kWide + 1] = {};
 };
 
 TEST_F(NumberTextTest, Float2stringFillsEightCharactersTruncating)
 {
-    const struct {
+    const struct
+    {
         float value;
         const char* expected;
     } cases[] = {
@@ -27,19 +30,20 @@ TEST_F(NumberTextTest, Float2stringFillsEightCharactersTruncating)
         {-0.0f, "0.000000"},
         {-1.5f, "-1.50000"},
         {-0.25f, "-0.25000"},
-        {0.1f, "0.100000"},         // 0.100000001... truncates, no rounding artefact
-        {2.0f / 3.0f, "0.666666"},  // truncated, not rounded up
+        {0.1f, "0.100000"},        // 0.100000001... truncates, no rounding artefact
+        {2.0f / 3.0f, "0.666666"}, // truncated, not rounded up
         {1234567.0f, "1234567."},
-        {12345678.0f, "12345678"},  // no room for the point
+        {12345678.0f, "12345678"}, // no room for the point
         {-1234567.0f, "-1234567"},
         {-9999999.0f, "-9999999"},
-        {99999999.0f, "Huge!"},     // nearest float is 1e8
+        {99999999.0f, "Huge!"}, // nearest float is 1e8
         {-10000000.0f, "Huge!"},
         {std::numeric_limits<float>::infinity(), "Huge!"},
         {-std::numeric_limits<float>::infinity(), "Huge!"},
         {std::nanf(""), "NaN"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         effect.float2string(c.value, text, kWide);
         EXPECT_STREQ(text, c.expected) << c.value;
     }
@@ -47,7 +51,8 @@ TEST_F(NumberTextTest, Float2stringFillsEightCharactersTruncating)
 
 TEST_F(NumberTextTest, Int2stringWritesDecimalOrHuge)
 {
-    const struct {
+    const struct
+    {
         VstInt32 value;
         const char* expected;
     } cases[] = {
@@ -59,7 +64,8 @@ TEST_F(NumberTextTest, Int2stringWritesDecimalOrHuge)
         {std::numeric_limits<VstInt32>::max(), "Huge!"},
         {std::numeric_limits<VstInt32>::min(), "-2147483648"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         effect.int2string(c.value, text, kWide);
         EXPECT_STREQ(text, c.expected) << c.value;
     }

@@ -15,7 +15,8 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
 VstIntPtr host2400(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
@@ -33,7 +34,8 @@ VstIntPtr dispatch(AEffect* e, VstInt32 opcode, VstInt32 index = 0, VstIntPtr va
     return e->dispatcher(e, opcode, index, value, ptr, opt);
 }
 
-struct PluginModule : ::testing::Test {
+struct PluginModule : ::testing::Test
+{
     void SetUp() override
     {
         handle = dlopen(AMBERLIT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
@@ -43,8 +45,7 @@ struct PluginModule : ::testing::Test {
     }
     void TearDown() override
     {
-        if (handle)
-            dlclose(handle);
+        if (handle) dlclose(handle);
     }
     void* handle = nullptr;
     VstPluginMainProc entry = nullptr;
@@ -57,10 +58,10 @@ TEST(PluginModuleSymbols, OnlyTheEntryIsExported)
     ASSERT_NE(pipe, nullptr);
     std::set<std::string> names;
     char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
+    while (std::fgets(line, sizeof line, pipe))
+    {
         char address[64], type[8], name[400];
-        if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3)
-            names.insert(name);
+        if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3) names.insert(name);
     }
     ASSERT_EQ(pclose(pipe), 0);
     EXPECT_EQ(names, (std::set<std::string>{"VSTPluginMain", "main"}));
@@ -106,8 +107,10 @@ bool processBlocks(AEffect* e, int blocks, VstInt32 frames, std::vector<Sample>&
     Sample* inputs[] = {inL.data(), inR.data()};
     Sample* outputs[] = {outL.data(), outR.data()};
     bool finite = true;
-    for (int b = 0; b < blocks; ++b) {
-        for (VstInt32 i = 0; i < frames; ++i) {
+    for (int b = 0; b < blocks; ++b)
+    {
+        for (VstInt32 i = 0; i < frames; ++i)
+        {
             const double t = (b * frames + i) / 48000.0;
             const double burst = std::fmod(t, 0.25) < 0.05 ? 0.9 : 0.05; // attack and release both run
             inL[i] = Sample(burst * std::sin(2 * M_PI * 440 * t));
@@ -133,17 +136,20 @@ TEST_F(PluginModule, FullLifeCycleWithAutomationFromAnotherThread)
     dispatch(e, effMainsChanged, 0, 1);
 
     std::atomic<bool> running{true};
-    std::thread automation([&] {
-        unsigned step = 0;
-        while (running.load(std::memory_order_relaxed)) {
-            const VstInt32 index = static_cast<VstInt32>(step % 12);
-            e->setParameter(e, index, static_cast<float>((step * 37) % 101) / 100.0f);
-            (void)e->getParameter(e, index);
-            char text[64];
-            dispatch(e, effGetParamDisplay, index, 0, text);
-            ++step;
-        }
-    });
+    std::thread automation(
+        [&]
+        {
+            unsigned step = 0;
+            while (running.load(std::memory_order_relaxed))
+            {
+                const VstInt32 index = static_cast<VstInt32>(step % 12);
+                e->setParameter(e, index, static_cast<float>((step * 37) % 101) / 100.0f);
+                (void)e->getParameter(e, index);
+                char text[64];
+                dispatch(e, effGetParamDisplay, index, 0, text);
+                ++step;
+            }
+        });
     std::vector<float> out32;
     std::vector<double> out64;
     const bool finite32 = processBlocks(e, 200, 256, out32);
@@ -163,7 +169,8 @@ TEST_F(PluginModule, TwoInstancesShareNoState)
     AEffect* b = entry(host2400);
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
-    for (AEffect* e : {a, b}) {
+    for (AEffect* e : {a, b})
+    {
         dispatch(e, effOpen);
         dispatch(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
         dispatch(e, effMainsChanged, 0, 1);
