@@ -91,6 +91,18 @@ public:
         return keyAnswer;
     }
     void loseFocus(CDrawContext*) override { ++focusLost; }
+    void onDragEnter(CDrawContext*, CDragContainer*, const CViewPoint& where) override { drags.push_back(tagged("enter", where)); }
+    void onDragLeave(CDrawContext*, CDragContainer*, const CViewPoint&) override { drags.push_back(name + " leave"); }
+    void onDragMove(CDrawContext*, CDragContainer*, const CViewPoint& where) override { drags.push_back(tagged("move", where)); }
+    bool onDrop(CDrawContext*, CDragContainer*, const CViewPoint& where) override
+    {
+        drags.push_back(tagged("drop", where));
+        return true;
+    }
+    std::string tagged(const char* what, const CViewPoint& where) const
+    {
+        return name + " " + what + " " + std::to_string(where.h) + "," + std::to_string(where.v);
+    }
 
     int draws = 0;
     std::vector<CViewPoint> clicks;
@@ -102,6 +114,8 @@ public:
     std::optional<CViewColor> paintColor;
     std::optional<CViewRect> resizeWhileDrawing;
     CView** frameFocusAtClick = nullptr;
+    std::string name;
+    std::vector<std::string> drags;
 
 private:
     int* alive_;

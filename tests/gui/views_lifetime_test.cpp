@@ -11,8 +11,8 @@ using namespace viewtest;
 
 class CountedBitmap : public CBitmap {
 public:
-    CountedBitmap(int width, int height, int* alive, Pixel fill = makePixel(0, 0, 0))
-        : CBitmap(CPixelSurface(width, height, fill)), alive_(alive)
+    CountedBitmap(int w, int h, int* alive, Pixel fill = makePixel(0, 0, 0))
+        : CBitmap(CPixelSurface(w, h, fill)), alive_(alive)
     {
         ++*alive_;
     }

@@ -107,6 +107,40 @@ TEST(ViewRouting, AContainerOffersAKeyTopmostFirstStopsAtTheTakerAndStillAnswers
     box->release();
 }
 
+TEST(ViewRouting, ADragFollowsThePointerFromViewToViewAndEndsWithTheDrop)
+{
+    FrameRig rig;
+    auto* box = new CViewContainer({10, 10, 110, 60}, rig.frame);
+    rig.frame->addView(box);
+    auto* a = new ProbeView({0, 0, 40, 40});
+    auto* b = new ProbeView({50, 0, 90, 40});
+    a->name = "a";
+    b->name = "b";
+    box->addView(a);
+    box->addView(b);
+    std::vector<std::string> log;
+    auto collect = [&] {
+        for (ProbeView* v : {a, b}) {
+            log.insert(log.end(), v->drags.begin(), v->drags.end());
+            v->drags.clear();
+        }
+    };
+    CDrawContext context(rig.frame, nullptr);
+    box->onDragEnter(&context, nullptr, {15, 15});
+    box->onDragMove(&context, nullptr, {16, 15});
+    box->onDragMove(&context, nullptr, {70, 20});
+    collect();
+    EXPECT_TRUE(box->onDrop(&context, nullptr, {71, 20}));
+    collect();
+    EXPECT_FALSE(box->onDrop(&context, nullptr, {105, 55}));  // over no child
+    collect();
+    EXPECT_EQ(context.offset, (CViewPoint{0, 0}));
+    const std::vector<std::string> expected{
+        "a enter 5,5", "a move 6,5", "a leave", "b enter 60,10", "b drop 61,10", "b leave",
+    };
+    EXPECT_EQ(log, expected);
+}
+
 TEST(ViewRouting, ContainersAreRecognisedByNameAndByTheMessageAddress)
 {
     auto* box = new CViewContainer({0, 0, 10, 10}, nullptr);
