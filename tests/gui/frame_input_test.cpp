@@ -155,6 +155,32 @@ TEST(FrameInput, CurrentLocationIsThePointerRelativeToTheWindow)
     EXPECT_EQ(where, (CViewPoint{15, 40}));
 }
 
+TEST(FrameInput, APolledPointerIsInTheCoordinatesOfTheViewsParent)
+{
+    FrameRig rig;
+    auto* outer = new CViewContainer({20, 10, 180, 90}, rig.frame);
+    rig.frame->addView(outer);
+    auto* inner = new CViewContainer({30, 5, 150, 70}, rig.frame);
+    outer->addView(inner);
+    auto* deep = new ProbeView({0, 0, 10, 10});
+    inner->addView(deep);
+    ProbeView* top = rig.add({0, 0, 5, 5});
+
+    // Window client (0, 0) is screen (300, 200); the pointer is at client (57, 22).
+    rig.owner.platform.setPointer({357, 222});
+    CDrawContext context(rig.frame, nullptr, rig.frame->getOwnWindow());
+    CViewPoint where;
+    deep->getMouseLocation(&context, where);
+    EXPECT_EQ(where, (CViewPoint{57 - 20 - 30, 22 - 10 - 5}));
+    EXPECT_EQ(context.offsetScreen, (CViewPoint{300, 200}));
+    EXPECT_EQ(context.offset, (CViewPoint{0, 0}));
+    top->getMouseLocation(&context, where);
+    EXPECT_EQ(where, (CViewPoint{57, 22}));
+    EXPECT_EQ(inner->getCurrentView(), deep);
+    rig.owner.platform.setPointer({300 + 60, 200 + 30});
+    EXPECT_EQ(inner->getCurrentView(), nullptr);
+}
+
 TEST(FrameInput, CursorTypesMapToShapesAndUnknownTypesRestoreTheDefault)
 {
     FrameRig rig;
