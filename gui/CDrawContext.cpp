@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "gui/CFontTable.h"
+#include "gui/CFrame.h"
 #include "gui/CTextRenderer.h"
 #include "platform/platform.h"
-
-#include "gui/CFrame.h"
 
 namespace gui
 {
