@@ -11,11 +11,11 @@ namespace
 {
 
 // Channel buffers of one sample type with the pointer arrays the process
-// entries take. Inputs the file does not feed stay silent.
-template <typename Sample> class BlockBuffers
+// entries take. Inputs the stream does not feed stay silent.
+template <typename Sample> class PluginBuffers
 {
   public:
-    BlockBuffers(int inputs, int outputs, int frames)
+    PluginBuffers(int inputs, int outputs, int frames)
         : inputs_(static_cast<std::size_t>(inputs), std::vector<Sample>(static_cast<std::size_t>(frames))),
           outputs_(static_cast<std::size_t>(outputs), std::vector<Sample>(static_cast<std::size_t>(frames)))
     {
@@ -25,21 +25,20 @@ template <typename Sample> class BlockBuffers
             outputPointers_.push_back(channel.data());
     }
 
-    void fill(const AudioBuffer& input, std::size_t start, int frames)
+    void fill(const AudioBuffer& block, std::size_t frames)
     {
-        const auto count = static_cast<std::size_t>(input.channelCount());
-        for (std::size_t c = 0; c < inputs_.size() && c < count; ++c)
-            for (int i = 0; i < frames; ++i)
-                inputs_[c][i] = static_cast<Sample>(input.channels[c][start + i]);
+        for (std::size_t c = 0; c < inputs_.size() && c < block.channels.size(); ++c)
+            std::transform(block.channels[c].begin(),
+                           block.channels[c].begin() + static_cast<std::ptrdiff_t>(frames),
+                           inputs_[c].begin(), [](double sample) { return static_cast<Sample>(sample); });
         for (auto& channel : outputs_)
             std::fill(channel.begin(), channel.end(), Sample{});
     }
 
-    void collect(AudioBuffer& output, std::size_t start, int frames) const
+    void collect(AudioBuffer& block, std::size_t frames) const
     {
-        for (std::size_t c = 0; c < output.channels.size(); ++c)
-            for (int i = 0; i < frames; ++i)
-                output.channels[c][start + i] = static_cast<double>(outputs_[c][i]);
+        for (std::size_t c = 0; c < block.channels.size(); ++c)
+            std::copy_n(outputs_[c].begin(), frames, block.channels[c].begin());
     }
 
     Sample** inputs() { return inputPointers_.data(); }
@@ -64,49 +63,73 @@ double wallSeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-template <typename Sample>
-Timing runBlocks(PluginInstance& plugin, const AudioBuffer& input, AudioBuffer& output, int blockSize,
-                 const BlockRenderer::Progress& progress)
+// Reports about every half per cent, and never more often than once a block.
+class ProgressPacer
 {
-    Timing timing;
-    const AEffect& effect = plugin.effect();
-    BlockBuffers<Sample> buffers(std::max(1, effect.numInputs), effect.numOutputs, blockSize);
-    const std::size_t total = input.frames();
-    const std::size_t reportEvery = std::max<std::size_t>(total / 200, static_cast<std::size_t>(blockSize));
-    std::size_t nextReport = 0;
-    for (std::size_t start = 0; start < total; start += static_cast<std::size_t>(blockSize))
+  public:
+    ProgressPacer(const BlockRenderer::Progress& progress, std::size_t expected)
+        : progress_(progress), expected_(expected), step_(std::max<std::size_t>(1, expected / 200))
     {
-        const int frames =
-            static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(blockSize), total - start));
-        buffers.fill(input, start, frames);
+    }
+    void advance(std::size_t done)
+    {
+        if (!progress_ || expected_ == 0 || done < next_) return;
+        progress_(std::min(1.0, static_cast<double>(done) / static_cast<double>(expected_)));
+        next_ = done + step_;
+    }
+    void finish() const
+    {
+        if (progress_) progress_(1.0);
+    }
+
+  private:
+    const BlockRenderer::Progress& progress_;
+    std::size_t expected_;
+    std::size_t step_;
+    std::size_t next_ = 0;
+};
+
+template <typename Sample>
+Status runBlocks(PluginInstance& plugin, const BlockRenderer::Stream& stream,
+                 const BlockRenderer::Source& source, const BlockRenderer::Sink& sink,
+                 const BlockRenderer::Options& options, const BlockRenderer::Progress& progress)
+{
+    const AEffect& effect = plugin.effect();
+    PluginBuffers<Sample> buffers(std::max(1, effect.numInputs), effect.numOutputs, options.blockSize);
+    AudioBuffer input(stream.channels, static_cast<std::size_t>(options.blockSize), stream.sampleRate);
+    AudioBuffer output(stream.channels, static_cast<std::size_t>(options.blockSize), stream.sampleRate);
+    ProgressPacer pacer(progress, stream.expectedFrames);
+    Timing timing;
+    std::size_t done = 0;
+    Status status;
+    while (const std::size_t frames = source(input))
+    {
+        buffers.fill(input, frames);
         const double wallBefore = wallSeconds();
         const double cpuBefore = threadCpuSeconds();
-        plugin.process(buffers.inputs(), buffers.outputs(), frames);
+        plugin.process(buffers.inputs(), buffers.outputs(), static_cast<int>(frames));
         timing.cpuSeconds += threadCpuSeconds() - cpuBefore;
         timing.wallSeconds += wallSeconds() - wallBefore;
-        buffers.collect(output, start, frames);
-        if (progress && start >= nextReport)
-        {
-            progress(static_cast<double>(start) / static_cast<double>(total));
-            nextReport = start + reportEvery;
-        }
+        buffers.collect(output, frames);
+        if (status = sink(input, output, frames); !status.ok()) break;
+        pacer.advance(done += frames);
     }
-    if (progress) progress(1.0);
-    return timing;
+    pacer.finish();
+    if (options.timing != nullptr) *options.timing = timing;
+    return status;
 }
 
 } // namespace
 
-Status BlockRenderer::check(const PluginInstance& plugin, const AudioBuffer& input, const Options& options)
+Status BlockRenderer::check(const PluginInstance& plugin, int channels, const Options& options)
 {
     const AEffect& effect = plugin.effect();
     if (options.blockSize < 1 || options.blockSize > maxBlockSize)
         return Status::failure("block size must be from 1 to " + std::to_string(maxBlockSize));
-    if (input.channelCount() < 1 || input.channelCount() > 2)
-        return Status::failure("only mono and stereo audio can be rendered");
-    if (effect.numOutputs < input.channelCount())
+    if (channels < 1 || channels > 2) return Status::failure("only mono and stereo audio can be rendered");
+    if (effect.numOutputs < channels)
         return Status::failure("the plug-in has " + std::to_string(effect.numOutputs) + " outputs; " +
-                               std::to_string(input.channelCount()) + " are needed");
+                               std::to_string(channels) + " are needed");
     if (options.doublePrecision && !plugin.canDoubleReplacing())
         return Status::failure("the plug-in cannot process 64-bit samples; use --precision 32");
     if (!options.doublePrecision && !plugin.canReplacing())
@@ -114,19 +137,43 @@ Status BlockRenderer::check(const PluginInstance& plugin, const AudioBuffer& inp
     return {};
 }
 
+Status BlockRenderer::render(PluginInstance& plugin, const Stream& stream, const Source& source,
+                             const Sink& sink, const Options& options, const Progress& progress)
+{
+    if (Status status = check(plugin, stream.channels, options); !status.ok()) return status;
+    plugin.start(stream.channels, stream.sampleRate, options.blockSize, options.doublePrecision);
+    const Status status = options.doublePrecision
+                              ? runBlocks<double>(plugin, stream, source, sink, options, progress)
+                              : runBlocks<float>(plugin, stream, source, sink, options, progress);
+    plugin.stop();
+    return status;
+}
+
 Status BlockRenderer::render(PluginInstance& plugin, const AudioBuffer& input, AudioBuffer& output,
                              const Options& options, const Progress& progress)
 {
-    Status status = check(plugin, input, options);
-    if (!status.ok()) return status;
     output = AudioBuffer(input.channelCount(), input.frames(), input.sampleRate);
-    plugin.start(input.channelCount(), input.sampleRate, options.blockSize, options.doublePrecision);
-    const Timing timing = options.doublePrecision
-                              ? runBlocks<double>(plugin, input, output, options.blockSize, progress)
-                              : runBlocks<float>(plugin, input, output, options.blockSize, progress);
-    if (options.timing != nullptr) *options.timing = timing;
-    plugin.stop();
-    return {};
+    std::size_t read = 0;
+    std::size_t written = 0;
+    const auto source = [&](AudioBuffer& block)
+    {
+        const std::size_t count = std::min(block.frames(), input.frames() - read);
+        for (int c = 0; c < input.channelCount(); ++c)
+            std::copy_n(input.channels[c].begin() + static_cast<std::ptrdiff_t>(read), count,
+                        block.channels[c].begin());
+        read += count;
+        return count;
+    };
+    const auto sink = [&](const AudioBuffer&, const AudioBuffer& block, std::size_t frames)
+    {
+        for (int c = 0; c < output.channelCount(); ++c)
+            std::copy_n(block.channels[c].begin(), frames,
+                        output.channels[c].begin() + static_cast<std::ptrdiff_t>(written));
+        written += frames;
+        return Status{};
+    };
+    return render(plugin, {input.channelCount(), input.sampleRate, input.frames()}, source, sink, options,
+                  progress);
 }
 
 } // namespace host

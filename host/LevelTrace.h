@@ -1,13 +1,12 @@
 #pragma once
 
-#include "host/AudioBuffer.h"
-
 #include <vector>
 
 namespace host
 {
 
-// Input and output levels in short windows and the gain change between them.
+// Input and output levels in short windows and the gain change between them
+// (LevelMeter fills it).
 //
 // The plug-in's own gain is not visible to a host, so the reduction is read
 // from the audio: per window, the output RMS over the input RMS in dB, with
@@ -24,9 +23,6 @@ struct LevelTrace
     std::vector<double> inputDb;
     std::vector<double> outputDb;
     std::vector<double> reductionDb;
-
-    static LevelTrace measure(const AudioBuffer& input, const AudioBuffer& output, double makeupDb,
-                              double windowSeconds = defaultWindowSeconds);
 
     std::size_t size() const { return inputDb.size(); }
 };

@@ -1,6 +1,8 @@
 #include "host/RenderJob.h"
 
 #include "engine/ParameterTable.h"
+#include "host/AudioFileWriter.h"
+#include "host/LevelMeter.h"
 #include "host/ParameterLookup.h"
 #include "host/PresetSelector.h"
 
@@ -41,11 +43,40 @@ Status RenderJob::configure(PluginInstance& plugin, const RenderSettings& settin
 Status RenderJob::run(PluginInstance& plugin, const AudioBuffer& input, const RenderSettings& settings,
                       const BlockRenderer::Progress& progress, Result& result)
 {
-    Status status = BlockRenderer::render(plugin, input, result.output, settings.options, progress);
-    if (!status.ok()) return status;
-    result.trace = LevelTrace::measure(input, result.output, makeupDb(plugin));
-    result.summary = RenderSummary::compute(input, result.output, result.trace);
+    if (Status status = BlockRenderer::render(plugin, input, result.output, settings.options, progress);
+        !status.ok())
+        return status;
+    LevelMeter meter(input.sampleRate, makeupDb(plugin));
+    meter.add(input, result.output, input.frames());
+    result.trace = meter.finish();
+    result.summary = meter.summary();
     return {};
+}
+
+Status RenderJob::runFile(PluginInstance& plugin, AudioFileReader& reader, const std::string& outputPath,
+                          const RenderSettings& settings, const BlockRenderer::Progress& progress,
+                          Result& result)
+{
+    const BlockRenderer::Stream stream{reader.channelCount(), reader.sampleRate(), reader.frames()};
+    if (Status status = BlockRenderer::check(plugin, stream.channels, settings.options); !status.ok())
+        return status;
+    Status status;
+    auto writer = AudioFileWriter::create(outputPath, stream.channels, stream.sampleRate,
+                                          settings.options.doublePrecision, status);
+    if (!writer) return status;
+    LevelMeter meter(stream.sampleRate, makeupDb(plugin));
+    const auto source = [&reader](AudioBuffer& block) { return reader.read(block, block.frames()); };
+    const auto sink = [&](const AudioBuffer& input, const AudioBuffer& output, std::size_t frames)
+    {
+        meter.add(input, output, frames);
+        return writer->write(output, frames);
+    };
+    status = BlockRenderer::render(plugin, stream, source, sink, settings.options, progress);
+    if (status.ok()) status = reader.status();
+    if (!status.ok()) return status; // the writer removes its temporary file
+    result.trace = meter.finish();
+    result.summary = meter.summary();
+    return writer->commit();
 }
 
 std::string RenderJob::describe(const PluginInstance& plugin)

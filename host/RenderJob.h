@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/AudioBuffer.h"
+#include "host/AudioFileReader.h"
 #include "host/BlockRenderer.h"
 #include "host/LevelTrace.h"
 #include "host/PluginInstance.h"
@@ -27,7 +28,7 @@ class RenderJob
   public:
     struct Result
     {
-        AudioBuffer output;
+        AudioBuffer output; // in-memory renders only
         LevelTrace trace;
         RenderSummary summary;
     };
@@ -39,6 +40,12 @@ class RenderJob
 
     static Status run(PluginInstance& plugin, const AudioBuffer& input, const RenderSettings& settings,
                       const BlockRenderer::Progress& progress, Result& result);
+
+    // Streams the reader's file through the plug-in into outputPath, which
+    // appears only when everything succeeded.
+    static Status runFile(PluginInstance& plugin, AudioFileReader& reader, const std::string& outputPath,
+                          const RenderSettings& settings, const BlockRenderer::Progress& progress,
+                          Result& result);
 
     // The settings in display units, for titles and logs.
     static std::string describe(const PluginInstance& plugin);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "host/AudioBuffer.h"
 #include "host/LevelTrace.h"
 
 #include <string>
@@ -8,8 +7,9 @@
 namespace host
 {
 
-// The figures printed after a render. Levels in dBFS over all channels;
-// reduction in dB from the level trace (windows above its gate only).
+// The figures printed after a render (LevelMeter computes them). Levels in
+// dBFS over all channels; reduction in dB from the level trace, windows above
+// its gate only.
 struct RenderSummary
 {
     double peakInDb = 0.0;
@@ -19,9 +19,6 @@ struct RenderSummary
     double maxReductionDb = 0.0;
     double averageReductionDb = 0.0;
     bool hasReduction = false; // false when the input never rose above the gate
-
-    static RenderSummary compute(const AudioBuffer& input, const AudioBuffer& output,
-                                 const LevelTrace& trace);
 
     std::string format() const;
 };

@@ -1,6 +1,8 @@
 #include "host/Tool.h"
 
 #include "host/AudioFile.h"
+#include "host/AudioFileReader.h"
+#include "host/AudioFileWriter.h"
 #include "host/DemoProgramme.h"
 #include "host/PresetSelector.h"
 #include "host/ProgressBar.h"
@@ -215,24 +217,30 @@ int Tool::render(const CommandLine& commandLine)
     if (commandLine.positional.size() != 2) return usageError("render needs an input and an output file");
     const std::string& inputPath = commandLine.positional[0];
     const std::string& outputPath = commandLine.positional[1];
-    AudioBuffer input;
-    if (Status status = AudioFile::read(inputPath, input); !status.ok()) return fail(status);
-    if (Status status = AudioFile::checkWritable(outputPath); !status.ok()) return fail(status);
+    Status status;
+    auto reader = AudioFileReader::open(inputPath, status);
+    if (!reader) return fail(status);
+    if (status = AudioFileWriter::checkName(outputPath); !status.ok()) return fail(status);
     auto plugin = loadPlugin(commandLine);
     if (!plugin) return exitFailure;
     std::vector<std::string> notes;
-    if (Status status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
+    if (status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
         return fail(status);
     printNotes(notes);
     RenderJob::Result result;
-    if (Status status = renderWithProgress(*plugin, input, commandLine.settings, "rendering", result);
-        !status.ok())
-        return fail(status);
+    {
+        ProgressBar bar(stderr, "rendering");
+        status = RenderJob::runFile(
+            *plugin, *reader, outputPath, commandLine.settings,
+            [&bar](double fraction) { bar.update(fraction); }, result);
+    }
+    if (!status.ok()) return fail(status);
     const std::string settings = RenderJob::describe(*plugin);
-    const std::string title = plugin->effectName() + ": " + settings;
-    if (Status status = writeRender(outputPath, commandLine.plotPath, result, commandLine.settings, title);
-        !status.ok())
-        return fail(status);
+    if (!commandLine.plotPath.empty())
+        if (status =
+                SvgPlot::write(commandLine.plotPath, result.trace, plugin->effectName() + ": " + settings);
+            !status.ok())
+            return fail(status);
     std::printf("%s -> %s\n  %s\n%s", inputPath.c_str(), outputPath.c_str(), settings.c_str(),
                 result.summary.format().c_str());
     return 0;

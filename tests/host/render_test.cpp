@@ -4,7 +4,7 @@
 #include "host/AudioFile.h"
 #include "host/CommandLine.h"
 #include "host/HostCallback.h"
-#include "host/LevelTrace.h"
+#include "host/LevelMeter.h"
 #include "host/RenderSummary.h"
 #include "host/Tool.h"
 
@@ -123,29 +123,71 @@ TEST(RenderCommand, PlotIsWrittenBesideTheAudio)
     EXPECT_NE(svg.find("<polyline"), std::string::npos);
 }
 
+host::RenderSummary measure(const host::AudioBuffer& input, const host::AudioBuffer& output, double makeupDb)
+{
+    host::LevelMeter meter(input.sampleRate, makeupDb);
+    meter.add(input, output, input.frames());
+    meter.finish();
+    return meter.summary();
+}
+
 TEST(LevelMeasurement, SummaryReadsLevelsAndGainChangeOfAKnownSignal)
 {
     const host::AudioBuffer input = makeTone(1, 1.0, 44100.0, 0.5);
     host::AudioBuffer output = input;
     for (double& sample : output.channels[0])
         sample *= 0.5; // 6.02 dB down
-    const auto trace = host::LevelTrace::measure(input, output, 0.0);
-    const auto summary = host::RenderSummary::compute(input, output, trace);
+    const auto summary = measure(input, output, 0.0);
     EXPECT_NEAR(summary.peakInDb, -6.02, 0.01);
     EXPECT_NEAR(summary.rmsInDb, -9.03, 0.01);
     EXPECT_NEAR(summary.peakOutDb, -12.04, 0.01);
+    EXPECT_NEAR(summary.rmsOutDb, -15.05, 0.01);
     EXPECT_NEAR(summary.maxReductionDb, 6.02, 0.01);
     EXPECT_NEAR(summary.averageReductionDb, 6.02, 0.01);
     // Make-up gain taken out: the same 6 dB drop with 6 dB of make-up is 12 dB of reduction.
-    const auto withMakeup = host::LevelTrace::measure(input, output, 6.0);
-    EXPECT_NEAR(host::RenderSummary::compute(input, output, withMakeup).averageReductionDb, 12.02, 0.01);
+    EXPECT_NEAR(measure(input, output, 6.0).averageReductionDb, 12.02, 0.01);
+}
+
+TEST(LevelMeasurement, BlocksOfAnySizeGiveTheSameTrace)
+{
+    const host::AudioBuffer input = makeTone(2, 0.3, 44100.0);
+    host::AudioBuffer output = input;
+    for (auto& channel : output.channels)
+        for (std::size_t i = 0; i < channel.size(); ++i)
+            channel[i] *= 1.0 - static_cast<double>(i) / static_cast<double>(channel.size());
+    host::LevelMeter whole(44100.0, 0.0);
+    whole.add(input, output, input.frames());
+    const host::LevelTrace expected = whole.finish();
+
+    host::LevelMeter pieces(44100.0, 0.0);
+    const std::size_t piece = 37;
+    host::AudioBuffer in(2, piece, 44100.0);
+    host::AudioBuffer out(2, piece, 44100.0);
+    for (std::size_t start = 0; start < input.frames(); start += piece)
+    {
+        const std::size_t count = std::min(piece, input.frames() - start);
+        for (int c = 0; c < 2; ++c)
+            for (std::size_t i = 0; i < count; ++i)
+            {
+                in.channels[c][i] = input.channels[c][start + i];
+                out.channels[c][i] = output.channels[c][start + i];
+            }
+        pieces.add(in, out, count);
+    }
+    const host::LevelTrace trace = pieces.finish();
+    ASSERT_EQ(trace.size(), expected.size());
+    EXPECT_EQ(trace.size(), 30u);
+    for (std::size_t i = 0; i < trace.size(); ++i)
+    {
+        EXPECT_DOUBLE_EQ(trace.inputDb[i], expected.inputDb[i]) << i;
+        EXPECT_DOUBLE_EQ(trace.outputDb[i], expected.outputDb[i]) << i;
+    }
 }
 
 TEST(LevelMeasurement, SilenceHasNoReductionReading)
 {
     const host::AudioBuffer silence(2, 4410, 44100.0);
-    const auto trace = host::LevelTrace::measure(silence, silence, 0.0);
-    const auto summary = host::RenderSummary::compute(silence, silence, trace);
+    const auto summary = measure(silence, silence, 0.0);
     EXPECT_FALSE(summary.hasReduction);
     EXPECT_EQ(summary.averageReductionDb, 0.0);
 }

@@ -1,0 +1,132 @@
+#include "host/AudioFileWriter.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace host
+{
+namespace
+{
+
+std::string lowerExtension(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
+// 0 when the extension names no type we write.
+int formatFor(const std::string& path, bool wide)
+{
+    const std::string ext = lowerExtension(path);
+    const int sampleType = wide ? SF_FORMAT_DOUBLE : SF_FORMAT_FLOAT;
+    if (ext == "wav") return SF_FORMAT_WAV | sampleType;
+    if (ext == "aif" || ext == "aiff") return SF_FORMAT_AIFF | sampleType;
+    if (ext == "flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+    return 0;
+}
+
+// mkstemp makes the file private; the result gets the usual permissions.
+void useDefaultPermissions(int fd)
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+}
+
+} // namespace
+
+Status AudioFileWriter::checkName(const std::string& path)
+{
+    if (formatFor(path, false) == 0)
+        return Status::failure("cannot write " + path + ": use a .wav, .aiff or .flac name");
+    return {};
+}
+
+std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path, int channels,
+                                                         double sampleRate, bool wide, Status& status)
+{
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(sampleRate);
+    info.channels = channels;
+    info.format = formatFor(path, wide);
+    if (status = checkName(path); !status.ok()) return nullptr;
+    if (!sf_format_check(&info))
+    {
+        status = Status::failure("cannot write " + path + ": the format does not take this audio");
+        return nullptr;
+    }
+    // The temporary file sits beside the target so that the rename stays on
+    // one file system.
+    std::string pattern = path + ".partXXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0)
+    {
+        status = Status::failure("cannot create " + path + ": " + std::strerror(errno));
+        return nullptr;
+    }
+    useDefaultPermissions(fd);
+    std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
+    writer->path_ = path;
+    writer->temporaryPath_ = pattern;
+    writer->file_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    if (writer->file_ == nullptr)
+    {
+        status = Status::failure("cannot write " + path + ": " + sf_strerror(nullptr));
+        return nullptr;
+    }
+    sf_command(writer->file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    return writer;
+}
+
+AudioFileWriter::~AudioFileWriter()
+{
+    discard();
+}
+
+void AudioFileWriter::discard()
+{
+    if (file_ != nullptr) sf_close(file_);
+    file_ = nullptr;
+    if (!temporaryPath_.empty()) std::remove(temporaryPath_.c_str());
+    temporaryPath_.clear();
+}
+
+Status AudioFileWriter::write(const AudioBuffer& block, std::size_t frames)
+{
+    const auto channels = static_cast<std::size_t>(block.channelCount());
+    interleaved_.resize(frames * channels);
+    for (std::size_t f = 0; f < frames; ++f)
+        for (std::size_t c = 0; c < channels; ++c)
+            interleaved_[f * channels + c] = block.channels[c][f];
+    const auto count = static_cast<sf_count_t>(frames);
+    if (sf_writef_double(file_, interleaved_.data(), count) != count)
+        return Status::failure("cannot write " + path_ + ": " + sf_strerror(file_));
+    return {};
+}
+
+Status AudioFileWriter::commit()
+{
+    const int closed = sf_close(file_);
+    file_ = nullptr;
+    Status status;
+    if (closed != 0)
+        status = Status::failure("cannot finish " + path_);
+    else if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0)
+        status = Status::failure("cannot move the result to " + path_ + ": " + std::strerror(errno));
+    else
+        temporaryPath_.clear();
+    discard();
+    return status;
+}
+
+} // namespace host

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "host/AudioBuffer.h"
+#include "host/LevelTrace.h"
+#include "host/RenderSummary.h"
+
+namespace host
+{
+
+// Measures input against output block by block as a render runs, so that
+// long files need no second pass and no copy in memory.
+class LevelMeter
+{
+  public:
+    LevelMeter(double sampleRate, double makeupDb, double windowSeconds = LevelTrace::defaultWindowSeconds);
+
+    // The first `frames` frames of each buffer; channel counts match.
+    void add(const AudioBuffer& input, const AudioBuffer& output, std::size_t frames);
+
+    // Closes the last, possibly short, window.
+    const LevelTrace& finish();
+    RenderSummary summary() const;
+
+  private:
+    struct Levels
+    {
+        double peak = 0.0;
+        double sum = 0.0; // of squares
+    };
+    void addFrame(const AudioBuffer& input, const AudioBuffer& output, std::size_t frame);
+    void closeWindow();
+
+    double makeupDb_;
+    std::size_t windowFrames_;
+    LevelTrace trace_;
+    Levels totalIn_;
+    Levels totalOut_;
+    std::size_t totalSamples_ = 0;
+    double windowIn_ = 0.0;
+    double windowOut_ = 0.0;
+    std::size_t windowSamples_ = 0;
+    std::size_t windowFramesSeen_ = 0;
+};
+
+} // namespace host
