@@ -201,20 +201,4 @@ TEST(FrameInput, CursorTypesMapToShapesAndUnknownTypesRestoreTheDefault)
     }
 }
 
-TEST(FrameInput, EditorServicesReachTheOwner)
-{
-    FrameRig rig;
-    rig.owner.knobMode = 2;
-    rig.frame->beginEdit(5);
-    rig.frame->endEdit(5);
-    rig.frame->doIdleStuff();
-    EXPECT_EQ(rig.owner.edits, (std::vector<std::string>{"begin 5", "end 5"}));
-    EXPECT_EQ(rig.owner.idleCalls, 1);
-    EXPECT_EQ(rig.frame->getKnobMode(), 2);
-    EXPECT_EQ(rig.frame->getTicks(), rig.owner.platform.ticks());
-    EXPECT_EQ(rig.frame->getEditor(), &rig.owner);
-    EXPECT_TRUE(rig.frame->isTypeOf("CFrame"));
-    EXPECT_TRUE(rig.frame->isTypeOf("CViewContainer"));
-}
-
 }  // namespace

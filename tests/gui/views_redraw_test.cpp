@@ -140,4 +140,19 @@ TEST(ViewRedraw, AContainerKeepsItsOffscreenTheSizeOfItsView)
     EXPECT_EQ(box->getOffscreen(), nullptr);
 }
 
+TEST(ViewRedraw, EmptyAndInvertedContainersDrawNothingAndSurvive)
+{
+    FrameRig rig;
+    for (const CViewRect rect : {CViewRect{10, 10, 10, 10}, CViewRect{50, 50, 20, 20}, CViewRect{190, 90, 260, 160}}) {
+        auto* box = new CViewContainer(rect, rig.frame);
+        rig.frame->addView(box);
+        box->addView(new ProbeView({0, 0, 5, 5}));
+    }
+    rig.window().exposeAll();
+    rig.frame->invalidate({0, 0, 200, 100});
+    rig.frame->idle();
+    rig.window().expose({195, 95, 200, 100});
+    EXPECT_FALSE(rig.frame->isDirty());
+}
+
 }  // namespace
