@@ -216,16 +216,4 @@ TEST(DrawStateCaching, FontIdsOutsideTheTableSelectFontZero)
     }
 }
 
-TEST(DrawStateCaching, InitialStateIsWhiteOnBlackInTheBoldDefaultFont)
-{
-    CDrawContext context(nullptr, nullptr);
-    EXPECT_EQ(context.getFrameColor(), kWhiteCColor);
-    EXPECT_EQ(context.getFillColor(), kBlackCColor);
-    EXPECT_EQ(context.getFontColor(), kWhiteCColor);
-    EXPECT_EQ(context.getLineWidth(), 1);
-    EXPECT_EQ(context.getFont(), 0);
-    EXPECT_EQ(context.getFontSize(), 12);
-    EXPECT_EQ(context.offset, (CViewPoint{0, 0}));
-}
-
 } // namespace

@@ -149,15 +149,6 @@ TEST(DrawText, FontTableResolvesToAMetricCompatibleSans)
     }
 }
 
-TEST(DrawText, WidthsFollowTheFace)
-{
-    CTextRenderer& fonts = CTextRenderer::shared();
-    EXPECT_EQ(fonts.measure(3, 0, ""), 0);
-    EXPECT_GT(fonts.measure(3, 0, "WWW"), fonts.measure(3, 0, "iii"));
-    EXPECT_GT(fonts.measure(1, 0, "Time"), fonts.measure(6, 0, "Time"));
-    EXPECT_EQ(fonts.measure(3, 0, "ab"), fonts.measure(3, 0, "a") + fonts.measure(3, 0, "b"));
-}
-
 TEST(DrawText, UncoveredAndControlCharactersDrawWithoutHarm)
 {
     const char odd[] = {'A', '\x01', '\x81', '\x9d', '\xff', '\t', 'Z', 0};

@@ -41,13 +41,6 @@ struct WindowFixture : ::testing::Test
     }
 };
 
-TEST_F(WindowFixture, ScreenOriginComesFromTheWindow)
-{
-    CDrawContext context(nullptr, nullptr, window.get());
-    const platform::Point origin = window->screenOrigin();
-    EXPECT_EQ(context.offsetScreen, (CViewPoint{origin.x, origin.y}));
-}
-
 TEST_F(WindowFixture, PaintedBlocksShowAtOnceAndAlone)
 {
     CDrawContext* context = new CDrawContext(nullptr, nullptr, window.get());
