@@ -1,7 +1,8 @@
 // The toolkit's whole contract with a window system. Nothing above this header
 // sees a native type: windows, events, menus and fields are reached through the
 // classes below, and native events arrive as the small structs of this file.
-// All calls run on the GUI thread of the host.
+// All calls run on the GUI thread of the host. Names avoid the macros of
+// window-system headers (None, Expose, Bool, ...): backends include both.
 #pragma once
 
 #include <cstdint>
@@ -104,7 +105,7 @@ struct WheelEvent {
 };
 
 enum class Key : uint8_t {
-  None,  // a character key; see KeyEvent::character
+  Character,  // a key with no name of its own; see KeyEvent::character
   Backspace, Tab, Return, Escape, Space, Delete, Insert,
   Home, End, PageUp, PageDown, Left, Up, Right, Down,
   F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12,
@@ -112,7 +113,7 @@ enum class Key : uint8_t {
 
 struct KeyEvent {
   bool down = true;
-  Key key = Key::None;
+  Key key = Key::Character;
   char32_t character = 0;  // 0 for keys without a character
   uint32_t modifiers = 0;
 };
@@ -261,12 +262,12 @@ struct FileChooserRequest {
   bool confirmOverwrite = false;
 };
 
-enum class MessageIcon : uint8_t { None, Information, Warning, Error };
+enum class MessageIcon : uint8_t { NoIcon, Information, Warning, Error };
 
 struct MessageRequest {
   std::string caption;
   std::string text;
-  MessageIcon icon = MessageIcon::None;
+  MessageIcon icon = MessageIcon::NoIcon;
 };
 
 // --- The backend -------------------------------------------------------------
