@@ -40,6 +40,10 @@ bool applyOption(const std::string& option, const std::string& value, CommandLin
         out.pluginPath = value;
     else if (option == "--preset")
         out.settings.preset = value;
+    else if (option == "--bank")
+        out.settings.bankFile = value;
+    else if (option == "--preset-file")
+        out.settings.presetFile = value;
     else if (option == "--set")
         out.settings.assignments.push_back(value);
     else if (option == "--gr-plot")
@@ -103,10 +107,15 @@ commands:
   bench                    realtime factor of 32-bit and 64-bit processing
   demo [OUTDIR]            render the built-in programme through a few presets
                            into OUTDIR (default out/), with plots and summaries
+  bank show FILE           list a bank (.trb) or preset file (.trp)
+  bank export FILE.trb     write the factory bank
 
 options:
   --plugin PATH            load another plug-in of the same interface
-  --preset N|NAME          factory preset (our plug-in) or program (others)
+  --preset N|NAME          factory preset (our plug-in) or program (others);
+                           with --bank, a program of that bank
+  --bank FILE.trb          (render) start from a bank file's program 0 or --preset
+  --preset-file FILE.trp   (render) start from a preset file
   --set NAME=VALUE         parameter in display units, e.g. --set Ratio=4:1
                            --set Output=3 --set Process=Clear; VALUE norm:X sets
                            the normalised value X (0..1); NAME may be #INDEX

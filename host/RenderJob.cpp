@@ -4,6 +4,7 @@
 #include "host/AudioFileWriter.h"
 #include "host/LevelMeter.h"
 #include "host/ParameterLookup.h"
+#include "host/BankCommands.h"
 #include "host/PresetSelector.h"
 
 namespace host
@@ -29,7 +30,14 @@ Status RenderJob::configure(PluginInstance& plugin, const RenderSettings& settin
         if (!assignment.note.empty()) notes.push_back(assignment.note);
         assignments.push_back(assignment);
     }
-    if (!settings.preset.empty())
+    if (!settings.bankFile.empty() || !settings.presetFile.empty())
+    {
+        std::string chosen;
+        Status status =
+            applyProgramChoice(plugin, {settings.bankFile, settings.preset, settings.presetFile}, chosen);
+        if (!status.ok()) return status;
+    }
+    else if (!settings.preset.empty())
     {
         std::string chosen;
         Status status = PresetSelector::apply(plugin, settings.preset, chosen);

@@ -18,6 +18,8 @@ namespace host
 struct RenderSettings
 {
     std::string preset;                   // empty: the plug-in's state after loading
+    std::string bankFile;                 // --bank: --preset picks from this bank
+    std::string presetFile;               // --preset-file
     std::vector<std::string> assignments; // "Name=value"
     BlockRenderer::Options options;
 };

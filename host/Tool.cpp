@@ -3,6 +3,7 @@
 #include "host/AudioFile.h"
 #include "host/AudioFileReader.h"
 #include "host/AudioFileWriter.h"
+#include "host/BankCommands.h"
 #include "host/DemoProgramme.h"
 #include "host/PresetSelector.h"
 #include "host/ProgressBar.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <unistd.h>
 
 namespace host
@@ -181,6 +183,7 @@ int Tool::run(const CommandLine& commandLine)
     if (command == "render") return render(commandLine);
     if (command == "bench") return bench(commandLine);
     if (command == "demo") return demo(commandLine);
+    if (command == "bank") return runBankCommand(commandLine.positional, std::cout, std::cerr);
     return usageError("unknown command \"" + command + "\"");
 }
 
