@@ -1,0 +1,154 @@
+// The bank command and the render options that start from a bank or preset file: the same
+// checks and messages as the editor, and programs reaching the plug-in through its record.
+#include "host/BankCommands.h"
+#include "presets/FileIO.h"
+#include "presets/PresetFiles.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+using Bytes = std::vector<std::uint8_t>;
+
+class BankCommand : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("amberlit-bankcmd-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string path(const char* name) { return (dir / name).string(); }
+    void write(const char* name, const Bytes& bytes) { ASSERT_TRUE(replaceFileContents(path(name), bytes)); }
+    int run(std::vector<std::string> args)
+    {
+        out.str({});
+        err.str({});
+        return host::runBankCommand(args, out, err);
+    }
+
+    fs::path dir;
+    std::ostringstream out, err;
+};
+
+TEST_F(BankCommand, ExportWritesTheFactoryBankAndShowListsIt)
+{
+    ASSERT_EQ(run({"export", path("factory.trb")}), 0) << err.str();
+    EXPECT_EQ(fs::file_size(path("factory.trb")), 1733u);
+    ASSERT_EQ(run({"show", path("factory.trb")}), 0) << err.str();
+    const std::string listing = out.str();
+    EXPECT_NE(listing.find(" 9  FastLim"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("Ratio=10:1"), std::string::npos);
+    EXPECT_NE(listing.find("23  Stereo Toms"), std::string::npos);
+    EXPECT_TRUE(err.str().empty());
+
+    write("one.trp", encodePreset(factoryBankRecords()[16]));
+    ASSERT_EQ(run({"show", path("one.trp")}), 0);
+    EXPECT_NE(out.str().find("preset"), std::string::npos);
+    EXPECT_NE(out.str().find("Kick"), std::string::npos);
+}
+
+TEST_F(BankCommand, BadFilesGiveTheEditorsMessagesAndFail)
+{
+    Bytes bank = encodeBank(factoryBankRecords());
+    write("short.trb", Bytes(bank.begin(), bank.begin() + 600));
+    bank[0] = 'X';
+    write("foreign.trb", bank);
+    Bytes preset = encodePreset(factoryBankRecords()[0]);
+    preset[4] = '?';
+    write("version.trp", preset);
+    const struct
+    {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"short.trb", "Error #03: File is incomplete!"},
+        {"foreign.trb", "Error #01: Invalid preset file!"},
+        {"version.trp", "Not a bank file!"},
+        {"absent.trb", "No such file"},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(run({"show", path(c.file)}), 1) << c.file;
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        EXPECT_TRUE(out.str().empty()) << c.file;
+    }
+    EXPECT_EQ(run({"export", path("no-dir/x.trb")}), 1);
+    EXPECT_NE(err.str().find("Error #04: Could not save file!"), std::string::npos);
+    EXPECT_EQ(run({"show"}), 2);
+}
+
+class ProgramChoiceOnPlugin : public BankCommand
+{
+  protected:
+    void SetUp() override
+    {
+        BankCommand::SetUp();
+        host::Status status;
+        plugin = host::PluginInstance::load(AMBERLIT_PLUGIN_PATH, status);
+        ASSERT_TRUE(plugin) << status.message();
+    }
+    void TearDown() override
+    {
+        plugin.reset();
+        BankCommand::TearDown();
+    }
+    std::string programName() { return plugin->programName(0); }
+
+    std::unique_ptr<host::PluginInstance> plugin;
+};
+
+TEST_F(ProgramChoiceOnPlugin, BankProgramsReachThePluginByNumberOrName)
+{
+    ProgramBank bank = factoryBankRecords();
+    bank[9].setName("Slammer");
+    bank[9].values[5] = 0.875f;
+    write("b.trb", encodeBank(bank));
+
+    for (const char* choice : {"9", "slammer"})
+    {
+        std::string name;
+        ASSERT_TRUE(host::applyProgramChoice(*plugin, {path("b.trb"), choice, ""}, name).ok()) << choice;
+        EXPECT_EQ(name, "Slammer");
+        EXPECT_EQ(programName(), "Slammer");
+        for (int k = 0; k < 12; ++k)
+            EXPECT_EQ(plugin->parameter(k), bank[9].values[k]) << k;
+    }
+    std::string name;
+    const host::Status missing = host::applyProgramChoice(*plugin, {path("b.trb"), "Nope", ""}, name);
+    EXPECT_FALSE(missing.ok());
+}
+
+TEST_F(ProgramChoiceOnPlugin, PresetFilesAndTheirFailures)
+{
+    ProgramRecord record = factoryBankRecords()[12];
+    write("p.trp", encodePreset(record));
+    std::string name;
+    ASSERT_TRUE(host::applyProgramChoice(*plugin, {"", "", path("p.trp")}, name).ok());
+    EXPECT_EQ(programName(), "Hats Smasher");
+    EXPECT_EQ(plugin->parameter(5), record.values[5]);
+
+    Bytes nameOnly = encodePreset(factoryBankRecords()[3]);
+    nameOnly.resize(149);
+    write("n.trp", nameOnly);
+    ASSERT_TRUE(host::applyProgramChoice(*plugin, {"", "", path("n.trp")}, name).ok());
+    EXPECT_EQ(programName(), "CompressLite2");
+    EXPECT_EQ(plugin->parameter(5), record.values[5]) << "a name-only file keeps the values";
+
+    write("bank.trb", encodeBank(factoryBankRecords()));
+    const host::Status wrong = host::applyProgramChoice(*plugin, {"", "", path("bank.trb")}, name);
+    EXPECT_NE(wrong.message().find("Error #02: Not a preset file!"), std::string::npos) << wrong.message();
+    EXPECT_EQ(programName(), "CompressLite2") << "a rejected file changes nothing";
+    EXPECT_FALSE(host::applyProgramChoice(*plugin, {path("bank.trb"), "", path("p.trp")}, name).ok());
+}
+
+} // namespace
