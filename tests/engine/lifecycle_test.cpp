@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/ADEditor.h"
 #include "engine_test_support.h"
 
 namespace
@@ -81,17 +80,6 @@ TEST(EngineLifecycle, ResumeDesignsTheFiltersForTheCheckedRate)
     }
 }
 
-TEST(EngineLifecycle, ConstructionDesignsFor44100AndSuspends)
-{
-    AutoComp effect(test_host::callback);
-    const CompressorKernel& k = effect.getKernel();
-    expectDesignedAs(k.getDetectorSlow(), CBiquadFilter::lowPass, {44100, 20, 0.5}, "slow");
-    expectDesignedAs(k.getMeterSmoother(), CBiquadFilter::lowPass, {44100, 2, 0.583}, "meter");
-    expectDesignedAs(k.getEnvelopeFilter(), CBiquadFilter::lowPass, {44100, 1, 0.1}, "envelope");
-    EXPECT_EQ(k.getEnvelope(), 0.0001);
-    EXPECT_EQ(effect.getMeterGain(), 1.0);
-}
-
 TEST(EngineLifecycle, SetSampleRateAloneChangesNoCoefficient)
 {
     AutoComp effect(test_host::callback);
@@ -106,21 +94,6 @@ TEST(EngineLifecycle, SetSampleRateAloneChangesNoCoefficient)
     EXPECT_EQ(effect.getAeffect()->initialDelay, 0);
 }
 
-TEST(EngineLifecycle, SuspendClearsStateAndResetsTheMeter)
-{
-    AutoComp effect(test_host::callback);
-    prepare(effect);
-    auto in = sine(0, 1000, 44100, 20000);
-    auto outL = in, outR = in;
-    run(effect, in, in, outL, outR);
-    effect.suspend();
-    const CompressorKernel& k = effect.getKernel();
-    EXPECT_EQ(k.getEnvelope(), 0.0001);
-    EXPECT_EQ(effect.getMeterGain(), 1.0);
-    EXPECT_TRUE(k.getDetectorFast().y1 == 0 && k.getSidechainHighpassL().x1 == 0 &&
-                k.getMeterSmoother().y1 == 0);
-}
-
 TEST(EngineLifecycle, MeterSwingsFromFullScaleAfterResume)
 {
     AutoComp effect(test_host::callback);
@@ -133,56 +106,6 @@ TEST(EngineLifecycle, MeterSwingsFromFullScaleAfterResume)
     run(effect, silence, silence, outL, outR);
     const double floorGain = effect.getKernel().gainCurve(3)[1];
     EXPECT_NEAR(effect.getMeterGain(), floorGain, 1e-4);
-}
-
-TEST(EngineLifecycle, LowPassDesignRestartsItsOffsetHighPassKeepsIt)
-{
-    CBiquadFilter low(CBiquadFilter::lowPass, 100, 0.7), high(CBiquadFilter::highPass, 100, 0.7);
-    low.design();
-    high.design();
-    low.step(0.0);
-    high.step(0.0);
-    low.design();
-    high.design();
-    EXPECT_EQ(low.offset, 1e-12);
-    EXPECT_EQ(high.offset, -1e-14);
-
-    double lowOut = 0, highOut = 0;
-    for (int i = 0; i < 44100; ++i)
-    {
-        lowOut = low.step(1.0);
-        highOut = high.step(1.0);
-    }
-    EXPECT_NEAR(lowOut, 1.0, 1e-9); // unity at DC
-    EXPECT_NEAR(highOut, 0.0, 1e-9);
-}
-
-TEST(EngineLifecycle, IdentityAndRecordAfterConstruction)
-{
-    AutoComp effect(test_host::callback);
-    const AEffect& record = *effect.getAeffect();
-    EXPECT_EQ(record.numPrograms, 1);
-    EXPECT_EQ(record.numParams, 12);
-    EXPECT_EQ(record.numInputs, 2);
-    EXPECT_EQ(record.numOutputs, 2);
-    EXPECT_EQ(record.flags, 0x1011);
-    EXPECT_EQ(record.uniqueID, 0x5142584E);
-    EXPECT_EQ(record.version, 1);
-    EXPECT_NE(effect.getEditor(), nullptr);
-    EXPECT_FALSE(effect.getEditor()->isOpen());
-
-    ERect* rect = nullptr;
-    ASSERT_TRUE(effect.getEditor()->getRect(&rect));
-    EXPECT_EQ(rect->right - rect->left, 400);
-    EXPECT_EQ(rect->bottom - rect->top, 309);
-
-    char text[80] = {};
-    EXPECT_TRUE(effect.getEffectName(text));
-    EXPECT_STREQ(text, "TRV amberLit");
-    EXPECT_TRUE(effect.getProductString(text));
-    EXPECT_STREQ(text, "TRV amberLit - opto compressor");
-    EXPECT_EQ(effect.getPlugCategory(), 4);
-    EXPECT_EQ(effect.getVendorVersion(), 1);
 }
 
 TEST(EngineLifecycle, CanDoMatchesWholeTextsOnly)

@@ -112,19 +112,4 @@ TEST(ParameterDisplay, DisplayTextsParseBackToTheirValues)
     EXPECT_FALSE(params::valueFromDisplay(1, "0.5", value));
 }
 
-TEST(ParameterDisplay, TwoDecimalTextIsExactForQuarterSteps)
-{
-    const struct
-    {
-        double value;
-        const char* text;
-    } cases[] = {{0, "0.00"}, {2.25, "2.25"}, {7.5, "7.50"}, {10, "10.00"}, {29.75, "29.75"}, {30, "30.00"}};
-    for (const auto& c : cases)
-    {
-        char text[params::kTextSize] = {};
-        params::formatTwoDecimals(c.value, text);
-        EXPECT_STREQ(text, c.text);
-    }
-}
-
 } // namespace

@@ -90,7 +90,7 @@ TEST_F(ProgramStore, ConstructionFillsTheFactoryPresetsAndAppliesProgramZero)
     EXPECT_FALSE(effect.getProgramNameIndexed(0, 1, name));
 }
 
-TEST_F(ProgramStore, ParameterChangesReachTheCurrentPresetAndProgramZeroOnly)
+TEST_F(ProgramStore, ChangesReachTheCurrentPresetAndProgramZeroButProcessReachesAll)
 {
     effect.selectPreset(9);
     const std::vector<float> untouched = valuesOf(program(4));
@@ -101,11 +101,8 @@ TEST_F(ProgramStore, ParameterChangesReachTheCurrentPresetAndProgramZeroOnly)
 
     effect.setParameter(12, 0.1f);
     EXPECT_EQ(valuesOf(program(4)), untouched);
-}
 
-TEST_F(ProgramStore, ProcessIsWrittenIntoAllPrograms)
-{
-    effect.selectPreset(3);
+    // "Process" is one setting shared by all programs.
     effect.setParameter(params::kProcess, 0.5f);
     for (VstInt32 i = 0; i < CPresetSystemEffect::kNumPresets; ++i)
     {
