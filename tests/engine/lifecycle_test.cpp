@@ -132,31 +132,4 @@ TEST(EngineLifecycle, CanDoMatchesWholeTextsOnly)
     }
 }
 
-TEST(EngineLifecycle, PinsAndArrangements)
-{
-    AutoComp effect(test_host::callback);
-    VstPinProperties pin{};
-    EXPECT_TRUE(effect.getInputProperties(3, &pin));
-    EXPECT_STREQ(pin.label, "TRV amberLit 4 In");
-    EXPECT_EQ(pin.flags, 3);
-    EXPECT_TRUE(effect.getOutputProperties(1, &pin));
-    EXPECT_STREQ(pin.label, "TRV amberLit 2 Out");
-    EXPECT_FALSE(effect.getInputProperties(4, &pin));
-    EXPECT_FALSE(effect.getOutputProperties(2, &pin));
-
-    const struct
-    {
-        VstInt32 in, out;
-        bool accepted;
-    } arrangements[] = {{1, 1, true},  {1, 2, true},  {2, 2, true},
-                        {2, 1, false}, {6, 6, false}, {0, 2, false}};
-    for (const auto& a : arrangements)
-    {
-        VstSpeakerArrangement in{}, out{};
-        in.numChannels = a.in;
-        out.numChannels = a.out;
-        EXPECT_EQ(effect.setSpeakerArrangement(&in, &out), a.accepted) << a.in << " in " << a.out << " out";
-    }
-}
-
 } // namespace
