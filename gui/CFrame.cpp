@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "gui/CDrawContext.h"
 #include "gui/CFrameOwner.h"
@@ -332,8 +333,8 @@ bool CFrame::setModalView(CView* view)
 {
     if (view && pModalView)
         return false;
-    if (pModalView)
-        removeView(pModalView, false);
+    if (CView* old = std::exchange(pModalView, nullptr))
+        CViewContainer::removeView(old, false);
     pModalView = view;
     if (view)
         addView(view);
@@ -341,6 +342,14 @@ bool CFrame::setModalView(CView* view)
 }
 
 CView* CFrame::getModalView() const { return pModalView; }
+
+void CFrame::removeView(CView* view, bool withRelease)
+{
+    // Removing the modal view by hand must not leave the frame pointing at it.
+    if (view && view == pModalView)
+        pModalView = nullptr;
+    CViewContainer::removeView(view, withRelease);
+}
 
 // --- Editor services ------------------------------------------------------------------
 

@@ -46,6 +46,7 @@ public:
     bool isTypeOf(const char* name) const override;
     void update(CDrawContext* context) override;
     bool advanceNextFocusView(CView* oldFocus, bool reverse = false) override;
+    void removeView(CView* view, bool withRelease = true) override;
 
     virtual bool open();
     virtual bool close();

@@ -39,6 +39,16 @@ private:
 
 CViewRect localBounds(const CViewRect& size) { return CViewRect{0, 0, size.width(), size.height()}; }
 
+// `view` is `ancestor` or lies somewhere inside it.
+bool isWithin(const CView* view, const CView* ancestor)
+{
+    for (; view; view = view->getParentView()) {
+        if (view == ancestor)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 CViewContainer::CViewContainer(const CViewRect& rect, CFrame* frame, CBitmap* background) : CView(rect)
@@ -106,7 +116,9 @@ void CViewContainer::removeView(CView* view, bool withRelease)
 {
     if (!view || !isChild(view))
         return;
-    if (pParentFrame && pParentFrame->getFocusView() == view)
+    // The focus may sit deeper inside a removed container; a focus pointer
+    // into a detached subtree would outlive its view.
+    if (pParentFrame && isWithin(pParentFrame->getFocusView(), view))
         pParentFrame->setFocusView(nullptr);
     // The view may die in the releases below; keep it alive until unlinked.
     unlinkView(view);

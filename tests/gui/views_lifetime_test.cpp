@@ -114,6 +114,36 @@ TEST(ViewLifetime, RemovingTheFocusViewClearsTheFocus)
     field->release();
 }
 
+TEST(ViewLifetime, RemovingAContainerThatHoldsTheFocusClearsTheFocus)
+{
+    FrameRig rig;
+    auto* box = new CViewContainer({0, 0, 50, 50}, rig.frame);
+    rig.frame->addView(box);
+    int alive = 0;
+    auto* field = new ProbeView({0, 0, 10, 10}, &alive);
+    field->setWantsFocus(true);
+    box->addView(field);
+    rig.frame->setFocusView(field);
+    rig.frame->removeView(box, true);
+    EXPECT_EQ(alive, 0);
+    EXPECT_EQ(rig.frame->getFocusView(), nullptr);
+    rig.window().click({5, 5});  // would reach the freed view through the focus
+}
+
+TEST(ViewLifetime, RemovingTheModalViewByHandLeavesNoModalView)
+{
+    FrameRig rig;
+    int alive = 0;
+    ProbeView* below = rig.add({0, 0, 200, 100});
+    auto* modal = new ProbeView({0, 0, 10, 10}, &alive);
+    ASSERT_TRUE(rig.frame->setModalView(modal));
+    rig.frame->removeView(modal, true);
+    EXPECT_EQ(alive, 0);
+    EXPECT_EQ(rig.frame->getModalView(), nullptr);
+    rig.window().click({5, 5});
+    EXPECT_EQ(below->clicks.size(), 1u);
+}
+
 TEST(ViewLifetime, AContainersBackgroundStartsAtItsBackgroundOffset)
 {
     FrameRig rig;
