@@ -1,0 +1,158 @@
+#include "shell/AEffGUIEditor.h"
+
+#include "gui/CDrawContext.h"
+#include "gui/CFrame.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "shell/AudioEffectX.h"
+#ifdef AMBERLIT_NATIVE_PLATFORM
+#include "platform/native.h"
+#endif
+
+namespace
+{
+// Pacing of doIdleStuff, in milliseconds of the platform's tick counter.
+constexpr std::uint32_t kIdleInterval = 100;
+constexpr std::int32_t kIdleEarlyWindow = 50; // a call this close to the due time runs
+constexpr std::uint32_t kIdleWait = 4;        // every early call yields this long
+
+std::unique_ptr<platform::Platform> makeNativePlatform()
+{
+#ifdef AMBERLIT_NATIVE_PLATFORM
+    return platform::createNativePlatform();
+#else
+    return nullptr;
+#endif
+}
+} // namespace
+
+std::atomic<std::int32_t> AEffGUIEditor::knobMode{0};
+
+AEffGUIEditor::AEffGUIEditor(AudioEffect* owner, std::unique_ptr<platform::Platform> system)
+    : AEffEditor(owner), windowSystem(std::move(system))
+{
+    if (windowSystem) lastTicks = windowSystem->ticks();
+    if (effect) effect->setEditor(this);
+}
+
+AEffGUIEditor::~AEffGUIEditor()
+{
+    // A concrete editor closes its frame; if it did not, the frame must still
+    // go before the window system it lives on.
+    if (frame)
+    {
+        gui::CFrame* leftover = frame;
+        frame = nullptr;
+        leftover->release();
+    }
+}
+
+bool AEffGUIEditor::getRect(ERect** result)
+{
+    if (result) *result = &rect;
+    return true;
+}
+
+void AEffGUIEditor::idle()
+{
+    if (!inIdle && frame) frame->idle();
+}
+
+bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode)
+{
+    return frame && frame->onKeyDown(keyCode) == 1;
+}
+
+bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode)
+{
+    return frame && frame->onKeyUp(keyCode) == 1;
+}
+
+bool AEffGUIEditor::onWheel(float distance)
+{
+    if (!frame) return false;
+    auto* context = new gui::CDrawContext(frame, nullptr, frame->getOwnWindow());
+    gui::CViewPoint where = frame->getScreenPointer();
+    where.offset(-context->offsetScreen.h, -context->offsetScreen.v);
+    const bool handled = frame->onWheel(context, where, distance);
+    context->release();
+    return handled;
+}
+
+bool AEffGUIEditor::setKnobMode(VstInt32 val)
+{
+    knobMode.store(val, std::memory_order_relaxed);
+    return true;
+}
+
+void AEffGUIEditor::beginEdit(VstInt32 index)
+{
+    if (auto* effectX = dynamic_cast<AudioEffectX*>(effect)) effectX->beginEdit(index);
+}
+
+void AEffGUIEditor::endEdit(VstInt32 index)
+{
+    if (auto* effectX = dynamic_cast<AudioEffectX*>(effect)) effectX->endEdit(index);
+}
+
+void AEffGUIEditor::doIdleStuff()
+{
+    platform::Platform& system = getPlatform();
+    std::uint32_t now = system.ticks();
+    // Signed distance to the due time, so the pacing survives the counter's wrap.
+    if (static_cast<std::int32_t>(lastTicks - now) > 0)
+    {
+        system.sleep(kIdleWait);
+        now += kIdleWait;
+        if (static_cast<std::int32_t>(lastTicks - now) > kIdleEarlyWindow) return;
+    }
+    idle();
+    system.dispatchPendingExpose();
+    lastTicks = now + kIdleInterval;
+
+    inIdle = true;
+    if (effect) effect->masterIdle();
+    inIdle = false;
+}
+
+platform::Platform& AEffGUIEditor::getPlatform()
+{
+    if (!hasPlatform())
+    {
+        // Nowhere to show windows: an in-memory window system keeps the
+        // toolkit's calls harmless.
+        windowSystem = std::make_unique<platform::headless::HeadlessPlatform>();
+        lastTicks = windowSystem->ticks();
+    }
+    return *windowSystem;
+}
+
+bool AEffGUIEditor::hasPlatform()
+{
+    if (!windowSystem)
+    {
+        windowSystem = makeNativePlatform();
+        if (windowSystem) lastTicks = windowSystem->ticks();
+    }
+    return windowSystem != nullptr;
+}
+
+bool AEffGUIEditor::setPlatform(std::unique_ptr<platform::Platform> system)
+{
+    if (frame) return false;
+    windowSystem = std::move(system);
+    if (windowSystem) lastTicks = windowSystem->ticks();
+    return true;
+}
+
+bool AEffGUIEditor::canHostSizeWindow()
+{
+    auto* effectX = dynamic_cast<AudioEffectX*>(effect);
+    char request[] = "sizeWindow";
+    return effectX && effectX->canHostDo(request) != 0;
+}
+
+bool AEffGUIEditor::sizeWindow(std::int32_t width, std::int32_t height)
+{
+    auto* effectX = dynamic_cast<AudioEffectX*>(effect);
+    return effectX && effectX->sizeWindow(width, height);
+}

@@ -1,0 +1,72 @@
+// Editor base for a skinned window: owns the toolkit's frame while open,
+// forwards keys, wheel and idle time to it, paces idle work for the toolkit's
+// own loops and relays edit gestures to the host. All calls run on the host's
+// user-interface thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "gui/CFrameOwner.h"
+#include "shell/AEffEditor.h"
+
+namespace gui
+{
+class CFrame;
+}
+namespace platform
+{
+class Platform;
+}
+
+class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
+{
+  public:
+    // Attaches itself to `effect`. Without a `windowSystem`, the native one is
+    // made on first use (see `hasPlatform`).
+    explicit AEffGUIEditor(AudioEffect* effect, std::unique_ptr<platform::Platform> windowSystem = nullptr);
+    ~AEffGUIEditor() override;
+
+    bool getRect(ERect** rect) override;
+    void idle() override;
+    bool onKeyDown(VstKeyCode& keyCode) override;
+    bool onKeyUp(VstKeyCode& keyCode) override;
+    bool onWheel(float distance) override;
+    bool setKnobMode(VstInt32 val) override;
+
+    virtual void setParameter(VstInt32 index, float value) {}
+    // CFrameOwner: gestures reach the host as audioMasterBeginEdit/EndEdit.
+    void beginEdit(VstInt32 index) override;
+    void endEdit(VstInt32 index) override;
+    // Runs idle and the host's idle at most every 46 to 100 ms, however often
+    // a control's tracking loop calls it.
+    void doIdleStuff() override;
+
+    platform::Platform& getPlatform() override;
+    std::int32_t getKnobMode() const override { return knobMode.load(std::memory_order_relaxed); }
+    bool canHostSizeWindow() override;
+    bool sizeWindow(std::int32_t width, std::int32_t height) override;
+
+    // Replaces the window system; only while no frame exists (tests, tools).
+    bool setPlatform(std::unique_ptr<platform::Platform> windowSystem);
+    // Makes the native window system if none is set yet; false when there is
+    // none to be had (no display), and then `open` must fail.
+    bool hasPlatform();
+
+    gui::CFrame* getFrame() const { return frame; }
+    bool isInIdle() const { return inIdle; }
+    static std::int32_t getClassKnobMode() { return knobMode.load(std::memory_order_relaxed); }
+
+  protected:
+    ERect rect{0, 0, 0, 0};
+    std::uint32_t lastTicks = 0; // when the next paced idle is due
+    bool inIdle = false;         // set while the host's idle callback runs
+    gui::CFrame* frame = nullptr;
+
+  private:
+    // Shared by every editor of the process; hosts set it for all of them.
+    static std::atomic<std::int32_t> knobMode;
+
+    std::unique_ptr<platform::Platform> windowSystem;
+};
