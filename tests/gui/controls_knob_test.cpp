@@ -58,23 +58,6 @@ TEST(KnobGeometry, ValueFromPointFollowsTheClockwiseTravelAndSplitsTheDeadZone)
     }
 }
 
-TEST(KnobGeometry, ValueToPointPlacesTheHandleInsetFromTheRim)
-{
-    KnobRig k;
-    struct Case {
-        float value;
-        CViewPoint expected;  // relative to the knob's top-left
-    };
-    // radius 30, inset 3: the handle runs on a circle of 27 around (30, 30).
-    const Case cases[] = {{0.5f, {30, 3}}, {0.0f, {11, 49}}, {1.0f, {49, 49}}, {5.0f / 6, {57, 30}}};
-    for (const Case& c : cases) {
-        k.knob->setValue(c.value);
-        CViewPoint p;
-        k.knob->valueToPoint(p);
-        EXPECT_EQ(p, c.expected) << c.value;
-    }
-}
-
 TEST(KnobGeometry, RangeChangesTakeEffectOnlyWhenAnAngleIsSet)
 {
     KnobRig k;
@@ -193,16 +176,6 @@ TEST(KnobDrag, CtrlClickAloneResetsToTheDefault)
     }
 }
 
-TEST(KnobDrag, AListenerThatTakesTheModifierClickStopsTheKnob)
-{
-    KnobRig k;
-    k.listener.takeModifierClicks = 1;
-    k.knob->setValue(0.9f);
-    drag(k.rig, {{atAngle(180), platform::kModControl}});
-    EXPECT_FLOAT_EQ(k.knob->getValue(), 0.9f);
-    EXPECT_TRUE(k.rig.owner.edits.empty());
-}
-
 TEST(KnobWheelAndKeys, StepsByTheWheelIncrementTenTimesFinerWithShift)
 {
     struct Case {
@@ -247,35 +220,6 @@ TEST(KnobWheelAndKeys, ArrowKeysStepAndOtherKeysAreNotHandled)
             EXPECT_FALSE(k.listener.changes[0].hadContext);
         }
     }
-}
-
-TEST(KnobWheelAndKeys, AKeyAtTheEndOfTheRangeDoesNotNotify)
-{
-    KnobRig k;
-    k.knob->setValue(1.0f);
-    k.knob->setDirty(false);
-    VstKeyCode up = keyCode(kVirtualKeyUp);
-    EXPECT_EQ(k.knob->onKeyDown(up), 1);
-    EXPECT_TRUE(k.listener.changes.empty());
-    EXPECT_TRUE(k.rig.owner.edits.empty());
-}
-
-TEST(KnobDrawing, TheHandleIsAGreyShadowLineBesideAWhiteLine)
-{
-    FrameRig rig;
-    auto* knob = new CKnob(CViewRect{0, 0, 60, 60}, nullptr, 0, nullptr);
-    rig.frame->addView(knob);
-    knob->setValue(0.5f);  // handle straight up at (30, 3), centre (30, 30)
-    auto* offscreen = new COffscreenContext(rig.frame, 60, 60, kBlackCColor);
-    knob->draw(offscreen);
-    const CPixelSurface& px = offscreen->getPixels();
-    EXPECT_EQ(px.pixel(30, 2), pixelOf(kWhiteCColor));
-    EXPECT_EQ(px.pixel(30, 28), pixelOf(kWhiteCColor));
-    EXPECT_EQ(px.pixel(30, 29), pixelOf(kBlackCColor));  // end point not painted
-    EXPECT_EQ(px.pixel(29, 3), pixelOf(kGreyCColor));
-    EXPECT_EQ(px.pixel(29, 29), pixelOf(kGreyCColor));
-    EXPECT_FALSE(knob->isDirty());
-    offscreen->release();
 }
 
 // A film strip of `frames` frames of 10 x 10, frame i filled with grey level 10 * i.

@@ -126,17 +126,6 @@ TEST(TextEditCommit, FocusLossWithoutAnOpenFieldDoesNothing)
     EXPECT_TRUE(e.rig.owner.edits.empty());
 }
 
-TEST(TextEditCommit, ClosingTheEditorWhileEditingClosesTheFieldSilently)
-{
-    EditRig e;
-    e.clickEdit();
-    e.field()->type("lost");
-    e.rig.frame->release();
-    e.rig.frame = nullptr;
-    EXPECT_EQ(e.rig.owner.platform.openField(), nullptr);
-    EXPECT_TRUE(e.listener.changes.empty());
-}
-
 TEST(TextEditText, TextsAreCutTo255CharactersAndNullEmpties)
 {
     CTextEdit edit(CViewRect{0, 0, 10, 10}, nullptr, 0, std::string(300, 'a').c_str());
@@ -147,13 +136,6 @@ TEST(TextEditText, TextsAreCutTo255CharactersAndNullEmpties)
     edit.setText(nullptr);
     EXPECT_EQ(edit.text(), "");
     EXPECT_TRUE(edit.isDirty());
-    edit.setDirty(false);
-    edit.setText(nullptr);
-    EXPECT_FALSE(edit.isDirty());
-    edit.setText(std::string(999, 'b').c_str());
-    char buffer[256];
-    edit.getText(buffer);
-    EXPECT_EQ(std::strlen(buffer), 255u);
 }
 
 TEST(TextEditOpen, TheDoubleClickStyleOpensOnlyOnTheSecondClickInTime)
@@ -170,33 +152,6 @@ TEST(TextEditOpen, TheDoubleClickStyleOpensOnlyOnTheSecondClickInTime)
         e.clickEdit();
         EXPECT_EQ(e.field() != nullptr, c.opens) << c.gap;
     }
-}
-
-TEST(TextEditOpen, AModifierClickTakenByTheListenerOpensNothing)
-{
-    EditRig e;
-    e.listener.takeModifierClicks = 1;
-    e.rig.window().click({30, 30}, platform::kButtonLeft, platform::kModAlt);
-    EXPECT_EQ(e.field(), nullptr);
-    EXPECT_EQ(e.listener.modifierClicks, (std::vector<std::int32_t>{buttonLeft | modAlt}));
-}
-
-void shout(char* text, char* display)
-{
-    std::snprintf(display, 256, "[%s]", text);
-}
-
-TEST(TextEditText, ConvertersShapeWhatIsShownAndValueConvertersTheTextItself)
-{
-    CTextEdit edit(CViewRect{0, 0, 40, 10}, nullptr, 0, "abc");
-    edit.setTextEditConvert(shout);
-    edit.draw(nullptr);
-    EXPECT_EQ(edit.text(), "abc");
-    CTextEdit valued(CViewRect{0, 0, 40, 10}, nullptr, 0, "abc");
-    valued.setStringConvert([](float v, char* text) { std::snprintf(text, 256, "%.1f", v); });
-    valued.setValue(0.25f);
-    valued.draw(nullptr);
-    EXPECT_EQ(valued.text(), "0.2");
 }
 
 }  // namespace
