@@ -9,9 +9,11 @@
 #include "gui/CFrameOwner.h"
 #include "gui/COffscreenContext.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 
 // Width and height of a window chain step may differ by this much and still
 // be taken for decoration around the editor.
@@ -20,24 +22,35 @@ constexpr std::int32_t kPositionSlack = 60;
 
 std::optional<platform::Cursor> cursorFor(std::int32_t type)
 {
-    switch (type) {
-    case kCursorWait: return platform::Cursor::Wait;
-    case kCursorHSize: return platform::Cursor::ResizeHorizontal;
-    case kCursorVSize: return platform::Cursor::ResizeVertical;
-    case kCursorSizeAll: return platform::Cursor::Move;
-    case kCursorNESWSize: return platform::Cursor::ResizeDiagonalRising;
-    case kCursorNWSESize: return platform::Cursor::ResizeDiagonalFalling;
-    case kCursorNotAllowed: return platform::Cursor::NotAllowed;
-    case kCursorHand: return platform::Cursor::Hand;
-    default: return std::nullopt;
+    switch (type)
+    {
+    case kCursorWait:
+        return platform::Cursor::Wait;
+    case kCursorHSize:
+        return platform::Cursor::ResizeHorizontal;
+    case kCursorVSize:
+        return platform::Cursor::ResizeVertical;
+    case kCursorSizeAll:
+        return platform::Cursor::Move;
+    case kCursorNESWSize:
+        return platform::Cursor::ResizeDiagonalRising;
+    case kCursorNWSESize:
+        return platform::Cursor::ResizeDiagonalFalling;
+    case kCursorNotAllowed:
+        return platform::Cursor::NotAllowed;
+    case kCursorHand:
+        return platform::Cursor::Hand;
+    default:
+        return std::nullopt;
     }
 }
 
-}  // namespace
+} // namespace
 
 // Native events of the own window, turned into frame calls.
-class CFrame::WindowEvents final : public platform::WindowListener {
-public:
+class CFrame::WindowEvents final : public platform::WindowListener
+{
+  public:
     explicit WindowEvents(CFrame& frame) : frame_(frame) {}
     void onExpose(const platform::ExposeEvent& event) override { frame_.handleExpose(event); }
     void onButtonPress(const platform::ButtonEvent& event) override { frame_.handleButtonPress(event); }
@@ -46,7 +59,7 @@ public:
     void onKey(const platform::KeyEvent&) override {}
     void onDestroyed() override { frame_.handleDestroyed(); }
 
-private:
+  private:
     CFrame& frame_;
 };
 
@@ -59,19 +72,16 @@ CFrame::CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFram
 
 CFrame::~CFrame()
 {
-    if (pModalView) {
-        if (pFocusView == pModalView)
-            pFocusView = nullptr;
+    if (pModalView)
+    {
+        if (pFocusView == pModalView) pFocusView = nullptr;
         CView* modal = pModalView;
         pModalView = nullptr;
-        if (unlinkView(modal))
-            modal->release();
+        if (unlinkView(modal)) modal->release();
     }
     pFocusView = nullptr;
-    if (window && defaultCursor)
-        window->setCursor(*defaultCursor);
-    if (window && bDropActive)
-        window->setDropTarget(nullptr);
+    if (window && defaultCursor) window->setCursor(*defaultCursor);
+    if (window && bDropActive) window->setDropTarget(nullptr);
     // Children go while the frame is whole and its window still exists: views
     // that hold native widgets close them on the window they were made on.
     releaseAllChildren();
@@ -80,13 +90,11 @@ CFrame::~CFrame()
 
 bool CFrame::initFrame(platform::NativeHandle systemWindow)
 {
-    if (!systemWindow || !platformLayer)
-        return false;
+    if (!systemWindow || !platformLayer) return false;
     pSystemWindow = systemWindow;
     const platform::Size windowSize{size.width(), size.height()};
     window = platformLayer->createChildWindow(systemWindow, windowSize, *events);
-    if (!window)
-        return false;
+    if (!window) return false;
     setDropActive(true);
     return true;
 }
@@ -110,15 +118,14 @@ void CFrame::drawRect(CDrawContext* context, const CViewRect& updateRect)
     CDrawContext* own = context ? nullptr : createWindowContext();
     if (updateRect.width() > 0 && updateRect.height() > 0)
         CViewContainer::drawRect(context ? context : own, updateRect);
-    if (own)
-        own->release();
+    if (own) own->release();
 }
 
 void CFrame::update(CDrawContext* context)
 {
-    if (!bOpenFlag || bUpdatesDisabled)
-        return;
-    if (bDirty) {
+    if (!bOpenFlag || bUpdatesDisabled) return;
+    if (bDirty)
+    {
         draw(context);
         setDirty(false);
         return;
@@ -129,11 +136,9 @@ void CFrame::update(CDrawContext* context)
 
 void CFrame::idle()
 {
-    if (!bOpenFlag || bFirstDraw || !isDirty())
-        return;
+    if (!bOpenFlag || bFirstDraw || !isDirty()) return;
     CDrawContext* context = createWindowContext();
-    if (!context)
-        return;
+    if (!context) return;
     update(context);
     context->release();
 }
@@ -141,8 +146,7 @@ void CFrame::idle()
 void CFrame::drawView(CView* view)
 {
     CDrawContext* context = createWindowContext();
-    if (!context)
-        return;
+    if (!context) return;
     if (view && isChild(view))
         view->draw(context);
     else
@@ -152,9 +156,9 @@ void CFrame::drawView(CView* view)
 
 void CFrame::invalidate(const CViewRect& rect)
 {
-    for (CView* child : children) {
-        if (child->getViewSize().rectOverlap(rect))
-            child->setDirty(true);
+    for (CView* child : children)
+    {
+        if (child->getViewSize().rectOverlap(rect)) child->setDirty(true);
     }
 }
 
@@ -165,46 +169,41 @@ bool CFrame::setUpdatesDisabled(bool disabled)
     return previous;
 }
 
-bool CFrame::isUpdatesDisabled() const { return bUpdatesDisabled; }
+bool CFrame::isUpdatesDisabled() const
+{
+    return bUpdatesDisabled;
+}
 
 // --- Mouse, wheel and keys ------------------------------------------------------------
 
 std::int32_t CFrame::getCurrentMouseButtons() const
 {
-    if (!platformLayer)
-        return 0;
+    if (!platformLayer) return 0;
     const platform::PointerState state = platformLayer->pointerState();
     const bool swapped = platformLayer->buttonsSwapped();
     std::int32_t buttons = 0;
-    if (state.buttons & platform::kButtonLeft)
-        buttons |= swapped ? buttonRight : buttonLeft;
-    if (state.buttons & platform::kButtonMiddle)
-        buttons |= buttonMiddle;
-    if (state.buttons & platform::kButtonRight)
-        buttons |= swapped ? buttonLeft : buttonRight;
-    if (state.modifiers & platform::kModShift)
-        buttons |= modShift;
-    if (state.modifiers & platform::kModControl)
-        buttons |= modControl;
-    if (state.modifiers & platform::kModAlt)
-        buttons |= modAlt;
+    if (state.buttons & platform::kButtonLeft) buttons |= swapped ? buttonRight : buttonLeft;
+    if (state.buttons & platform::kButtonMiddle) buttons |= buttonMiddle;
+    if (state.buttons & platform::kButtonRight) buttons |= swapped ? buttonLeft : buttonRight;
+    if (state.modifiers & platform::kModShift) buttons |= modShift;
+    if (state.modifiers & platform::kModControl) buttons |= modControl;
+    if (state.modifiers & platform::kModAlt) buttons |= modAlt;
     return buttons;
 }
 
 CViewPoint CFrame::getScreenPointer() const
 {
-    if (!platformLayer)
-        return {};
+    if (!platformLayer) return {};
     const platform::Point p = platformLayer->pointerState().screen;
     return {p.x, p.y};
 }
 
 bool CFrame::getCurrentLocation(CViewPoint& where)
 {
-    if (!platformLayer)
-        return false;
+    if (!platformLayer) return false;
     where = getScreenPointer();
-    if (window) {
+    if (window)
+    {
         const platform::Point origin = window->screenOrigin();
         where.offset(-origin.x, -origin.y);
     }
@@ -214,13 +213,11 @@ bool CFrame::getCurrentLocation(CViewPoint& where)
 void CFrame::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
     // A text edit in progress commits before the click goes anywhere.
-    if (pFocusView)
-        setFocusView(nullptr);
-    if (buttons == kUnknownButtons && context)
-        buttons = getCurrentMouseButtons();
-    if (pModalView) {
-        if (pModalView->hitTest(where, buttons))
-            pModalView->mouse(context, where, buttons);
+    if (pFocusView) setFocusView(nullptr);
+    if (buttons == kUnknownButtons && context) buttons = getCurrentMouseButtons();
+    if (pModalView)
+    {
+        if (pModalView->hitTest(where, buttons)) pModalView->mouse(context, where, buttons);
         return;
     }
     CViewContainer::mouse(context, where, buttons);
@@ -229,12 +226,10 @@ void CFrame::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons
 bool CFrame::onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis, float distance)
 {
     CView* target = pModalView ? pModalView : getViewAt(where, false);
-    if (!target)
-        return false;
+    if (!target) return false;
     CDrawContext* own = context ? nullptr : createWindowContext();
     const bool handled = target->onWheel(context ? context : own, where, axis, distance);
-    if (own)
-        own->release();
+    if (own) own->release();
     return handled;
 }
 
@@ -245,15 +240,15 @@ bool CFrame::onWheel(CDrawContext* context, const CViewPoint& where, float dista
 
 std::int32_t CFrame::onKeyDown(VstKeyCode& key)
 {
-    if (pFocusView) {
+    if (pFocusView)
+    {
         const std::int32_t answer = pFocusView->onKeyDown(key);
-        if (answer != kKeyNotHandled)
-            return answer;
+        if (answer != kKeyNotHandled) return answer;
     }
-    if (pModalView) {
+    if (pModalView)
+    {
         const std::int32_t answer = pModalView->onKeyDown(key);
-        if (answer != kKeyNotHandled)
-            return answer;
+        if (answer != kKeyNotHandled) return answer;
     }
     if (key.virt == kVirtualKeyTab)
         return advanceNextFocusView(pFocusView, (key.modifier & kKeyModifierShift) != 0) ? 1 : kKeyNotHandled;
@@ -262,15 +257,15 @@ std::int32_t CFrame::onKeyDown(VstKeyCode& key)
 
 std::int32_t CFrame::onKeyUp(VstKeyCode& key)
 {
-    if (pFocusView) {
+    if (pFocusView)
+    {
         const std::int32_t answer = pFocusView->onKeyUp(key);
-        if (answer != kKeyNotHandled)
-            return answer;
+        if (answer != kKeyNotHandled) return answer;
     }
-    if (pModalView) {
+    if (pModalView)
+    {
         const std::int32_t answer = pModalView->onKeyUp(key);
-        if (answer != kKeyNotHandled)
-            return answer;
+        if (answer != kKeyNotHandled) return answer;
     }
     return kKeyNotHandled;
 }
@@ -281,28 +276,27 @@ void CFrame::setFocusView(CView* view)
 {
     CView* previous = pFocusView;
     pFocusView = view;
-    if (view && view->wantsFocus())
-        view->setDirty(true);
-    if (previous) {
+    if (view && view->wantsFocus()) view->setDirty(true);
+    if (previous)
+    {
         previous->loseFocus(nullptr);
-        if (previous->wantsFocus())
-            previous->setDirty(true);
+        if (previous->wantsFocus()) previous->setDirty(true);
     }
 }
 
-CView* CFrame::getFocusView() const { return pFocusView; }
+CView* CFrame::getFocusView() const
+{
+    return pFocusView;
+}
 
 bool CFrame::advanceNextFocusView(CView* oldFocus, bool reverse)
 {
-    if (pModalView)
-        return false;
-    if (!oldFocus)
-        oldFocus = pFocusView;
-    if (!oldFocus)
-        return CViewContainer::advanceNextFocusView(nullptr, reverse);
-    if (isChild(oldFocus)) {
-        if (CViewContainer::advanceNextFocusView(oldFocus, reverse))
-            return true;
+    if (pModalView) return false;
+    if (!oldFocus) oldFocus = pFocusView;
+    if (!oldFocus) return CViewContainer::advanceNextFocusView(nullptr, reverse);
+    if (isChild(oldFocus))
+    {
+        if (CViewContainer::advanceNextFocusView(oldFocus, reverse)) return true;
         setFocusView(nullptr);
         return false;
     }
@@ -315,75 +309,93 @@ bool CFrame::climbFocusFrom(CView* oldFocus, bool reverse)
     // then the frame itself from its child on that path.
     CView* child = oldFocus;
     CView* parent = oldFocus->getParentView();
-    while (parent && parent != this && parent->isTypeOf("CViewContainer")) {
-        if (static_cast<CViewContainer*>(parent)->advanceNextFocusView(child, reverse))
-            return true;
+    while (parent && parent != this && parent->isTypeOf("CViewContainer"))
+    {
+        if (static_cast<CViewContainer*>(parent)->advanceNextFocusView(child, reverse)) return true;
         child = parent;
         parent = parent->getParentView();
     }
-    if (parent != this)
-        return false;
-    if (CViewContainer::advanceNextFocusView(child, reverse))
-        return true;
+    if (parent != this) return false;
+    if (CViewContainer::advanceNextFocusView(child, reverse)) return true;
     setFocusView(nullptr);
     return false;
 }
 
 bool CFrame::setModalView(CView* view)
 {
-    if (view && pModalView)
-        return false;
-    if (CView* old = std::exchange(pModalView, nullptr))
-        CViewContainer::removeView(old, false);
+    if (view && pModalView) return false;
+    if (CView* old = std::exchange(pModalView, nullptr)) CViewContainer::removeView(old, false);
     pModalView = view;
-    if (view)
-        addView(view);
+    if (view) addView(view);
     return true;
 }
 
-CView* CFrame::getModalView() const { return pModalView; }
+CView* CFrame::getModalView() const
+{
+    return pModalView;
+}
 
 void CFrame::removeView(CView* view, bool withRelease)
 {
     // Removing the modal view by hand must not leave the frame pointing at it.
-    if (view && view == pModalView)
-        pModalView = nullptr;
+    if (view && view == pModalView) pModalView = nullptr;
     CViewContainer::removeView(view, withRelease);
 }
 
 // --- Editor services ------------------------------------------------------------------
 
-CFrameOwner* CFrame::getEditor() const { return pEditor; }
+CFrameOwner* CFrame::getEditor() const
+{
+    return pEditor;
+}
 
 void CFrame::doIdleStuff()
 {
-    if (pEditor)
-        pEditor->doIdleStuff();
+    if (pEditor) pEditor->doIdleStuff();
 }
 
-std::uint32_t CFrame::getTicks() const { return pEditor && platformLayer ? platformLayer->ticks() : 0; }
+std::uint32_t CFrame::getTicks() const
+{
+    return pEditor && platformLayer ? platformLayer->ticks() : 0;
+}
 
-std::int32_t CFrame::getKnobMode() const { return pEditor ? pEditor->getKnobMode() : 0; }
+std::int32_t CFrame::getKnobMode() const
+{
+    return pEditor ? pEditor->getKnobMode() : 0;
+}
 
 void CFrame::beginEdit(std::int32_t tag)
 {
-    if (pEditor)
-        pEditor->beginEdit(tag);
+    if (pEditor) pEditor->beginEdit(tag);
 }
 
 void CFrame::endEdit(std::int32_t tag)
 {
-    if (pEditor)
-        pEditor->endEdit(tag);
+    if (pEditor) pEditor->endEdit(tag);
 }
 
 // --- Window state ----------------------------------------------------------------------
 
-bool CFrame::open() { return false; }
-bool CFrame::close() { return false; }
-bool CFrame::isOpen() const { return bOpenFlag; }
-void CFrame::setOpenFlag(bool openFlag) { bOpenFlag = openFlag; }
-bool CFrame::getOpenFlag() const { return bOpenFlag; }
+bool CFrame::open()
+{
+    return false;
+}
+bool CFrame::close()
+{
+    return false;
+}
+bool CFrame::isOpen() const
+{
+    return bOpenFlag;
+}
+void CFrame::setOpenFlag(bool openFlag)
+{
+    bOpenFlag = openFlag;
+}
+bool CFrame::getOpenFlag() const
+{
+    return bOpenFlag;
+}
 
 bool CFrame::isTypeOf(const char* name) const
 {
@@ -392,10 +404,8 @@ bool CFrame::isTypeOf(const char* name) const
 
 void CFrame::setCursor(std::int32_t type)
 {
-    if (!window)
-        return;
-    if (!defaultCursor)
-        defaultCursor = window->cursor();
+    if (!window) return;
+    if (!defaultCursor) defaultCursor = window->cursor();
     window->setCursor(cursorFor(type).value_or(*defaultCursor));
 }
 
@@ -405,23 +415,31 @@ bool CFrame::setDropActive(bool active)
     return true;
 }
 
-bool CFrame::isDropActive() const { return bDropActive; }
+bool CFrame::isDropActive() const
+{
+    return bDropActive;
+}
 
 // --- Size and position ------------------------------------------------------------------
 
-void CFrame::setViewSize(const CViewRect& rect) { setSize(rect.width(), rect.height()); }
+void CFrame::setViewSize(const CViewRect& rect)
+{
+    setSize(rect.width(), rect.height());
+}
 
-bool CFrame::setPosition(std::int32_t, std::int32_t) { return false; }
+bool CFrame::setPosition(std::int32_t, std::int32_t)
+{
+    return false;
+}
 
 bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const
 {
-    if (!bOpenFlag || !window || !platformLayer)
-        return false;
+    if (!bOpenFlag || !window || !platformLayer) return false;
     platform::NativeHandle current = window->handle();
-    for (;;) {
+    for (;;)
+    {
         const platform::NativeHandle parent = platformLayer->parentOf(current);
-        if (!parent || platformLayer->hasCaption(current))
-            break;
+        if (!parent || platformLayer->hasCaption(current)) break;
         const auto own = platformLayer->windowRect(current);
         const auto outer = platformLayer->windowRect(parent);
         if (!own || !outer || std::abs(outer->width() - own->width()) > kPositionSlack ||
@@ -432,8 +450,7 @@ bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const
     const auto reached = platformLayer->windowRect(current);
     const platform::NativeHandle parent = platformLayer->parentOf(current);
     const auto outer = parent ? platformLayer->windowRect(parent) : std::nullopt;
-    if (!reached)
-        return false;
+    if (!reached) return false;
     x = reached->left - (outer ? outer->left : 0);
     y = reached->top - (outer ? outer->top : 0);
     return true;
@@ -441,12 +458,10 @@ bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const
 
 bool CFrame::getSize(CViewRect& rect) const
 {
-    if (!bOpenFlag || !window || !platformLayer)
-        return false;
+    if (!bOpenFlag || !window || !platformLayer) return false;
     const platform::NativeHandle parent = platformLayer->parentOf(window->handle());
     const auto outer = parent ? platformLayer->windowRect(parent) : std::nullopt;
-    if (!outer)
-        return false;
+    if (!outer) return false;
     const platform::NativeHandle grandParent = platformLayer->parentOf(platformLayer->parentOf(parent));
     const auto reference = grandParent ? platformLayer->windowRect(grandParent) : std::nullopt;
     const std::int32_t dx = reference ? reference->left : 0;
@@ -457,24 +472,19 @@ bool CFrame::getSize(CViewRect& rect) const
 
 bool CFrame::setSize(std::int32_t width, std::int32_t height)
 {
-    if (!bOpenFlag || (width == size.width() && height == size.height()))
-        return false;
-    if (resizeThroughHost(width, height))
-        return true;
-    if (!resizeWindowChain(width, height))
-        return true;
+    if (!bOpenFlag || (width == size.width() && height == size.height())) return false;
+    if (resizeThroughHost(width, height)) return true;
+    if (!resizeWindowChain(width, height)) return true;
     adoptSize(width, height);
     return true;
 }
 
 bool CFrame::resizeThroughHost(std::int32_t width, std::int32_t height)
 {
-    if (!pEditor || !pEditor->canHostSizeWindow() || !pEditor->sizeWindow(width, height))
-        return false;
+    if (!pEditor || !pEditor->canHostSizeWindow() || !pEditor->sizeWindow(width, height)) return false;
     size.right = size.left + width;
     size.bottom = size.top + height;
-    if (window)
-        window->setSize({width, height});
+    if (window) window->setSize({width, height});
     adoptOffscreenOnly();
     return true;
 }
@@ -485,32 +495,32 @@ bool CFrame::resizeWindowChain(std::int32_t width, std::int32_t height)
 {
     size.right = size.left + width;
     size.bottom = size.top + height;
-    if (!window || !platformLayer)
-        return true;
+    if (!window || !platformLayer) return true;
     const std::int32_t frameThickness = 2 * platformLayer->dialogFrameHeight();
     platform::NativeHandle current = window->handle();
     std::int32_t extraWidth = 0;
     std::int32_t extraHeight = 0;
-    while (frameThickness != 0) {
+    while (frameThickness != 0)
+    {
         const platform::NativeHandle parent = platformLayer->parentOf(current);
-        if (!parent || platformLayer->windowClassName(parent) == "MDIClient")
-            break;
+        if (!parent || platformLayer->windowClassName(parent) == "MDIClient") break;
         const auto inner = platformLayer->windowRect(current);
         const auto outer = platformLayer->windowRect(parent);
         resizeNative(current, {width + extraWidth, height + extraHeight});
-        if (inner && outer) {
+        if (inner && outer)
+        {
             extraWidth += outer->width() - inner->width();
             extraHeight += outer->height() - inner->height();
         }
-        if (extraWidth > kDecorationSlack || extraHeight > kDecorationSlack) {
+        if (extraWidth > kDecorationSlack || extraHeight > kDecorationSlack)
+        {
             adoptOffscreenOnly();
             return false;
         }
         extraWidth = std::max(extraWidth, 0);
         extraHeight = std::max(extraHeight, 0);
         current = parent;
-        if (extraWidth == frameThickness)
-            break;
+        if (extraWidth == frameThickness) break;
     }
     resizeNative(current, {width + extraWidth, height + extraHeight});
     return true;
@@ -534,7 +544,8 @@ void CFrame::adoptSize(std::int32_t width, std::int32_t height)
 void CFrame::adoptOffscreenOnly()
 {
     setDirty(true);
-    if (pOffscreenContext) {
+    if (pOffscreenContext)
+    {
         releaseOffscreen();
         createOffscreenIfNeeded();
     }
@@ -544,11 +555,9 @@ void CFrame::adoptOffscreenOnly()
 
 void CFrame::handleExpose(const platform::ExposeEvent& event)
 {
-    if (event.area.empty())
-        return;
+    if (event.area.empty()) return;
     CDrawContext* context = createWindowContext();
-    if (!context)
-        return;
+    if (!context) return;
     drawRect(context, CViewRect{event.area.left, event.area.top, event.area.right, event.area.bottom});
     context->release();
 }
@@ -557,8 +566,7 @@ void CFrame::handleButtonPress(const platform::ButtonEvent& event)
 {
     CDrawContext* context = createWindowContext();
     mouse(context, CViewPoint{event.where.x, event.where.y}, kUnknownButtons);
-    if (context)
-        context->release();
+    if (context) context->release();
 }
 
 void CFrame::handleWheel(const platform::WheelEvent& event)
@@ -569,8 +577,7 @@ void CFrame::handleWheel(const platform::WheelEvent& event)
         onWheel(context, where, kHorizontalWheel, event.distance);
     else
         onWheel(context, where, event.distance);
-    if (context)
-        context->release();
+    if (context) context->release();
 }
 
 void CFrame::handleDestroyed()
@@ -579,4 +586,4 @@ void CFrame::handleDestroyed()
     pSystemWindow = nullptr;
 }
 
-}  // namespace gui
+} // namespace gui

@@ -11,12 +11,14 @@
 #include "gui/CViewContainer.h"
 #include "platform/platform.h"
 
-namespace gui {
+namespace gui
+{
 
 class CFrameOwner;
 
 // Values of `setCursor`; any other value, 7 included, restores the default.
-enum CCursorType : std::int32_t {
+enum CCursorType : std::int32_t
+{
     kCursorDefault = 0,
     kCursorWait = 1,
     kCursorHSize = 2,
@@ -29,8 +31,9 @@ enum CCursorType : std::int32_t {
     kCursorHand = 9,
 };
 
-class CFrame : public CViewContainer {
-public:
+class CFrame : public CViewContainer
+{
+  public:
     CFrame(const CViewRect& size, platform::NativeHandle systemWindow, CFrameOwner* editor);
     ~CFrame() override;
 
@@ -88,7 +91,7 @@ public:
     platform::NativeHandle getSystemWindow() const { return pSystemWindow; }
     bool isFirstDraw() const { return bFirstDraw; }
 
-private:
+  private:
     class WindowEvents;
 
     bool initFrame(platform::NativeHandle systemWindow);
@@ -120,4 +123,4 @@ private:
     std::optional<platform::Cursor> defaultCursor;
 };
 
-}  // namespace gui
+} // namespace gui

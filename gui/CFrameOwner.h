@@ -4,14 +4,17 @@
 
 #include <cstdint>
 
-namespace platform {
+namespace platform
+{
 class Platform;
 }
 
-namespace gui {
+namespace gui
+{
 
-class CFrameOwner {
-public:
+class CFrameOwner
+{
+  public:
     // The window system the frame lives on; it outlives the frame.
     virtual platform::Platform& getPlatform() = 0;
     // Start and end of a user gesture on a parameter, reported to the host.
@@ -25,8 +28,8 @@ public:
     virtual bool canHostSizeWindow() = 0;
     virtual bool sizeWindow(std::int32_t width, std::int32_t height) = 0;
 
-protected:
+  protected:
     ~CFrameOwner() = default;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 
-namespace gui {
+namespace gui
+{
 
-class CReferenceCounter {
-public:
+class CReferenceCounter
+{
+  public:
     CReferenceCounter() = default;
     CReferenceCounter(const CReferenceCounter&) = delete;
     CReferenceCounter& operator=(const CReferenceCounter&) = delete;
@@ -16,14 +18,13 @@ public:
     // Destroys the object when the caller held the last reference.
     virtual void release()
     {
-        if (--nbReference == 0)
-            delete this;
+        if (--nbReference == 0) delete this;
     }
     virtual void retain() { ++nbReference; }
     std::int32_t getNbReference() const { return nbReference; }
 
-private:
+  private:
     std::int32_t nbReference = 1;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -9,7 +9,8 @@
 #include "gui/CViewTypes.h"
 #include "shell/host_interface.h"
 
-namespace gui {
+namespace gui
+{
 
 class CBitmap;
 class CDrawContext;
@@ -23,10 +24,15 @@ extern const char* const kMsgCheckIfViewContainer;
 // Sent by a text edit to its parent when its edit ends.
 extern const char* const kMsgLooseFocus;
 
-enum CWheelAxis : std::int32_t { kHorizontalWheel = 0, kVerticalWheel = 1 };
+enum CWheelAxis : std::int32_t
+{
+    kHorizontalWheel = 0,
+    kVerticalWheel = 1
+};
 
-class CView : public CReferenceCounter {
-public:
+class CView : public CReferenceCounter
+{
+  public:
     explicit CView(const CViewRect& size);
     ~CView() override;
 
@@ -93,7 +99,7 @@ public:
     std::int32_t getWidth() const { return size.width(); }
     std::int32_t getHeight() const { return size.height(); }
 
-protected:
+  protected:
     // The current buttons and modifiers, for handlers called with buttons -1.
     std::int32_t readMouseButtons(CDrawContext* context) const;
 
@@ -108,4 +114,4 @@ protected:
     CBitmap* pBackground = nullptr;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -5,51 +5,55 @@
 
 #include "gui/CBitmap.h"
 #include "gui/CDrawContext.h"
-#include "gui/COffscreenContext.h"
 #include "gui/CFrame.h"
+#include "gui/COffscreenContext.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 
 // Moves a context's drawing offset by `d` for the length of a scope. The
 // screen origin stays: pointer queries climb the parents themselves.
-class OffsetShift {
-public:
+class OffsetShift
+{
+  public:
     OffsetShift(CDrawContext* context, const CViewPoint& d) : context_(context)
     {
-        if (!context_)
-            return;
+        if (!context_) return;
         savedOffset_ = context_->offset;
         context_->offset.offset(d.h, d.v);
     }
     ~OffsetShift()
     {
-        if (!context_)
-            return;
+        if (!context_) return;
         context_->offset = savedOffset_;
     }
     OffsetShift(const OffsetShift&) = delete;
     OffsetShift& operator=(const OffsetShift&) = delete;
 
-private:
+  private:
     CDrawContext* context_;
     CViewPoint savedOffset_;
 };
 
-CViewRect localBounds(const CViewRect& size) { return CViewRect{0, 0, size.width(), size.height()}; }
+CViewRect localBounds(const CViewRect& size)
+{
+    return CViewRect{0, 0, size.width(), size.height()};
+}
 
 // `view` is `ancestor` or lies somewhere inside it.
 bool isWithin(const CView* view, const CView* ancestor)
 {
-    for (; view; view = view->getParentView()) {
-        if (view == ancestor)
-            return true;
+    for (; view; view = view->getParentView())
+    {
+        if (view == ancestor) return true;
     }
     return false;
 }
 
-}  // namespace
+} // namespace
 
 CViewContainer::CViewContainer(const CViewRect& rect, CFrame* frame, CBitmap* background) : CView(rect)
 {
@@ -70,7 +74,8 @@ void CViewContainer::releaseAllChildren()
     currentDragView = nullptr;
     std::vector<CView*> remaining;
     remaining.swap(children);
-    for (CView* view : remaining) {
+    for (CView* view : remaining)
+    {
         view->removed(this);
         view->release();
         view->release();
@@ -81,8 +86,7 @@ void CViewContainer::releaseAllChildren()
 
 void CViewContainer::addView(CView* view, const CViewRect& area, bool mouseEnabled)
 {
-    if (!view)
-        return;
+    if (!view) return;
     view->setMouseEnabled(mouseEnabled);
     view->setMouseableArea(area);
     addView(view);
@@ -90,8 +94,7 @@ void CViewContainer::addView(CView* view, const CViewRect& area, bool mouseEnabl
 
 void CViewContainer::addView(CView* view)
 {
-    if (!view)
-        return;
+    if (!view) return;
     children.push_back(view);
     view->retain();
     view->setFrame(pParentFrame);
@@ -103,27 +106,22 @@ void CViewContainer::addView(CView* view)
 bool CViewContainer::unlinkView(CView* view)
 {
     const auto it = std::find(children.begin(), children.end(), view);
-    if (it == children.end())
-        return false;
+    if (it == children.end()) return false;
     view->removed(this);
     children.erase(std::find(children.begin(), children.end(), view));
-    if (currentDragView == view)
-        currentDragView = nullptr;
+    if (currentDragView == view) currentDragView = nullptr;
     return true;
 }
 
 void CViewContainer::removeView(CView* view, bool withRelease)
 {
-    if (!view || !isChild(view))
-        return;
+    if (!view || !isChild(view)) return;
     // The focus may sit deeper inside a removed container; a focus pointer
     // into a detached subtree would outlive its view.
-    if (pParentFrame && isWithin(pParentFrame->getFocusView(), view))
-        pParentFrame->setFocusView(nullptr);
+    if (pParentFrame && isWithin(pParentFrame->getFocusView(), view)) pParentFrame->setFocusView(nullptr);
     // The view may die in the releases below; keep it alive until unlinked.
     unlinkView(view);
-    if (withRelease)
-        view->release();
+    if (withRelease) view->release();
     view->release();
 }
 
@@ -138,12 +136,14 @@ bool CViewContainer::isChild(CView* view) const
     return view && std::find(children.begin(), children.end(), view) != children.end();
 }
 
-std::int32_t CViewContainer::getViewCount() const { return static_cast<std::int32_t>(children.size()); }
+std::int32_t CViewContainer::getViewCount() const
+{
+    return static_cast<std::int32_t>(children.size());
+}
 
 CView* CViewContainer::getView(std::int32_t index) const
 {
-    if (index < 0 || index >= getViewCount())
-        return nullptr;
+    if (index < 0 || index >= getViewCount()) return nullptr;
     return children[static_cast<std::size_t>(index)];
 }
 
@@ -160,17 +160,31 @@ void CViewContainer::setBackgroundColor(const CViewColor& color)
     setDirty(true);
 }
 
-CViewColor CViewContainer::getBackgroundColor() const { return backgroundColor; }
-void CViewContainer::setBackgroundOffset(const CViewPoint& offset) { backgroundOffset = offset; }
-const CViewPoint& CViewContainer::getBackgroundOffset() const { return backgroundOffset; }
-void CViewContainer::setMode(std::int32_t newMode) { mode = newMode; }
-std::int32_t CViewContainer::getMode() const { return mode; }
+CViewColor CViewContainer::getBackgroundColor() const
+{
+    return backgroundColor;
+}
+void CViewContainer::setBackgroundOffset(const CViewPoint& offset)
+{
+    backgroundOffset = offset;
+}
+const CViewPoint& CViewContainer::getBackgroundOffset() const
+{
+    return backgroundOffset;
+}
+void CViewContainer::setMode(std::int32_t newMode)
+{
+    mode = newMode;
+}
+std::int32_t CViewContainer::getMode() const
+{
+    return mode;
+}
 
 void CViewContainer::useOffscreen(bool offscreen)
 {
     bDrawInOffscreen = offscreen;
-    if (!offscreen)
-        releaseOffscreen();
+    if (!offscreen) releaseOffscreen();
 }
 
 void CViewContainer::createOffscreenIfNeeded()
@@ -181,17 +195,17 @@ void CViewContainer::createOffscreenIfNeeded()
 
 void CViewContainer::releaseOffscreen()
 {
-    if (pOffscreenContext)
-        pOffscreenContext->release();
+    if (pOffscreenContext) pOffscreenContext->release();
     pOffscreenContext = nullptr;
 }
 
 void CViewContainer::drawBackgroundRect(CDrawContext* context, const CViewRect& rect)
 {
-    if (!context)
-        return;
-    if (!pBackground) {
-        if (!bTransparencyEnabled) {
+    if (!context) return;
+    if (!pBackground)
+    {
+        if (!bTransparencyEnabled)
+        {
             context->setFillColor(backgroundColor);
             context->fillRect(rect);
         }
@@ -202,15 +216,13 @@ void CViewContainer::drawBackgroundRect(CDrawContext* context, const CViewRect& 
     CViewRect newClip = rect;
     newClip.bound(oldClip);
     const bool clipChanged = !(newClip == oldClip);
-    if (clipChanged)
-        context->setClipRect(newClip);
+    if (clipChanged) context->setClipRect(newClip);
     const CViewRect whole{0, 0, pBackground->getWidth(), pBackground->getHeight()};
     if (bTransparencyEnabled)
         pBackground->drawTransparent(context, whole, backgroundOffset);
     else
         pBackground->draw(context, whole, backgroundOffset);
-    if (clipChanged)
-        context->setClipRect(oldClip);
+    if (clipChanged) context->setClipRect(oldClip);
 }
 
 // --- Drawing ----------------------------------------------------------------------
@@ -218,8 +230,7 @@ void CViewContainer::drawBackgroundRect(CDrawContext* context, const CViewRect& 
 CDrawContext* CViewContainer::beginTarget(CDrawContext* context, CViewPoint& savedOffset)
 {
     createOffscreenIfNeeded();
-    if (bDrawInOffscreen && pOffscreenContext)
-        return pOffscreenContext;
+    if (bDrawInOffscreen && pOffscreenContext) return pOffscreenContext;
     savedOffset = context->offset;
     context->offset.offset(size.left, size.top);
     return context;
@@ -227,23 +238,24 @@ CDrawContext* CViewContainer::beginTarget(CDrawContext* context, CViewPoint& sav
 
 void CViewContainer::restoreTarget(CDrawContext* context, const CViewPoint& savedOffset)
 {
-    if (!(bDrawInOffscreen && pOffscreenContext))
-        context->offset = savedOffset;
+    if (!(bDrawInOffscreen && pOffscreenContext)) context->offset = savedOffset;
 }
 
 void CViewContainer::draw(CDrawContext* context)
 {
-    if (!context)
-        return;
+    if (!context) return;
     CViewPoint saved;
     CDrawContext* target = beginTarget(context, saved);
     const CViewRect local = localBounds(size);
-    if (pBackground) {
+    if (pBackground)
+    {
         if (bTransparencyEnabled)
             pBackground->drawTransparent(target, local, backgroundOffset);
         else
             pBackground->draw(target, local, backgroundOffset);
-    } else if (!bTransparencyEnabled) {
+    }
+    else if (!bTransparencyEnabled)
+    {
         target->setFillColor(backgroundColor);
         target->fillRect(local);
     }
@@ -258,8 +270,7 @@ void CViewContainer::draw(CDrawContext* context)
 
 void CViewContainer::drawRect(CDrawContext* context, const CViewRect& updateRect)
 {
-    if (!context)
-        return;
+    if (!context) return;
     CViewPoint saved;
     CDrawContext* target = beginTarget(context, saved);
     CViewRect clipped = updateRect;
@@ -267,16 +278,15 @@ void CViewContainer::drawRect(CDrawContext* context, const CViewRect& updateRect
     const CViewRect local = clipped.offsetBy(-size.left, -size.top);
     drawBackgroundRect(target, local);
     const bool scrolls = isTypeOf("CScrollContainer");
-    for (std::size_t i = 0; i < children.size(); ++i) {
+    for (std::size_t i = 0; i < children.size(); ++i)
+    {
         CView* child = children[i];
-        if (!child->checkUpdate(local))
-            continue;
+        if (!child->checkUpdate(local)) continue;
         const CViewRect before = child->getViewSize();
         const bool wasDirty = child->isDirty();
         child->drawRect(target, local);
         // A view that moved while drawing still owes a paint at its new place.
-        if (wasDirty && !(child->getViewSize() == before) && !scrolls)
-            child->setDirty(true);
+        if (wasDirty && !(child->getViewSize() == before) && !scrolls) child->setDirty(true);
     }
     if (target == pOffscreenContext)
         pOffscreenContext->copyFrom(context, clipped, local.topLeft());
@@ -287,25 +297,25 @@ void CViewContainer::drawRect(CDrawContext* context, const CViewRect& updateRect
 
 bool CViewContainer::isDirty() const
 {
-    if (bDirty)
-        return true;
+    if (bDirty) return true;
     const CViewRect bounds = localBounds(size);
-    for (CView* child : children) {
-        if (!child->isDirty())
-            continue;
+    for (CView* child : children)
+    {
+        if (!child->isDirty()) continue;
         CViewRect visible = child->getViewSize();
         visible.bound(bounds);
-        if (visible.width() > 0 && visible.height() > 0)
-            return true;
+        if (visible.width() > 0 && visible.height() > 0) return true;
     }
     return false;
 }
 
 void CViewContainer::update(CDrawContext* context)
 {
-    switch (mode) {
+    switch (mode)
+    {
     case updateAll:
-        if (isDirty()) {
+        if (isDirty())
+        {
             draw(context);
             setDirty(false);
         }
@@ -315,28 +325,30 @@ void CViewContainer::update(CDrawContext* context)
     default:
         return;
     }
-    if (bDirty) {
+    if (bDirty)
+    {
         draw(context);
-    } else if (bDrawInOffscreen && pOffscreenContext) {
+    }
+    else if (bDrawInOffscreen && pOffscreenContext)
+    {
         const bool wasDirty = isDirty();
         for (std::size_t i = 0; i < children.size(); ++i)
             children[i]->update(pOffscreenContext);
-        if (wasDirty && context)
-            pOffscreenContext->copyFrom(context, size, CViewPoint{});
-    } else if (context) {
+        if (wasDirty && context) pOffscreenContext->copyFrom(context, size, CViewPoint{});
+    }
+    else if (context)
+    {
         OffsetShift shift(context, size.topLeft());
-        for (std::size_t i = 0; i < children.size(); ++i) {
+        for (std::size_t i = 0; i < children.size(); ++i)
+        {
             CView* child = children[i];
-            if (!child->isDirty())
-                continue;
+            if (!child->isDirty()) continue;
             auto* container = childIsContainer(child) ? static_cast<CViewContainer*>(child) : nullptr;
             const std::int32_t childMode = container ? container->getMode() : 0;
-            if (container)
-                container->setMode(updateAll);
+            if (container) container->setMode(updateAll);
             drawBackgroundRect(context, child->getViewSize());
             child->update(context);
-            if (container)
-                container->setMode(childMode);
+            if (container) container->setMode(childMode);
         }
     }
     setDirty(false);
@@ -345,18 +357,17 @@ void CViewContainer::update(CDrawContext* context)
 void CViewContainer::redrawRect(CDrawContext* context, const CViewRect& rect)
 {
     const CViewRect shifted = rect.offsetBy(size.left, size.top);
-    if (bTransparencyEnabled) {
+    if (bTransparencyEnabled)
+    {
         if (pParentView)
             pParentView->redrawRect(context, shifted);
         else if (pParentFrame)
             pParentFrame->drawRect(context, shifted);
         return;
     }
-    if (!context)
-        return;
+    if (!context) return;
     CViewPoint origin;
-    if (pParentView)
-        pParentView->localToFrame(origin);
+    if (pParentView) pParentView->localToFrame(origin);
     OffsetShift shift(context, origin);
     drawRect(context, shifted);
 }
@@ -366,7 +377,8 @@ void CViewContainer::redrawRect(CDrawContext* context, const CViewRect& rect)
 void CViewContainer::setViewSize(const CViewRect& rect)
 {
     CView::setViewSize(rect);
-    if (pOffscreenContext && bDrawInOffscreen) {
+    if (pOffscreenContext && bDrawInOffscreen)
+    {
         releaseOffscreen();
         createOffscreenIfNeeded();
     }
@@ -387,16 +399,14 @@ bool CViewContainer::attached(CView*)
 CViewPoint& CViewContainer::frameToLocal(CViewPoint& point) const
 {
     point.offset(-size.left, -size.top);
-    if (pParentView && pParentView->isTypeOf("CViewContainer"))
-        return pParentView->frameToLocal(point);
+    if (pParentView && pParentView->isTypeOf("CViewContainer")) return pParentView->frameToLocal(point);
     return point;
 }
 
 CViewPoint& CViewContainer::localToFrame(CViewPoint& point) const
 {
     point.offset(size.left, size.top);
-    if (pParentView && pParentView->isTypeOf("CViewContainer"))
-        return pParentView->localToFrame(point);
+    if (pParentView && pParentView->isTypeOf("CViewContainer")) return pParentView->localToFrame(point);
     return point;
 }
 
@@ -415,11 +425,12 @@ bool CViewContainer::isTypeOf(const char* name) const
 void CViewContainer::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
     where.offset(-size.left, -size.top);
-    if (buttons == kUnknownButtons && context)
-        buttons = readMouseButtons(context);
-    for (std::size_t i = children.size(); i-- > 0;) {
+    if (buttons == kUnknownButtons && context) buttons = readMouseButtons(context);
+    for (std::size_t i = children.size(); i-- > 0;)
+    {
         CView* child = children[i];
-        if (child->getMouseEnabled() && child->hitTest(where, buttons)) {
+        if (child->getMouseEnabled() && child->hitTest(where, buttons))
+        {
             child->mouse(context, where, buttons);
             return;
         }
@@ -428,27 +439,25 @@ void CViewContainer::mouse(CDrawContext* context, CViewPoint where, std::int32_t
 
 CView* CViewContainer::getCurrentView() const
 {
-    if (!pParentFrame)
-        return nullptr;
+    if (!pParentFrame) return nullptr;
     CViewPoint where;
     pParentFrame->getCurrentLocation(where);
     frameToLocal(where);
-    for (std::size_t i = children.size(); i-- > 0;) {
-        if (children[i]->getMouseableArea().pointInside(where))
-            return children[i];
+    for (std::size_t i = children.size(); i-- > 0;)
+    {
+        if (children[i]->getMouseableArea().pointInside(where)) return children[i];
     }
     return nullptr;
 }
 
 CView* CViewContainer::getViewAt(const CViewPoint& where, bool deep) const
 {
-    if (!pParentFrame)
-        return nullptr;
+    if (!pParentFrame) return nullptr;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
-    for (std::size_t i = children.size(); i-- > 0;) {
+    for (std::size_t i = children.size(); i-- > 0;)
+    {
         CView* child = children[i];
-        if (!child->getMouseableArea().pointInside(local))
-            continue;
+        if (!child->getMouseableArea().pointInside(local)) continue;
         if (deep && child->isTypeOf("CViewContainer"))
             return static_cast<CViewContainer*>(child)->getViewAt(local, deep);
         return child;
@@ -456,11 +465,11 @@ CView* CViewContainer::getViewAt(const CViewPoint& where, bool deep) const
     return nullptr;
 }
 
-bool CViewContainer::onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis, float distance)
+bool CViewContainer::onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis,
+                             float distance)
 {
     CView* view = getViewAt(where, false);
-    if (!view)
-        return false;
+    if (!view) return false;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
     return view->onWheel(context, local, axis, distance);
@@ -473,18 +482,18 @@ bool CViewContainer::onWheel(CDrawContext* context, const CViewPoint& where, flo
 
 std::int32_t CViewContainer::onKeyDown(VstKeyCode& key)
 {
-    for (std::size_t i = children.size(); i-- > 0;) {
-        if (children[i]->onKeyDown(key) != kKeyNotHandled)
-            break;
+    for (std::size_t i = children.size(); i-- > 0;)
+    {
+        if (children[i]->onKeyDown(key) != kKeyNotHandled) break;
     }
     return kKeyNotHandled;
 }
 
 std::int32_t CViewContainer::onKeyUp(VstKeyCode& key)
 {
-    for (std::size_t i = children.size(); i-- > 0;) {
-        if (children[i]->onKeyUp(key) != kKeyNotHandled)
-            break;
+    for (std::size_t i = children.size(); i-- > 0;)
+    {
+        if (children[i]->onKeyUp(key) != kKeyNotHandled) break;
     }
     return kKeyNotHandled;
 }
@@ -505,15 +514,17 @@ bool CViewContainer::advanceNextFocusView(CView* oldFocus, bool reverse)
 {
     const std::int32_t count = getViewCount();
     bool skipping = oldFocus != nullptr;
-    for (std::int32_t k = 0; k < count; ++k) {
+    for (std::int32_t k = 0; k < count; ++k)
+    {
         CView* child = children[static_cast<std::size_t>(reverse ? count - 1 - k : k)];
-        if (skipping) {
+        if (skipping)
+        {
             skipping = child != oldFocus;
             continue;
         }
-        if (child->wantsFocus()) {
-            if (pParentFrame)
-                pParentFrame->setFocusView(child);
+        if (child->wantsFocus())
+        {
+            if (pParentFrame) pParentFrame->setFocusView(child);
             return true;
         }
         if (child->isTypeOf("CViewContainer") &&
@@ -527,64 +538,57 @@ bool CViewContainer::advanceNextFocusView(CView* oldFocus, bool reverse)
 
 void CViewContainer::onDragEnter(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame)
-        return;
+    if (!pParentFrame) return;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
-    if (currentDragView)
-        currentDragView->onDragLeave(context, drag, local);
+    if (currentDragView) currentDragView->onDragLeave(context, drag, local);
     currentDragView = getViewAt(where, false);
-    if (currentDragView)
-        currentDragView->onDragEnter(context, drag, local);
+    if (currentDragView) currentDragView->onDragEnter(context, drag, local);
 }
 
 void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame)
-        return;
+    if (!pParentFrame) return;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
     CView* view = getViewAt(where, false);
-    if (view != currentDragView) {
-        if (currentDragView)
-            currentDragView->onDragLeave(context, drag, local);
-        if (view)
-            view->onDragEnter(context, drag, local);
+    if (view != currentDragView)
+    {
+        if (currentDragView) currentDragView->onDragLeave(context, drag, local);
+        if (view) view->onDragEnter(context, drag, local);
         currentDragView = view;
-    } else if (currentDragView) {
+    }
+    else if (currentDragView)
+    {
         currentDragView->onDragMove(context, drag, local);
     }
 }
 
 void CViewContainer::onDragLeave(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame)
-        return;
+    if (!pParentFrame) return;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
-    if (currentDragView)
-        currentDragView->onDragLeave(context, drag, local);
+    if (currentDragView) currentDragView->onDragLeave(context, drag, local);
     currentDragView = nullptr;
 }
 
 bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame)
-        return false;
+    if (!pParentFrame) return false;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
     CView* view = getViewAt(where, false);
-    if (view != currentDragView) {
-        if (currentDragView)
-            currentDragView->onDragLeave(context, drag, local);
+    if (view != currentDragView)
+    {
+        if (currentDragView) currentDragView->onDragLeave(context, drag, local);
         currentDragView = view;
     }
-    if (!currentDragView)
-        return false;
+    if (!currentDragView) return false;
     const bool accepted = currentDragView->onDrop(context, drag, local);
     currentDragView->onDragLeave(context, drag, local);
     currentDragView = nullptr;
     return accepted;
 }
 
-}  // namespace gui
+} // namespace gui

@@ -9,17 +9,20 @@
 
 #include "gui/CView.h"
 
-namespace gui {
+namespace gui
+{
 
 class COffscreenContext;
 
-enum CViewContainerMode : std::int32_t {
+enum CViewContainerMode : std::int32_t
+{
     updateAll = 0,
     updateOnlyDirty = 1,
 };
 
-class CViewContainer : public CView {
-public:
+class CViewContainer : public CView
+{
+  public:
     CViewContainer(const CViewRect& size, CFrame* frame, CBitmap* background = nullptr);
     ~CViewContainer() override;
 
@@ -68,7 +71,7 @@ public:
 
     COffscreenContext* getOffscreen() const { return pOffscreenContext; }
 
-protected:
+  protected:
     // Detaches and releases every child as the destructor does; subclasses
     // call it while they are still whole.
     void releaseAllChildren();
@@ -82,7 +85,7 @@ protected:
     void restoreTarget(CDrawContext* context, const CViewPoint& savedOffset);
     bool childIsContainer(CView* child) const;
 
-    std::vector<CView*> children;  // first = bottom, last = topmost
+    std::vector<CView*> children; // first = bottom, last = topmost
     std::int32_t mode = updateAll;
     COffscreenContext* pOffscreenContext = nullptr;
     CViewColor backgroundColor = kBlackCColor;
@@ -91,4 +94,4 @@ protected:
     CView* currentDragView = nullptr;
 };
 
-}  // namespace gui
+} // namespace gui

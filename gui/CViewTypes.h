@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace gui {
+namespace gui
+{
 
-struct CViewPoint {
-    std::int32_t h = 0;  // horizontal
-    std::int32_t v = 0;  // vertical, growing downwards
+struct CViewPoint
+{
+    std::int32_t h = 0; // horizontal
+    std::int32_t v = 0; // vertical, growing downwards
 
     CViewPoint& offset(std::int32_t dh, std::int32_t dv)
     {
@@ -22,7 +24,8 @@ struct CViewPoint {
 // Right and bottom are exclusive when painting, but every containment and
 // overlap test is inclusive on all four edges: a click on the right or bottom
 // edge still belongs to the rectangle.
-struct CViewRect {
+struct CViewRect
+{
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
@@ -65,11 +68,12 @@ struct CViewRect {
     friend bool operator==(const CViewRect&, const CViewRect&) = default;
 };
 
-struct CViewColor {
+struct CViewColor
+{
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
-    std::uint8_t alpha = 255;  // 255 = opaque
+    std::uint8_t alpha = 255; // 255 = opaque
 
     friend bool operator==(const CViewColor&, const CViewColor&) = default;
 };
@@ -82,7 +86,8 @@ inline constexpr CViewColor kRedCColor{255, 0, 0, 255};
 
 // Mouse buttons and modifiers as passed in `buttons`; -1 there means "not
 // known, read the current state".
-enum CButtonState : std::int32_t {
+enum CButtonState : std::int32_t
+{
     buttonLeft = 1,
     buttonMiddle = 2,
     buttonRight = 4,
@@ -105,4 +110,4 @@ inline constexpr unsigned char kKeyModifierShift = 1;
 // Answer of key handlers that did not use the key.
 inline constexpr std::int32_t kKeyNotHandled = -1;
 
-}  // namespace gui
+} // namespace gui

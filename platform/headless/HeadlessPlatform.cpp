@@ -3,35 +3,39 @@
 #include <algorithm>
 #include <utility>
 
-namespace platform::headless {
+namespace platform::headless
+{
 
-namespace {
+namespace
+{
 
 // Polls of the pointer without time passing before a loop is taken for stuck.
 constexpr uint32_t kStallPolls = 100000;
 constexpr uint32_t kBlack = 0xFF000000u;
 
-bool selectableCommand(const MenuItem& item) { return item.kind == MenuItem::Kind::Command; }
+bool selectableCommand(const MenuItem& item)
+{
+    return item.kind == MenuItem::Kind::Command;
+}
 
 bool menuHasCommand(const std::vector<MenuItem>& items, int32_t command)
 {
-    for (const MenuItem& item : items) {
-        if (selectableCommand(item) && item.command == command)
-            return true;
-        if (item.kind == MenuItem::Kind::SubMenu && menuHasCommand(item.items, command))
-            return true;
+    for (const MenuItem& item : items)
+    {
+        if (selectableCommand(item) && item.command == command) return true;
+        if (item.kind == MenuItem::Kind::SubMenu && menuHasCommand(item.items, command)) return true;
     }
     return false;
 }
 
 std::optional<int32_t> findCommandByText(const std::vector<MenuItem>& items, const std::string& text)
 {
-    for (const MenuItem& item : items) {
-        if (selectableCommand(item) && item.text == text)
-            return item.command;
-        if (item.kind == MenuItem::Kind::SubMenu) {
-            if (auto found = findCommandByText(item.items, text))
-                return found;
+    for (const MenuItem& item : items)
+    {
+        if (selectableCommand(item) && item.text == text) return item.command;
+        if (item.kind == MenuItem::Kind::SubMenu)
+        {
+            if (auto found = findCommandByText(item.items, text)) return found;
         }
     }
     return std::nullopt;
@@ -46,7 +50,7 @@ Rect clampToSize(Rect r, Size s)
     return r;
 }
 
-}  // namespace
+} // namespace
 
 // --- HeadlessPlatform ---------------------------------------------------------------
 
@@ -71,15 +75,15 @@ NativeHandle HeadlessPlatform::addHostWindow(Rect screenRect, NativeHandle paren
 std::unique_ptr<Window> HeadlessPlatform::createChildWindow(NativeHandle parent, Size size,
                                                             WindowListener& listener)
 {
-    if (!parent || std::exchange(refuseNextWindow_, false))
-        return nullptr;
+    if (!parent || std::exchange(refuseNextWindow_, false)) return nullptr;
     if (!nodes_.contains(parent))
         nodes_[parent] = Node{nullptr, Rect{0, 0, size.width, size.height}, "HostWindow", false, nullptr};
     const NativeHandle handle = newHandle();
     auto window = std::make_unique<HeadlessWindow>(*this, handle, parent, size, listener);
     const Rect& outer = nodes_[parent].rect;
-    nodes_[handle] = Node{parent, Rect{outer.left, outer.top, outer.left + size.width, outer.top + size.height},
-                          "Plugin", false, window.get()};
+    nodes_[handle] =
+        Node{parent, Rect{outer.left, outer.top, outer.left + size.width, outer.top + size.height}, "Plugin",
+             false, window.get()};
     windows_.push_back(window.get());
     return window;
 }
@@ -119,12 +123,11 @@ void HeadlessPlatform::scriptPointer(std::vector<PointerStep> steps)
 
 const PointerStep* HeadlessPlatform::currentStep() const
 {
-    if (script_.empty())
-        return nullptr;
+    if (script_.empty()) return nullptr;
     uint32_t elapsed = ticks_ - scriptStart_;
-    for (const PointerStep& step : script_) {
-        if (elapsed < step.holdMs)
-            return &step;
+    for (const PointerStep& step : script_)
+    {
+        if (elapsed < step.holdMs) return &step;
         elapsed -= step.holdMs;
     }
     return &script_.back();
@@ -141,7 +144,8 @@ PointerState HeadlessPlatform::pointerState()
     ticks_ += pollCost_;
     pollsWithoutTime_ = ticks_ == lastPollTicks_ ? pollsWithoutTime_ + 1 : 0;
     lastPollTicks_ = ticks_;
-    if (pollsWithoutTime_ > kStallPolls && !stalled_) {
+    if (pollsWithoutTime_ > kStallPolls && !stalled_)
+    {
         // A loop that never lets time pass would never see the script move on.
         stalled_ = true;
         const Point last = script_.empty() ? pointer_.screen : script_.back().screen;
@@ -155,21 +159,24 @@ PointerState HeadlessPlatform::pointerState()
 
 void HeadlessPlatform::dispatchEvents()
 {
-    while (dispatchPendingExpose()) {
+    while (dispatchPendingExpose())
+    {
     }
 }
 
 bool HeadlessPlatform::dispatchPendingExpose()
 {
-    if (exposes_.empty())
-        return false;
+    if (exposes_.empty()) return false;
     const PendingExpose next = exposes_.front();
     exposes_.pop_front();
     next.window->expose(next.area);
     return true;
 }
 
-void HeadlessPlatform::queueExpose(HeadlessWindow& window, Rect area) { exposes_.push_back({&window, area}); }
+void HeadlessPlatform::queueExpose(HeadlessWindow& window, Rect area)
+{
+    exposes_.push_back({&window, area});
+}
 
 NativeHandle HeadlessPlatform::parentOf(NativeHandle window)
 {
@@ -180,8 +187,7 @@ NativeHandle HeadlessPlatform::parentOf(NativeHandle window)
 std::optional<Rect> HeadlessPlatform::windowRect(NativeHandle window)
 {
     const auto it = nodes_.find(window);
-    if (it == nodes_.end())
-        return std::nullopt;
+    if (it == nodes_.end()) return std::nullopt;
     return it->second.rect;
 }
 
@@ -200,24 +206,29 @@ bool HeadlessPlatform::hasCaption(NativeHandle window)
 bool HeadlessPlatform::resizeWindow(NativeHandle window, Size size)
 {
     const auto it = nodes_.find(window);
-    if (it == nodes_.end() || size.width < 0 || size.height < 0)
-        return false;
+    if (it == nodes_.end() || size.width < 0 || size.height < 0) return false;
     resizes_.push_back({window, size});
-    if (it->second.own)
-        return it->second.own->setSize(size);
+    if (it->second.own) return it->second.own->setSize(size);
     it->second.rect.right = it->second.rect.left + size.width;
     it->second.rect.bottom = it->second.rect.top + size.height;
     return true;
 }
 
-void HeadlessPlatform::queueMenuCommand(int32_t command) { menuAnswers_.push_back({command, std::nullopt}); }
+void HeadlessPlatform::queueMenuCommand(int32_t command)
+{
+    menuAnswers_.push_back({command, std::nullopt});
+}
 
-void HeadlessPlatform::queueMenuChoice(std::string text) { menuAnswers_.push_back({-1, std::move(text)}); }
+void HeadlessPlatform::queueMenuChoice(std::string text)
+{
+    menuAnswers_.push_back({-1, std::move(text)});
+}
 
 int32_t HeadlessPlatform::popupMenu(const Menu& menu, Point screen, bool trackRight)
 {
     int32_t answer = -1;
-    if (!menuAnswers_.empty()) {
+    if (!menuAnswers_.empty())
+    {
         const MenuAnswer next = menuAnswers_.front();
         menuAnswers_.pop_front();
         if (next.text)
@@ -232,25 +243,30 @@ int32_t HeadlessPlatform::popupMenu(const Menu& menu, Point screen, bool trackRi
 std::optional<std::string> HeadlessPlatform::chooseFile(const FileChooserRequest& request, Window*)
 {
     fileRequests_.push_back(request);
-    if (fileAnswers_.empty())
-        return std::nullopt;
+    if (fileAnswers_.empty()) return std::nullopt;
     std::optional<std::string> answer = std::move(fileAnswers_.front());
     fileAnswers_.pop_front();
     return answer;
 }
 
-void HeadlessPlatform::showMessage(const MessageRequest& request) { messages_.push_back(request); }
+void HeadlessPlatform::showMessage(const MessageRequest& request)
+{
+    messages_.push_back(request);
+}
 
 // --- HeadlessWindow ------------------------------------------------------------------
 
-HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, NativeHandle handle, NativeHandle parent, Size size,
-                               WindowListener& listener)
+HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, NativeHandle handle, NativeHandle parent,
+                               Size size, WindowListener& listener)
     : platform_(platform), handle_(handle), parent_(parent), size_(size), listener_(listener)
 {
     setSize(size);
 }
 
-HeadlessWindow::~HeadlessWindow() { platform_.forgetWindow(this); }
+HeadlessWindow::~HeadlessWindow()
+{
+    platform_.forgetWindow(this);
+}
 
 Point HeadlessWindow::screenOrigin() const
 {
@@ -266,27 +282,31 @@ Point HeadlessWindow::toScreen(Point client) const
 
 bool HeadlessWindow::setSize(Size size)
 {
-    if (size.width < 0 || size.height < 0)
-        return false;
+    if (size.width < 0 || size.height < 0) return false;
     size_ = size;
     const std::size_t count = std::size_t(size.width) * std::size_t(size.height);
     back_.assign(count, kBlack);
     screen_.assign(count, kBlack);
     const auto it = platform_.nodes_.find(handle_);
-    if (it != platform_.nodes_.end()) {
+    if (it != platform_.nodes_.end())
+    {
         it->second.rect.right = it->second.rect.left + size.width;
         it->second.rect.bottom = it->second.rect.top + size.height;
     }
     return true;
 }
 
-PixelSpan HeadlessWindow::backBuffer() { return PixelSpan{back_.data(), size_.width, size_.height, size_.width}; }
+PixelSpan HeadlessWindow::backBuffer()
+{
+    return PixelSpan{back_.data(), size_.width, size_.height, size_.width};
+}
 
 void HeadlessWindow::present(const Rect& area)
 {
     const Rect r = clampToSize(area, size_);
     presented_.push_back(area);
-    for (int32_t y = r.top; y < r.bottom; ++y) {
+    for (int32_t y = r.top; y < r.bottom; ++y)
+    {
         const std::size_t row = std::size_t(y) * std::size_t(size_.width);
         std::copy(back_.begin() + std::ptrdiff_t(row + std::size_t(r.left)),
                   back_.begin() + std::ptrdiff_t(row + std::size_t(r.right)),
@@ -296,8 +316,7 @@ void HeadlessWindow::present(const Rect& area)
 
 uint32_t HeadlessWindow::shownPixel(int32_t x, int32_t y) const
 {
-    if (x < 0 || y < 0 || x >= size_.width || y >= size_.height)
-        return 0;
+    if (x < 0 || y < 0 || x >= size_.width || y >= size_.height) return 0;
     return screen_[std::size_t(y) * std::size_t(size_.width) + std::size_t(x)];
 }
 
@@ -312,7 +331,8 @@ int32_t HeadlessWindow::popupMenu(const Menu& menu, Point screen, bool trackRigh
     return platform_.popupMenu(menu, screen, trackRight);
 }
 
-std::unique_ptr<EditField> HeadlessWindow::openEditField(const EditFieldStyle& style, EditFieldListener& listener)
+std::unique_ptr<EditField> HeadlessWindow::openEditField(const EditFieldStyle& style,
+                                                         EditFieldListener& listener)
 {
     platform_.openedFields_.push_back(style);
     return std::make_unique<HeadlessEditField>(platform_, style, listener);
@@ -324,7 +344,10 @@ bool HeadlessWindow::setDropTarget(DropListener* listener)
     return true;
 }
 
-void HeadlessWindow::expose(Rect area) { listener_.onExpose(ExposeEvent{clampToSize(area, size_)}); }
+void HeadlessWindow::expose(Rect area)
+{
+    listener_.onExpose(ExposeEvent{clampToSize(area, size_)});
+}
 
 void HeadlessWindow::press(Point where, uint32_t button, uint32_t modifiers)
 {
@@ -343,20 +366,30 @@ void HeadlessWindow::wheel(Point where, float distance, bool horizontal, uint32_
     listener_.onWheel(WheelEvent{where, distance, horizontal, modifiers});
 }
 
-void HeadlessWindow::key(const KeyEvent& event) { listener_.onKey(event); }
+void HeadlessWindow::key(const KeyEvent& event)
+{
+    listener_.onKey(event);
+}
 
-void HeadlessWindow::destroyNative() { listener_.onDestroyed(); }
+void HeadlessWindow::destroyNative()
+{
+    listener_.onDestroyed();
+}
 
 // --- HeadlessEditField -----------------------------------------------------------------
 
-HeadlessEditField::HeadlessEditField(HeadlessPlatform& platform, EditFieldStyle style, EditFieldListener& listener)
+HeadlessEditField::HeadlessEditField(HeadlessPlatform& platform, EditFieldStyle style,
+                                     EditFieldListener& listener)
     : platform_(platform), style_(std::move(style)), listener_(listener)
 {
     type(style_.text);
     platform_.fields_.push_back(this);
 }
 
-HeadlessEditField::~HeadlessEditField() { platform_.forgetField(this); }
+HeadlessEditField::~HeadlessEditField()
+{
+    platform_.forgetField(this);
+}
 
 void HeadlessEditField::type(const std::string& text)
 {
@@ -364,8 +397,14 @@ void HeadlessEditField::type(const std::string& text)
     text_ = text.substr(0, limit);
 }
 
-void HeadlessEditField::pressReturn() { listener_.onEditReturn(); }
+void HeadlessEditField::pressReturn()
+{
+    listener_.onEditReturn();
+}
 
-void HeadlessEditField::loseFocus() { listener_.onEditFocusLost(); }
+void HeadlessEditField::loseFocus()
+{
+    listener_.onEditFocusLost();
+}
 
-}  // namespace platform::headless
+} // namespace platform::headless

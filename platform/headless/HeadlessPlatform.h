@@ -15,39 +15,45 @@
 
 #include "platform/platform.h"
 
-namespace platform::headless {
+namespace platform::headless
+{
 
 class HeadlessEditField;
 class HeadlessWindow;
 
 // One stretch of a scripted pointer path: the state holds for `holdMs` of
 // virtual time, then the next step takes over; the last step stays.
-struct PointerStep {
+struct PointerStep
+{
     Point screen;
     uint32_t buttons = 0;
     uint32_t modifiers = 0;
     uint32_t holdMs = 10;
 };
 
-struct ShownMenu {
+struct ShownMenu
+{
     Menu menu;
     Point screen;
     bool trackRight = false;
     int32_t answer = -1;
 };
 
-struct WindowResize {
+struct WindowResize
+{
     NativeHandle window = nullptr;
     Size size;
 };
 
-class HeadlessPlatform final : public Platform {
-public:
+class HeadlessPlatform final : public Platform
+{
+  public:
     HeadlessPlatform();
     ~HeadlessPlatform() override;
 
     // --- Platform --------------------------------------------------------
-    std::unique_ptr<Window> createChildWindow(NativeHandle parent, Size size, WindowListener& listener) override;
+    std::unique_ptr<Window> createChildWindow(NativeHandle parent, Size size,
+                                              WindowListener& listener) override;
     PointerState pointerState() override;
     bool buttonsSwapped() override { return swapped_; }
     uint32_t ticks() override { return ticks_; }
@@ -119,22 +125,25 @@ public:
     void queueExpose(HeadlessWindow& window, Rect area);
     std::size_t pendingExposes() const { return exposes_.size(); }
 
-private:
+  private:
     friend class HeadlessWindow;
     friend class HeadlessEditField;
 
-    struct Node {
+    struct Node
+    {
         NativeHandle parent = nullptr;
-        Rect rect;  // screen
+        Rect rect; // screen
         std::string className;
         bool caption = false;
         HeadlessWindow* own = nullptr;
     };
-    struct MenuAnswer {
+    struct MenuAnswer
+    {
         int32_t command = -1;
         std::optional<std::string> text;
     };
-    struct PendingExpose {
+    struct PendingExpose
+    {
         HeadlessWindow* window = nullptr;
         Rect area;
     };
@@ -177,8 +186,9 @@ private:
     std::deque<PendingExpose> exposes_;
 };
 
-class HeadlessWindow final : public Window {
-public:
+class HeadlessWindow final : public Window
+{
+  public:
     HeadlessWindow(HeadlessPlatform& platform, NativeHandle handle, NativeHandle parent, Size size,
                    WindowListener& listener);
     ~HeadlessWindow() override;
@@ -194,7 +204,8 @@ public:
     void setCursor(Cursor cursor) override;
     Cursor cursor() const override { return cursor_; }
     int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) override;
-    std::unique_ptr<EditField> openEditField(const EditFieldStyle& style, EditFieldListener& listener) override;
+    std::unique_ptr<EditField> openEditField(const EditFieldStyle& style,
+                                             EditFieldListener& listener) override;
     bool setDropTarget(DropListener* listener) override;
 
     // --- Native events, as a test delivers them ------------------------------------------
@@ -219,7 +230,7 @@ public:
     DropListener* dropTarget() const { return drop_; }
     Point toScreen(Point client) const;
 
-private:
+  private:
     HeadlessPlatform& platform_;
     NativeHandle handle_;
     NativeHandle parent_;
@@ -233,8 +244,9 @@ private:
     DropListener* drop_ = nullptr;
 };
 
-class HeadlessEditField final : public EditField {
-public:
+class HeadlessEditField final : public EditField
+{
+  public:
     HeadlessEditField(HeadlessPlatform& platform, EditFieldStyle style, EditFieldListener& listener);
     ~HeadlessEditField() override;
 
@@ -248,11 +260,11 @@ public:
     void loseFocus();
     const EditFieldStyle& style() const { return style_; }
 
-private:
+  private:
     HeadlessPlatform& platform_;
     EditFieldStyle style_;
     EditFieldListener& listener_;
     std::string text_;
 };
 
-}  // namespace platform::headless
+} // namespace platform::headless

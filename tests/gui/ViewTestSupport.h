@@ -14,14 +14,16 @@
 #include "gui/CFrameOwner.h"
 #include "platform/headless/HeadlessPlatform.h"
 
-namespace viewtest {
+namespace viewtest
+{
 
 using namespace gui;
 using platform::headless::HeadlessPlatform;
 using platform::headless::HeadlessWindow;
 
-class FakeOwner final : public CFrameOwner {
-public:
+class FakeOwner final : public CFrameOwner
+{
+  public:
     platform::Platform& getPlatform() override { return platform; }
     void beginEdit(std::int32_t tag) override { edits.push_back("begin " + std::to_string(tag)); }
     void endEdit(std::int32_t tag) override { edits.push_back("end " + std::to_string(tag)); }
@@ -48,37 +50,35 @@ public:
 };
 
 // Counts its calls; reports its own destruction through `alive`.
-class ProbeView : public CView {
-public:
+class ProbeView : public CView
+{
+  public:
     explicit ProbeView(const CViewRect& rect, int* alive = nullptr) : CView(rect), alive_(alive)
     {
-        if (alive_)
-            ++*alive_;
+        if (alive_) ++*alive_;
     }
     ~ProbeView() override
     {
-        if (alive_)
-            --*alive_;
+        if (alive_) --*alive_;
     }
 
     void draw(CDrawContext* context) override
     {
         ++draws;
-        if (context && paintColor) {
+        if (context && paintColor)
+        {
             context->setFillColor(*paintColor);
             // fillRect leaves the top row and left column; widen to cover the view.
             context->fillRect(CViewRect{size.left - 1, size.top - 1, size.right, size.bottom});
         }
-        if (resizeWhileDrawing)
-            size = *resizeWhileDrawing;
+        if (resizeWhileDrawing) size = *resizeWhileDrawing;
         setDirty(false);
     }
     void mouse(CDrawContext*, CViewPoint where, std::int32_t buttons) override
     {
         clicks.push_back(where);
         clickButtons.push_back(buttons);
-        if (frameFocusAtClick)
-            *frameFocusAtClick = getFrame() ? getFrame()->getFocusView() : nullptr;
+        if (frameFocusAtClick) *frameFocusAtClick = getFrame() ? getFrame()->getFocusView() : nullptr;
     }
     bool onWheel(CDrawContext*, const CViewPoint& where, float distance) override
     {
@@ -91,9 +91,18 @@ public:
         return keyAnswer;
     }
     void loseFocus(CDrawContext*) override { ++focusLost; }
-    void onDragEnter(CDrawContext*, CDragContainer*, const CViewPoint& where) override { drags.push_back(tagged("enter", where)); }
-    void onDragLeave(CDrawContext*, CDragContainer*, const CViewPoint&) override { drags.push_back(name + " leave"); }
-    void onDragMove(CDrawContext*, CDragContainer*, const CViewPoint& where) override { drags.push_back(tagged("move", where)); }
+    void onDragEnter(CDrawContext*, CDragContainer*, const CViewPoint& where) override
+    {
+        drags.push_back(tagged("enter", where));
+    }
+    void onDragLeave(CDrawContext*, CDragContainer*, const CViewPoint&) override
+    {
+        drags.push_back(name + " leave");
+    }
+    void onDragMove(CDrawContext*, CDragContainer*, const CViewPoint& where) override
+    {
+        drags.push_back(tagged("move", where));
+    }
     bool onDrop(CDrawContext*, CDragContainer*, const CViewPoint& where) override
     {
         drags.push_back(tagged("drop", where));
@@ -117,21 +126,22 @@ public:
     std::string name;
     std::vector<std::string> drags;
 
-private:
+  private:
     int* alive_;
 };
 
 // A frame of 200 x 100 in a host window whose client starts at (300, 200).
-struct FrameRig {
+struct FrameRig
+{
     explicit FrameRig(CViewRect rect = CViewRect{0, 0, 200, 100})
     {
-        host = owner.platform.addHostWindow(platform::Rect{300, 200, 300 + rect.width(), 200 + rect.height()});
+        host =
+            owner.platform.addHostWindow(platform::Rect{300, 200, 300 + rect.width(), 200 + rect.height()});
         frame = new CFrame(rect, host, &owner);
     }
     ~FrameRig()
     {
-        if (frame)
-            frame->release();
+        if (frame) frame->release();
     }
     FrameRig(const FrameRig&) = delete;
     FrameRig& operator=(const FrameRig&) = delete;
@@ -162,4 +172,4 @@ inline std::uint32_t rgb(const CViewColor& c)
     return 0xFF000000u | (std::uint32_t(c.red) << 16) | (std::uint32_t(c.green) << 8) | c.blue;
 }
 
-}  // namespace viewtest
+} // namespace viewtest

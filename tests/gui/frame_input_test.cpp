@@ -4,7 +4,8 @@
 #include "ViewTestSupport.h"
 #include "gui/CViewContainer.h"
 
-namespace {
+namespace
+{
 
 using namespace viewtest;
 
@@ -44,14 +45,14 @@ TEST(FrameInput, AModalViewTakesEveryClickInsideAndDropsTheRest)
     EXPECT_EQ(rig.frame->onKeyDown(tab), kKeyNotHandled);
 
     EXPECT_TRUE(rig.frame->setModalView(nullptr));
-    EXPECT_EQ(alive, 2);  // the creator's reference keeps it
+    EXPECT_EQ(alive, 2); // the creator's reference keeps it
     EXPECT_FALSE(rig.frame->isChild(modal));
     EXPECT_TRUE(rig.frame->setModalView(other));
     modal->release();
     EXPECT_EQ(alive, 1);
     rig.frame->release();
     rig.frame = nullptr;
-    EXPECT_EQ(alive, 1);  // still the creator's; the frame dropped only its own
+    EXPECT_EQ(alive, 1); // still the creator's; the frame dropped only its own
     other->release();
     EXPECT_EQ(alive, 0);
 }
@@ -60,7 +61,7 @@ TEST(FrameInput, TabWalksTheFocusableViewsAndShiftTabWalksBack)
 {
     FrameRig rig;
     ProbeView* first = rig.add({0, 0, 10, 10});
-    rig.add({20, 0, 30, 10});  // not focusable
+    rig.add({20, 0, 30, 10}); // not focusable
     ProbeView* second = rig.add({40, 0, 50, 10});
     auto* box = new CViewContainer({60, 0, 120, 50}, rig.frame);
     rig.frame->addView(box);
@@ -69,17 +70,21 @@ TEST(FrameInput, TabWalksTheFocusableViewsAndShiftTabWalksBack)
     for (ProbeView* v : {first, second, third})
         v->setWantsFocus(true);
 
-    const struct {
+    const struct
+    {
         bool shift;
         std::int32_t answer;
         CView* focus;
     } steps[] = {
-        {false, 1, first}, {false, 1, second}, {false, 1, third}, {false, kKeyNotHandled, nullptr},
-        {false, 1, first}, {true, kKeyNotHandled, nullptr}, {true, 1, third}, {true, 1, second},
+        {false, 1, first}, {false, 1, second},
+        {false, 1, third}, {false, kKeyNotHandled, nullptr},
+        {false, 1, first}, {true, kKeyNotHandled, nullptr},
+        {true, 1, third},  {true, 1, second},
         {true, 1, first},
     };
     int step = 0;
-    for (const auto& s : steps) {
+    for (const auto& s : steps)
+    {
         VstKeyCode tab = keyCode(kVirtualKeyTab, s.shift ? kKeyModifierShift : 0);
         EXPECT_EQ(rig.frame->onKeyDown(tab), s.answer) << "step " << step;
         EXPECT_EQ(rig.frame->getFocusView(), s.focus) << "step " << step;
@@ -112,7 +117,8 @@ TEST(FrameInput, TheFocusViewHearsKeysBeforeTabTraversal)
 TEST(FrameInput, ButtonStateFollowsTheSwappedButtonsSetting)
 {
     using namespace platform;
-    const struct {
+    const struct
+    {
         uint32_t physical;
         uint32_t modifiers;
         bool swapped;
@@ -128,7 +134,8 @@ TEST(FrameInput, ButtonStateFollowsTheSwappedButtonsSetting)
         {kButtonLeft | kButtonRight, 0, true, buttonLeft | buttonRight},
     };
     FrameRig rig;
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         rig.owner.platform.setButtonsSwapped(c.swapped);
         rig.owner.platform.setPointer({0, 0}, c.physical, c.modifiers);
         EXPECT_EQ(rig.frame->getCurrentMouseButtons(), c.expected)
@@ -185,20 +192,28 @@ TEST(FrameInput, CursorTypesMapToShapesAndUnknownTypesRestoreTheDefault)
 {
     FrameRig rig;
     using platform::Cursor;
-    const struct {
+    const struct
+    {
         std::int32_t type;
         Cursor shape;
     } cases[] = {
-        {kCursorHand, Cursor::Hand}, {7, Cursor::Arrow},        {kCursorWait, Cursor::Wait},
-        {kCursorHSize, Cursor::ResizeHorizontal},               {kCursorVSize, Cursor::ResizeVertical},
-        {kCursorSizeAll, Cursor::Move},                          {kCursorNESWSize, Cursor::ResizeDiagonalRising},
-        {kCursorNWSESize, Cursor::ResizeDiagonalFalling},        {kCursorNotAllowed, Cursor::NotAllowed},
-        {kCursorDefault, Cursor::Arrow},                         {42, Cursor::Arrow},
+        {kCursorHand, Cursor::Hand},
+        {7, Cursor::Arrow},
+        {kCursorWait, Cursor::Wait},
+        {kCursorHSize, Cursor::ResizeHorizontal},
+        {kCursorVSize, Cursor::ResizeVertical},
+        {kCursorSizeAll, Cursor::Move},
+        {kCursorNESWSize, Cursor::ResizeDiagonalRising},
+        {kCursorNWSESize, Cursor::ResizeDiagonalFalling},
+        {kCursorNotAllowed, Cursor::NotAllowed},
+        {kCursorDefault, Cursor::Arrow},
+        {42, Cursor::Arrow},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
+    {
         rig.frame->setCursor(c.type);
         EXPECT_EQ(rig.window().cursor(), c.shape) << "type " << c.type;
     }
 }
 
-}  // namespace
+} // namespace

@@ -4,7 +4,8 @@
 #include "ViewTestSupport.h"
 #include "gui/COffscreenContext.h"
 
-namespace {
+namespace
+{
 
 using namespace viewtest;
 
@@ -39,7 +40,7 @@ TEST(FrameRedraw, IdleRepaintsOnlyTheDirtyViewsAfterTheFirstPaint)
     EXPECT_EQ(rig.window().shownPixel(35, 15), rgb(kRedCColor));
     EXPECT_FALSE(rig.window().presentedAreas().empty());
     rig.window().clearPresented();
-    rig.frame->idle();  // nothing dirty any more
+    rig.frame->idle(); // nothing dirty any more
     EXPECT_EQ(dirty->draws, 2);
     EXPECT_TRUE(rig.window().presentedAreas().empty());
 }
@@ -69,7 +70,7 @@ TEST(FrameRedraw, InvalidateMarksOverlappingViewsWithoutPainting)
 {
     FrameRig rig;
     ProbeView* touched = rig.add({10, 10, 20, 20});
-    ProbeView* edge = rig.add({20, 20, 30, 30});  // shares the corner point
+    ProbeView* edge = rig.add({20, 20, 30, 30}); // shares the corner point
     ProbeView* away = rig.add({50, 50, 60, 60});
     rig.window().exposeAll();
     rig.window().clearPresented();
@@ -137,12 +138,12 @@ TEST(FrameResize, AHostThatResizesGetsTheRequestAndTheOffscreenFollows)
 TEST(FrameResize, WithoutTheHostOnlyTheOwnWindowChangesWhenWindowsHaveNoFrame)
 {
     FrameRig rig;
-    rig.owner.hostCanSize = true;  // offered, but refused
+    rig.owner.hostCanSize = true; // offered, but refused
     EXPECT_TRUE(rig.frame->setSize(250, 120));
     EXPECT_EQ(rig.owner.sizeRequests.size(), 1u);
     EXPECT_EQ(rig.frame->getViewSize(), (CViewRect{0, 0, 250, 120}));
     EXPECT_EQ(rig.window().size(), (platform::Size{250, 120}));
-    ASSERT_EQ(rig.owner.platform.resizes().size(), 0u);  // the own window, directly
+    ASSERT_EQ(rig.owner.platform.resizes().size(), 0u); // the own window, directly
 }
 
 TEST(FrameResize, WithoutTheHostTheWindowChainGrowsByItsDecoration)
@@ -163,4 +164,4 @@ TEST(FrameResize, WithoutTheHostTheWindowChainGrowsByItsDecoration)
     frame->release();
 }
 
-}  // namespace
+} // namespace

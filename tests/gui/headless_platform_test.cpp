@@ -5,7 +5,8 @@
 
 #include "platform/headless/HeadlessPlatform.h"
 
-namespace {
+namespace
+{
 
 using namespace platform;
 using platform::headless::HeadlessEditField;
@@ -13,7 +14,8 @@ using platform::headless::HeadlessPlatform;
 using platform::headless::HeadlessWindow;
 using platform::headless::PointerStep;
 
-struct NullListener final : WindowListener {
+struct NullListener final : WindowListener
+{
     void onExpose(const ExposeEvent& e) override { exposed.push_back(e.area); }
     void onButtonPress(const ButtonEvent&) override {}
     void onWheel(const WheelEvent&) override {}
@@ -25,17 +27,20 @@ struct NullListener final : WindowListener {
 TEST(HeadlessPlatform, APointerScriptAdvancesWithVirtualTime)
 {
     HeadlessPlatform p;
-    p.scriptPointer({{{10, 10}, kButtonLeft, 0, 20}, {{15, 10}, kButtonLeft, kModShift, 20}, {{15, 10}, 0, 0, 20}});
-    const struct {
+    p.scriptPointer(
+        {{{10, 10}, kButtonLeft, 0, 20}, {{15, 10}, kButtonLeft, kModShift, 20}, {{15, 10}, 0, 0, 20}});
+    const struct
+    {
         uint32_t sleepBefore;
         Point where;
         uint32_t buttons;
         uint32_t modifiers;
     } polls[] = {
-        {0, {10, 10}, kButtonLeft, 0},  {19, {10, 10}, kButtonLeft, 0}, {1, {15, 10}, kButtonLeft, kModShift},
-        {20, {15, 10}, 0, 0},           {500, {15, 10}, 0, 0},
+        {0, {10, 10}, kButtonLeft, 0}, {19, {10, 10}, kButtonLeft, 0}, {1, {15, 10}, kButtonLeft, kModShift},
+        {20, {15, 10}, 0, 0},          {500, {15, 10}, 0, 0},
     };
-    for (const auto& poll : polls) {
+    for (const auto& poll : polls)
+    {
         p.sleep(poll.sleepBefore);
         const PointerState s = p.pointerState();
         EXPECT_EQ(s.screen, poll.where);
@@ -75,7 +80,7 @@ TEST(HeadlessPlatform, MenusAnswerOnlySelectableCommands)
     ASSERT_TRUE(window);
 
     p.queueMenuCommand(0);
-    p.queueMenuCommand(2);  // greyed: cannot be chosen
+    p.queueMenuCommand(2); // greyed: cannot be chosen
     p.queueMenuChoice("Deep");
     p.queueMenuDismiss();
     const int32_t expected[] = {0, -1, 7, -1, -1};
@@ -87,12 +92,13 @@ TEST(HeadlessPlatform, MenusAnswerOnlySelectableCommands)
     EXPECT_EQ(p.shownMenus()[2].menu.items[3].items[0].text, "Deep");
 }
 
-struct DestroyingListener final : EditFieldListener {
+struct DestroyingListener final : EditFieldListener
+{
     void onEditReturn() override
     {
         ++returns;
         committed = field->text();
-        field.reset();  // the field goes away inside its own callback
+        field.reset(); // the field goes away inside its own callback
     }
     void onEditFocusLost() override { ++losses; }
     std::unique_ptr<EditField> field;
@@ -152,7 +158,7 @@ TEST(HeadlessPlatform, PresentingCopiesOnlyTheGivenAreaToTheScreen)
     EXPECT_EQ(window.shownPixel(3, 4), 0xFFFFFFFFu);
     EXPECT_EQ(window.shownPixel(4, 4), 0xFF000000u);
     EXPECT_EQ(window.shownPixel(1, 3), 0xFF000000u);
-    window.present({-5, -5, 100, 100});  // clipped, no overrun
+    window.present({-5, -5, 100, 100}); // clipped, no overrun
     EXPECT_EQ(window.shownPixel(19, 9), 0xFFFFFFFFu);
 }
 
@@ -183,4 +189,4 @@ TEST(HeadlessPlatform, NoParentOrARefusalGivesNoWindow)
     EXPECT_TRUE(p.createChildWindow(host, {10, 10}, listener));
 }
 
-}  // namespace
+} // namespace

@@ -5,12 +5,14 @@
 #include "gui/CBitmap.h"
 #include "gui/CViewContainer.h"
 
-namespace {
+namespace
+{
 
 using namespace viewtest;
 
-class CountedBitmap : public CBitmap {
-public:
+class CountedBitmap : public CBitmap
+{
+  public:
     CountedBitmap(int w, int h, int* alive, Pixel fill = makePixel(0, 0, 0))
         : CBitmap(CPixelSurface(w, h, fill)), alive_(alive)
     {
@@ -18,7 +20,7 @@ public:
     }
     ~CountedBitmap() override { --*alive_; }
 
-private:
+  private:
     int* alive_;
 };
 
@@ -30,10 +32,11 @@ TEST(ViewLifetime, TearingDownATreeFreesEveryViewAndBitmap)
         FrameRig rig;
         auto* skin = new CountedBitmap(200, 100, &bitmaps);
         rig.frame->setBackground(skin);
-        skin->release();  // the frame holds it now
+        skin->release(); // the frame holds it now
         auto* box = new CViewContainer({10, 10, 110, 60}, rig.frame, skin);
         rig.frame->addView(box);
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 4; ++i)
+        {
             auto* view = new ProbeView({i * 10, 0, i * 10 + 8, 8}, &views);
             view->setBackground(skin);
             box->addView(view);
@@ -63,7 +66,7 @@ TEST(ViewLifetime, RemovingWithoutReleaseLeavesTheCallersReference)
     EXPECT_EQ(box->getViewCount(), 0);
     EXPECT_EQ(kept->getNbReference(), 1);
 
-    box->removeView(kept, true);  // no longer a child: ignored
+    box->removeView(kept, true); // no longer a child: ignored
     EXPECT_EQ(alive, 1);
     kept->release();
     EXPECT_EQ(alive, 0);
@@ -127,7 +130,7 @@ TEST(ViewLifetime, RemovingAContainerThatHoldsTheFocusClearsTheFocus)
     rig.frame->removeView(box, true);
     EXPECT_EQ(alive, 0);
     EXPECT_EQ(rig.frame->getFocusView(), nullptr);
-    rig.window().click({5, 5});  // would reach the freed view through the focus
+    rig.window().click({5, 5}); // would reach the freed view through the focus
 }
 
 TEST(ViewLifetime, RemovingTheModalViewByHandLeavesNoModalView)
@@ -160,4 +163,4 @@ TEST(ViewLifetime, AContainersBackgroundStartsAtItsBackgroundOffset)
     EXPECT_EQ(rig.window().shownPixel(16, 15), 0xFF000000u);
 }
 
-}  // namespace
+} // namespace

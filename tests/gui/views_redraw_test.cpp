@@ -7,12 +7,14 @@
 #include "gui/COffscreenContext.h"
 #include "gui/CViewContainer.h"
 
-namespace {
+namespace
+{
 
 using namespace viewtest;
 
-class ScrollBox : public CViewContainer {
-public:
+class ScrollBox : public CViewContainer
+{
+  public:
     using CViewContainer::CViewContainer;
     bool isTypeOf(const char* name) const override
     {
@@ -22,18 +24,20 @@ public:
 
 TEST(ViewRedraw, AContainerIsDirtyOnlyForDirtyChildrenItCanShow)
 {
-    struct Case {
+    struct Case
+    {
         CViewRect child;
         bool dirty;
     };
     const Case cases[] = {
-        {{10, 10, 20, 20}, true},   // inside
-        {{45, 45, 70, 70}, true},   // partly inside
-        {{60, 60, 70, 70}, false},  // completely outside
-        {{50, 0, 60, 10}, false},   // touches the right edge only
-        {{-10, 5, 0, 15}, false},   // touches the left edge only
+        {{10, 10, 20, 20}, true},  // inside
+        {{45, 45, 70, 70}, true},  // partly inside
+        {{60, 60, 70, 70}, false}, // completely outside
+        {{50, 0, 60, 10}, false},  // touches the right edge only
+        {{-10, 5, 0, 15}, false},  // touches the left edge only
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         auto* box = new CViewContainer({100, 100, 150, 150}, nullptr);
         auto* child = new ProbeView(c.child);
         box->addView(child);
@@ -59,8 +63,9 @@ TEST(ViewRedraw, AnExposeRepaintsOnlyTheViewsItTouchesAndPresentsOnlyItsArea)
     EXPECT_EQ(right->draws, 0);
     EXPECT_EQ(rig.window().shownPixel(20, 20), rgb(kRedCColor));
     EXPECT_EQ(rig.window().shownPixel(40, 40), rgb(CViewColor{0, 0, 255, 255}));
-    EXPECT_EQ(rig.window().shownPixel(110, 20), 0xFF000000u);  // never presented
-    for (const platform::Rect& r : rig.window().presentedAreas()) {
+    EXPECT_EQ(rig.window().shownPixel(110, 20), 0xFF000000u); // never presented
+    for (const platform::Rect& r : rig.window().presentedAreas())
+    {
         EXPECT_GE(r.left, 0);
         EXPECT_GE(r.top, 0);
         EXPECT_LE(r.right, 50);
@@ -70,8 +75,10 @@ TEST(ViewRedraw, AnExposeRepaintsOnlyTheViewsItTouchesAndPresentsOnlyItsArea)
 
 TEST(ViewRedraw, AViewThatMovesWhileDrawnDirtyStaysDirtyExceptInAScrollContainer)
 {
-    for (const bool scrolling : {false, true}) {
-        auto* box = scrolling ? new ScrollBox({0, 0, 100, 100}, nullptr) : new CViewContainer({0, 0, 100, 100}, nullptr);
+    for (const bool scrolling : {false, true})
+    {
+        auto* box = scrolling ? new ScrollBox({0, 0, 100, 100}, nullptr)
+                              : new CViewContainer({0, 0, 100, 100}, nullptr);
         box->useOffscreen(false);
         auto* child = new ProbeView({10, 10, 20, 20});
         box->addView(child);
@@ -85,7 +92,8 @@ TEST(ViewRedraw, AViewThatMovesWhileDrawnDirtyStaysDirtyExceptInAScrollContainer
 
 TEST(ViewRedraw, OnlyDirtyModeRedrawsJustTheDirtyChildren)
 {
-    for (const bool offscreen : {true, false}) {
+    for (const bool offscreen : {true, false})
+    {
         FrameRig rig;
         auto* box = new CViewContainer({20, 20, 120, 80}, rig.frame);
         box->useOffscreen(offscreen);
@@ -143,7 +151,9 @@ TEST(ViewRedraw, AContainerKeepsItsOffscreenTheSizeOfItsView)
 TEST(ViewRedraw, EmptyAndInvertedContainersDrawNothingAndSurvive)
 {
     FrameRig rig;
-    for (const CViewRect rect : {CViewRect{10, 10, 10, 10}, CViewRect{50, 50, 20, 20}, CViewRect{190, 90, 260, 160}}) {
+    for (const CViewRect rect :
+         {CViewRect{10, 10, 10, 10}, CViewRect{50, 50, 20, 20}, CViewRect{190, 90, 260, 160}})
+    {
         auto* box = new CViewContainer(rect, rig.frame);
         rig.frame->addView(box);
         box->addView(new ProbeView({0, 0, 5, 5}));
@@ -155,4 +165,4 @@ TEST(ViewRedraw, EmptyAndInvertedContainersDrawNothingAndSurvive)
     EXPECT_FALSE(rig.frame->isDirty());
 }
 
-}  // namespace
+} // namespace

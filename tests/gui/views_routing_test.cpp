@@ -4,13 +4,15 @@
 #include "ViewTestSupport.h"
 #include "gui/CViewContainer.h"
 
-namespace {
+namespace
+{
 
 using namespace viewtest;
 
-struct HitCase {
+struct HitCase
+{
     CViewPoint where;
-    int expected;  // index into the rig's views, -1 for none
+    int expected; // index into the rig's views, -1 for none
 };
 
 TEST(ViewRouting, EdgesAreInclusiveAndTheLastAddedViewWins)
@@ -18,14 +20,16 @@ TEST(ViewRouting, EdgesAreInclusiveAndTheLastAddedViewWins)
     FrameRig rig;
     ProbeView* views[] = {rig.add({10, 10, 50, 40}), rig.add({40, 30, 80, 60})};
     const HitCase cases[] = {
-        {{10, 10}, 0}, {{50, 20}, 0}, {{30, 40}, 0}, {{51, 20}, -1}, {{45, 35}, 1},
-        {{40, 30}, 1}, {{80, 60}, 1}, {{81, 60}, -1}, {{5, 5}, -1}, {{50, 40}, 1},
+        {{10, 10}, 0}, {{50, 20}, 0}, {{30, 40}, 0},  {{51, 20}, -1}, {{45, 35}, 1},
+        {{40, 30}, 1}, {{80, 60}, 1}, {{81, 60}, -1}, {{5, 5}, -1},   {{50, 40}, 1},
     };
-    for (const HitCase& c : cases) {
+    for (const HitCase& c : cases)
+    {
         for (ProbeView* v : views)
             v->clicks.clear();
         rig.window().click({c.where.h, c.where.v});
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 2; ++i)
+        {
             SCOPED_TRACE(testing::Message() << "click at " << c.where.h << "," << c.where.v << " view " << i);
             EXPECT_EQ(views[i]->clicks.size(), i == c.expected ? 1u : 0u);
         }
@@ -80,7 +84,7 @@ TEST(ViewRouting, WheelReachesTheViewUnderThePointerInItsParentsCoordinates)
 
     rig.window().wheel({20, 30}, 1.0f);
     rig.window().wheel({115, 35}, -2.0f);
-    rig.window().wheel({190, 95}, 1.0f);  // over nothing
+    rig.window().wheel({190, 95}, 1.0f); // over nothing
 
     ASSERT_EQ(top->wheels.size(), 1u);
     EXPECT_EQ(top->wheels[0].first, (CViewPoint{20, 30}));
@@ -119,8 +123,10 @@ TEST(ViewRouting, ADragFollowsThePointerFromViewToViewAndEndsWithTheDrop)
     box->addView(a);
     box->addView(b);
     std::vector<std::string> log;
-    auto collect = [&] {
-        for (ProbeView* v : {a, b}) {
+    auto collect = [&]
+    {
+        for (ProbeView* v : {a, b})
+        {
             log.insert(log.end(), v->drags.begin(), v->drags.end());
             v->drags.clear();
         }
@@ -132,7 +138,7 @@ TEST(ViewRouting, ADragFollowsThePointerFromViewToViewAndEndsWithTheDrop)
     collect();
     EXPECT_TRUE(box->onDrop(&context, nullptr, {71, 20}));
     collect();
-    EXPECT_FALSE(box->onDrop(&context, nullptr, {105, 55}));  // over no child
+    EXPECT_FALSE(box->onDrop(&context, nullptr, {105, 55})); // over no child
     collect();
     EXPECT_EQ(context.offset, (CViewPoint{0, 0}));
     const std::vector<std::string> expected{
@@ -147,7 +153,7 @@ TEST(ViewRouting, ContainersAreRecognisedByNameAndByTheMessageAddress)
     auto* plain = new CView({0, 0, 10, 10});
     const std::string copy = kMsgCheckIfViewContainer;
     EXPECT_EQ(box->notify(nullptr, kMsgCheckIfViewContainer), 1);
-    EXPECT_EQ(box->notify(nullptr, copy.c_str()), 0);  // same text, other address
+    EXPECT_EQ(box->notify(nullptr, copy.c_str()), 0); // same text, other address
     EXPECT_EQ(plain->notify(nullptr, kMsgCheckIfViewContainer), 0);
     EXPECT_TRUE(box->isTypeOf("CView"));
     EXPECT_TRUE(box->isTypeOf("CViewContainer"));
@@ -158,4 +164,4 @@ TEST(ViewRouting, ContainersAreRecognisedByNameAndByTheMessageAddress)
     box->release();
 }
 
-}  // namespace
+} // namespace
