@@ -13,11 +13,12 @@ double powerToDb(double meanSquare)
     return 10.0 * std::log10(meanSquare);
 }
 
-LevelMeter::LevelMeter(double sampleRate, double makeupDb, double windowSeconds)
-    : makeupDb_(makeupDb),
+LevelMeter::LevelMeter(double sampleRate, std::optional<double> makeupDb, double windowSeconds)
+    : makeupDb_(makeupDb.value_or(0.0)),
       windowFrames_(std::max<std::size_t>(1, static_cast<std::size_t>(windowSeconds * sampleRate)))
 {
     trace_.windowSeconds = windowSeconds;
+    trace_.makeupKnown = makeupDb.has_value();
 }
 
 void LevelMeter::add(const AudioBuffer& input, const AudioBuffer& output, std::size_t frames)
@@ -84,6 +85,7 @@ RenderSummary LevelMeter::summary() const
         ++count;
     }
     summary.hasReduction = count > 0;
+    summary.makeupKnown = trace_.makeupKnown;
     summary.averageReductionDb = count == 0 ? 0.0 : sum / static_cast<double>(count);
     return summary;
 }

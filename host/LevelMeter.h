@@ -4,6 +4,8 @@
 #include "host/LevelTrace.h"
 #include "host/RenderSummary.h"
 
+#include <optional>
+
 namespace host
 {
 
@@ -12,7 +14,9 @@ namespace host
 class LevelMeter
 {
   public:
-    LevelMeter(double sampleRate, double makeupDb, double windowSeconds = LevelTrace::defaultWindowSeconds);
+    // Without a make-up gain the reading is the plain output/input relation.
+    LevelMeter(double sampleRate, std::optional<double> makeupDb,
+               double windowSeconds = LevelTrace::defaultWindowSeconds);
 
     // The first `frames` frames of each buffer; channel counts match.
     void add(const AudioBuffer& input, const AudioBuffer& output, std::size_t frames);

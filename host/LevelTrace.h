@@ -20,6 +20,7 @@ struct LevelTrace
     static constexpr double gateDb = -70.0;
 
     double windowSeconds = defaultWindowSeconds;
+    bool makeupKnown = true; // false: another plug-in's make-up gain is part of the reading
     std::vector<double> inputDb;
     std::vector<double> outputDb;
     std::vector<double> reductionDb;

@@ -102,7 +102,37 @@ class Prober
         return static_cast<float>(gridValue((run.first + run.last) / 2));
     }
 
+    // Between two neighbouring grid points whose displays lie on either side
+    // of `target`, the value whose display comes nearest to it: the exact
+    // value for a continuous parameter, a step edge for a stepped one.
+    double approach(double low, double high, double target)
+    {
+        double number = 0.0;
+        std::string rest;
+        const bool rising = splitNumber(displayAt(low), number, rest) && number <= target;
+        for (int i = 0; i < bisections; ++i)
+        {
+            const double middle = (low + high) / 2.0;
+            if (!splitNumber(displayAt(middle), number, rest)) break;
+            if ((number <= target) == rising)
+                low = middle;
+            else
+                high = middle;
+        }
+        return nearer(low, high, target);
+    }
+
   private:
+    double nearer(double a, double b, double target)
+    {
+        double numberA = 0.0;
+        double numberB = 0.0;
+        std::string rest;
+        if (!splitNumber(displayAt(a), numberA, rest)) return b;
+        if (!splitNumber(displayAt(b), numberB, rest)) return a;
+        return std::fabs(numberA - target) <= std::fabs(numberB - target) ? a : b;
+    }
+
     // Bisects between a point that shows `text` and one that does not.
     double edge(double low, double high, const std::string& text, bool lowShowsText)
     {
@@ -161,6 +191,37 @@ NumericMatch findByNumber(const std::vector<Run>& runs, double target, const std
     }
     match.exact = match.run != nullptr && bestDistance <= 1e-9 * std::max(1.0, std::fabs(target));
     return match;
+}
+
+// Digits after the point in a number as the user wrote it.
+int decimalsOf(const std::string& text)
+{
+    const auto point = text.find('.');
+    if (point == std::string::npos) return 0;
+    int digits = 0;
+    for (std::size_t i = point + 1; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        ++digits;
+    return digits;
+}
+
+// "-20" asks for -20.000001 when that is what a continuous display shows.
+bool sameAtPrecision(double shown, double target, int decimals)
+{
+    return std::fabs(shown - target) < 0.5 * std::pow(10.0, -decimals);
+}
+
+// Consecutive numeric runs whose numbers enclose the target, or null.
+const Run* bracketStart(const std::vector<Run>& runs, double target)
+{
+    for (std::size_t i = 0; i + 1 < runs.size(); ++i)
+    {
+        double a = 0.0;
+        double b = 0.0;
+        std::string rest;
+        if (!splitNumber(runs[i].text, a, rest) || !splitNumber(runs[i + 1].text, b, rest)) continue;
+        if ((a < target && target < b) || (b < target && target < a)) return &runs[i];
+    }
+    return nullptr;
 }
 
 std::string describeChoices(const std::vector<Run>& runs)
@@ -244,7 +305,25 @@ Status ParameterLookup::findValue(int index, const std::string& text, Assignment
         return Status::failure(name + " value " + wanted + " is out of range; it goes " +
                                describeChoices(runs));
     assignment.value = prober.centre(*match.run);
-    if (!match.exact) assignment.note = name + " " + wanted + " lies between steps; using " + match.run->text;
+    std::string shown = match.run->text;
+    if (!match.exact)
+        if (const Run* before = bracketStart(runs, target))
+        {
+            // Between two grid points: a finer step or a continuous value may
+            // come closer than the grid did.
+            const Run& after = *(before + 1);
+            const double value = prober.approach(gridValue(before->last), gridValue(after.first), target);
+            shown = prober.displayAt(value);
+            if (shown == before->text || shown == after.text)
+                assignment.value = prober.centre(shown == before->text ? *before : after);
+            else
+                assignment.value = static_cast<float>(value);
+        }
+    double shownNumber = 0.0;
+    std::string rest;
+    const bool close =
+        splitNumber(shown, shownNumber, rest) && sameAtPrecision(shownNumber, target, decimalsOf(wanted));
+    if (!match.exact && !close) assignment.note = name + " " + wanted + " lies between steps; using " + shown;
     return {};
 }
 

@@ -2,9 +2,9 @@
 
 #include "engine/ParameterTable.h"
 #include "host/AudioFileWriter.h"
+#include "host/BankCommands.h"
 #include "host/LevelMeter.h"
 #include "host/ParameterLookup.h"
-#include "host/BankCommands.h"
 #include "host/PresetSelector.h"
 
 namespace host
@@ -103,9 +103,9 @@ std::string RenderJob::describe(const PluginInstance& plugin)
     return text;
 }
 
-double RenderJob::makeupDb(const PluginInstance& plugin)
+std::optional<double> RenderJob::makeupDb(const PluginInstance& plugin)
 {
-    if (!PresetSelector::isOurPlugin(plugin)) return 0.0;
+    if (!PresetSelector::isOurPlugin(plugin)) return std::nullopt;
     return params::outputDisplayValue(plugin.parameter(params::kOutput));
 }
 

@@ -8,6 +8,7 @@
 #include "host/RenderSummary.h"
 #include "host/Status.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,8 +54,9 @@ class RenderJob
     static std::string describe(const PluginInstance& plugin);
 
     // The make-up gain in dB that the level trace takes out: our plug-in's
-    // Output setting, read from the shared parameter table; 0 for others.
-    static double makeupDb(const PluginInstance& plugin);
+    // Output setting, read from the shared parameter table. Other plug-ins
+    // name theirs in their own ways: none.
+    static std::optional<double> makeupDb(const PluginInstance& plugin);
 };
 
 } // namespace host

@@ -27,7 +27,7 @@ std::string RenderSummary::format() const
     if (hasReduction)
         text += "  gain reduction  max " + formatDb(maxReductionDb).substr(maxReductionDb >= 0 ? 1 : 0) +
                 " dB   average " + formatDb(averageReductionDb).substr(averageReductionDb >= 0 ? 1 : 0) +
-                " dB\n";
+                " dB" + (makeupKnown ? "" : " (make-up gain not known: included)") + "\n";
     else
         text += "  gain reduction  (input below " + formatDb(LevelTrace::gateDb) + " dBFS throughout)\n";
     return text;

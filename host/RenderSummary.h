@@ -19,6 +19,7 @@ struct RenderSummary
     double maxReductionDb = 0.0;
     double averageReductionDb = 0.0;
     bool hasReduction = false; // false when the input never rose above the gate
+    bool makeupKnown = true;
 
     std::string format() const;
 };

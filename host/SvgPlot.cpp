@@ -166,8 +166,7 @@ std::string SvgPlot::render(const LevelTrace& trace, const std::string& title)
         << trace.windowSeconds * 1000 << " ms RMS)</text>\n";
     svg << "<text x=\"" << left + plotWidth << "\" y=\"" << reductionTop - 6
         << "\" text-anchor=\"end\" fill=\"#c03020\">gain reduction, dB (output against input, make-up "
-           "removed)"
-           "</text>\n";
+        << (trace.makeupKnown ? "removed" : "gain not known: included") << ")</text>\n";
     drawSeries(svg, trace.inputDb, levels, "#999");
     drawSeries(svg, trace.outputDb, levels, "#1f5fbf");
     drawSeries(svg, trace.reductionDb, reduction, "#c03020");

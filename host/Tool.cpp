@@ -194,6 +194,7 @@ int Tool::info(const CommandLine& commandLine)
     std::vector<std::string> notes;
     if (Status status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
         return fail(status);
+    printNotes(notes);
     const AEffect& effect = plugin->effect();
     std::printf("%s  (%s)\n", plugin->effectName().c_str(), plugin->productString().c_str());
     std::printf("  module      %s\n", plugin->path().c_str());
@@ -265,6 +266,11 @@ int Tool::bench(const CommandLine& commandLine)
     {
         RenderSettings settings = commandLine.settings;
         settings.options.doublePrecision = wide;
+        if (wide ? !plugin->canDoubleReplacing() : !plugin->canReplacing())
+        {
+            std::printf("  %d-bit  not offered by the plug-in\n", wide ? 64 : 32);
+            continue;
+        }
         Timing fastest;
         for (int round = 0; round < benchRounds; ++round)
         {

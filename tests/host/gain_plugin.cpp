@@ -1,6 +1,7 @@
 // A trivial plug-in of the same interface, so that the host can be tested
 // without our compressor and so that --plugin has a second subject: two
-// parameters ("Gain" in 0.5 dB steps from -24 to +24 dB, "Mode" Bypass/Gain),
+// parameters ("Gain" in 0.5 dB steps from -24 to +24 dB, "Mode" Bypass/Gain,
+// "Width" continuous 0..200 % and unused),
 // three programs, mono handling through the host's pin answers.
 #include "shell/host_interface.h"
 
@@ -25,7 +26,7 @@ struct GainPlugin
 {
     AEffect effect{};
     audioMasterCallback host = nullptr;
-    float values[2] = {0.5f, 1.0f};
+    float values[3] = {0.5f, 1.0f, 0.5f};
     int program = 0;
 
     int gainStep() const { return static_cast<int>(std::lround(values[0] * 96.0f)) - 48; } // half decibels
@@ -51,6 +52,8 @@ void display(const GainPlugin& plugin, int index, void* ptr)
 {
     if (index == 0)
         std::snprintf(static_cast<char*>(ptr), 64, "%.1f", plugin.gainStep() * 0.5);
+    else if (index == 2)
+        std::snprintf(static_cast<char*>(ptr), 64, "%.6f", plugin.values[2] * 200.0);
     else
         copyText(ptr, index == 1 ? (plugin.values[1] < 0.5f ? "Bypass" : "Gain") : "");
 }
@@ -83,10 +86,10 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
         copyText(ptr, programs[index].name);
         return 1;
     case effGetParamName:
-        copyText(ptr, index == 0 ? "Gain" : index == 1 ? "Mode" : "");
+        copyText(ptr, index == 0 ? "Gain" : index == 1 ? "Mode" : index == 2 ? "Width" : "");
         return 0;
     case effGetParamLabel:
-        copyText(ptr, index == 0 ? "dB" : "");
+        copyText(ptr, index == 0 ? "dB" : index == 2 ? "%" : "");
         return 0;
     case effGetParamDisplay:
         display(plugin, index, ptr);
@@ -109,13 +112,13 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
 
 void setParameter(AEffect* effect, VstInt32 index, float value)
 {
-    if (index >= 0 && index < 2)
+    if (index >= 0 && index < 3)
         self(effect)->values[index] = value < 0.0f ? 0.0f : value > 1.0f ? 1.0f : value;
 }
 
 float getParameter(AEffect* effect, VstInt32 index)
 {
-    return index >= 0 && index < 2 ? self(effect)->values[index] : 0.0f;
+    return index >= 0 && index < 3 ? self(effect)->values[index] : 0.0f;
 }
 
 template <typename Sample> void process(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 frames)
@@ -156,7 +159,7 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     e.setParameter = setParameter;
     e.getParameter = getParameter;
     e.numPrograms = programCount;
-    e.numParams = 2;
+    e.numParams = 3;
     e.numInputs = 2;
     e.numOutputs = 2;
     e.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;

@@ -56,6 +56,24 @@ TEST_F(ParameterLookupTest, AssignmentsReachTheValueThatShowsTheRequestedText)
     }
 }
 
+TEST_F(ParameterLookupTest, ContinuousParametersReachTheWrittenNumber)
+{
+    const struct
+    {
+        const char* assignment;
+        double number;
+    } cases[] = {{"Width=33.3", 33.3}, {"width=150 %", 150.0}, {"Width=0.001", 0.001}, {"Width=199.99", 199.99}};
+    const ParameterLookup lookup(*plugin);
+    for (const auto& c : cases)
+    {
+        ParameterLookup::Assignment assignment;
+        ASSERT_TRUE(lookup.parse(c.assignment, assignment).ok()) << c.assignment;
+        EXPECT_EQ(assignment.note, "") << c.assignment;
+        plugin->setParameter(assignment.index, assignment.value);
+        EXPECT_NEAR(std::stod(plugin->parameterDisplay(2)), c.number, 1e-4) << c.assignment;
+    }
+}
+
 TEST_F(ParameterLookupTest, EndStepsGiveTheEndsOfTheRange)
 {
     const ParameterLookup lookup(*plugin);
