@@ -4,6 +4,7 @@
 #include "presets/FileIO.h"
 #include "presets/PresetFiles.h"
 
+#include <bit>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -29,29 +30,17 @@ class PresetFiles : public ::testing::Test
     void TearDown() override { fs::remove_all(dir); }
 
     std::string path(const char* name) { return (dir / name).string(); }
-    void write(const std::string& p, const Bytes& bytes) { ASSERT_TRUE(replaceFileContents(p, bytes)); }
-    Bytes read(const std::string& p)
-    {
-        Bytes out;
-        readFileHead(p, 1 << 16, out);
-        return out;
-    }
+    void write(const char* name, const Bytes& bytes) { ASSERT_TRUE(replaceFileContents(path(name), bytes)); }
 
     // Every name and value of all 24 programs, for "nothing changed" checks.
-    struct Snapshot
+    static std::vector<std::string> snapshot(PresetTestEffect& e)
     {
-        std::vector<std::string> names;
-        std::vector<float> values;
-        bool operator==(const Snapshot&) const = default;
-    };
-    Snapshot snapshot(PresetTestEffect& e)
-    {
-        Snapshot all;
+        std::vector<std::string> all;
         for (int j = 0; j < 24; ++j)
         {
-            all.names.push_back(e.name(j));
+            all.push_back(e.name(j));
             for (int k = 0; k < 12; ++k)
-                all.values.push_back(e.value(j, k));
+                all.push_back(std::to_string(std::bit_cast<std::uint32_t>(e.value(j, k))));
         }
         return all;
     }
@@ -76,9 +65,6 @@ TEST_F(PresetFiles, BankRoundTripRestoresEveryProgramAndSelectsProgramZero)
     EXPECT_EQ(target.getCurrentPreset(), 0);
     EXPECT_EQ(target.current[6], 0.75f) << "program 0 reaches the engine";
     EXPECT_EQ(hostLog().displayUpdates, 1);
-
-    ASSERT_TRUE(saveBankFile(target, path("b.trb")).ok());
-    EXPECT_EQ(read(path("a.trb")), read(path("b.trb"))) << "saving what was loaded gives the same bytes";
 }
 
 TEST_F(PresetFiles, PresetRoundTripFillsTheCurrentPresetAndProgramZero)
@@ -108,79 +94,45 @@ TEST_F(PresetFiles, NamesOnlyFilesRenameAndKeepValues)
 {
     Bytes bank(4325, 0);
     std::copy_n(encodeBank(factoryBankRecords()).begin(), 5, bank.begin());
-    for (int j = 0; j < 23; ++j)
-        bank[5 + 24 * j] = std::uint8_t('a' + j);
-    write(path("names.trb"), bank);
+    bank[5 + 24] = 'b';
+    write("names.trb", bank);
     PresetTestEffect e;
     const auto before = snapshot(e);
     ASSERT_TRUE(loadBankFile(e, path("names.trb")).ok());
     EXPECT_EQ(e.name(1), "b");
-    EXPECT_EQ(e.name(22), "w");
+    EXPECT_EQ(e.name(22), "");
     EXPECT_EQ(e.name(23), "Stereo Toms");
-    EXPECT_EQ(snapshot(e).values, before.values);
+    EXPECT_EQ(snapshot(e)[1 + 13 * 9 + 4], before[1 + 13 * 9 + 4]) << "values stay";
 
     Bytes preset = encodePreset(factoryBankRecords()[2]);
     preset.resize(149, 0x7F);
-    write(path("name.trp"), preset);
+    write("name.trp", preset);
     e.selectPreset(9);
     ASSERT_TRUE(loadPresetFile(e, path("name.trp")).ok());
     EXPECT_EQ(e.name(9), "CompressLite1");
     EXPECT_EQ(e.name(0), "CompressLite1");
-    EXPECT_EQ(e.value(9, 4), 0.2f) << "FastLim's values stay";
-    EXPECT_EQ(e.current[4], 0.2f);
+    EXPECT_EQ(e.current[4], 0.2f) << "FastLim's values are applied again";
 }
 
-TEST_F(PresetFiles, RejectedFilesChangeNoProgramAndTellTheHostNothing)
+TEST_F(PresetFiles, RejectedFilesChangeNothingAndReadOnlyFilesLoad)
 {
-    Bytes bank = encodeBank(factoryBankRecords());
-    for (std::size_t i = 5; i < bank.size(); ++i)
-        bank[i] = 0x41;
-    Bytes truncatedBank(bank.begin(), bank.begin() + 1000);
-    Bytes truncatedPreset = encodePreset(factoryBankRecords()[0]);
-    truncatedPreset.resize(40);
-    write(path("short.trb"), truncatedBank);
-    write(path("short.trp"), truncatedPreset);
-    write(path("preset.trp"), encodePreset(factoryBankRecords()[0]));
-    write(path("bank.trb"), bank);
-
+    const Bytes bank = encodeBank(factoryBankRecords());
+    write("short.trb", Bytes(bank.begin(), bank.begin() + 1000));
+    write("bank.trb", bank);
     PresetTestEffect e;
     e.selectPreset(5);
     const auto before = snapshot(e);
     hostLog() = {};
-    const struct
-    {
-        bool bank;
-        const char* file;
-        const char* message;
-    } cases[] = {
-        {true, "short.trb", "Error #03: File is incomplete!"},
-        {false, "short.trp", "Error #03: File is incomplete!"},
-        {true, "preset.trp", "Not a bank file!"},
-        {false, "bank.trb", "Error #02: Not a preset file!"},
-        {true, "absent.trb", ""},
-    };
-    for (const auto& c : cases)
-    {
-        const FileResult r = c.bank ? loadBankFile(e, path(c.file)) : loadPresetFile(e, path(c.file));
-        EXPECT_FALSE(r.ok()) << c.file;
-        EXPECT_EQ(r.message, c.message) << c.file;
-    }
+    EXPECT_EQ(loadBankFile(e, path("short.trb")).message, "Error #03: File is incomplete!");
+    EXPECT_EQ(loadPresetFile(e, path("bank.trb")).message, "Error #02: Not a preset file!");
+    EXPECT_EQ(loadBankFile(e, path("absent.trb")).status, FileStatus::cannotOpen);
     EXPECT_EQ(snapshot(e), before);
     EXPECT_EQ(e.getCurrentPreset(), 5);
     EXPECT_EQ(hostLog().displayUpdates + hostLog().automations, 0);
-}
 
-TEST_F(PresetFiles, ReadOnlyFilesLoadAndFailedSavesSaySo)
-{
-    PresetTestEffect e;
-    ASSERT_TRUE(savePresetFile(e, path("ro.trp")).ok());
-    ::chmod(path("ro.trp").c_str(), 0444);
-    EXPECT_TRUE(loadPresetFile(e, path("ro.trp")).ok());
-
-    const FileResult r = saveBankFile(e, path("no-such-dir/x.trb"));
-    EXPECT_EQ(r.status, FileStatus::couldNotSave);
-    EXPECT_EQ(r.message, "Error #04: Could not save file!");
-    EXPECT_FALSE(fs::exists(dir / "no-such-dir"));
+    ::chmod(path("bank.trb").c_str(), 0444);
+    EXPECT_TRUE(loadBankFile(e, path("bank.trb")).ok());
+    EXPECT_EQ(saveBankFile(e, path("no-such-dir/x.trb")).message, "Error #04: Could not save file!");
 }
 
 } // namespace
