@@ -1,5 +1,6 @@
 #include "host/PresetSelector.h"
 
+#include "engine/AutoComp.h"
 #include "engine/ParameterTable.h"
 #include "presets/FactoryPresets.h"
 
@@ -11,8 +12,6 @@ namespace host
 {
 namespace
 {
-
-constexpr VstInt32 ourUniqueId = fourCharCode('Q', 'B', 'X', 'N');
 
 bool sameName(const std::string& a, const std::string& b)
 {
@@ -63,7 +62,7 @@ std::string listOf(const std::vector<std::string>& names)
 
 bool PresetSelector::isOurPlugin(const PluginInstance& plugin)
 {
-    return plugin.effect().uniqueID == ourUniqueId;
+    return plugin.effect().uniqueID == AutoComp::kUniqueId;
 }
 
 std::vector<std::string> PresetSelector::names(const PluginInstance& plugin)
