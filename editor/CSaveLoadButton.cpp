@@ -61,3 +61,11 @@ void CSaveLoadButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::in
     setValue(0.0f);
     setDirty(true);
 }
+
+void CSaveLoadButton::setHover(bool flag)
+{
+    if (flag == hover)
+        return;
+    hover = flag;
+    setDirty(true);
+}
