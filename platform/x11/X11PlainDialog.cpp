@@ -1,0 +1,215 @@
+#include "platform/x11/X11PlainDialog.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+
+#include "platform/x11/X11Keys.h"
+
+namespace platform::x11
+{
+
+namespace
+{
+
+constexpr int kMargin = 16;
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 24;
+constexpr int kFieldWidth = 360;
+constexpr int kPollMs = 30;
+
+constexpr gui::Pixel kBackground = gui::makePixel(0xF0, 0xF0, 0xF0);
+constexpr gui::Pixel kText = gui::makePixel(0x10, 0x10, 0x10);
+constexpr gui::Pixel kButtonFace = gui::makePixel(0xE1, 0xE1, 0xE1);
+constexpr gui::Pixel kButtonEdge = gui::makePixel(0x70, 0x70, 0x70);
+constexpr gui::Pixel kDefaultEdge = gui::makePixel(0x33, 0x6E, 0xC8);
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;)
+    {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return lines;
+        start = end + 1;
+    }
+}
+
+bool inside(const Rect& r, int x, int y)
+{
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+} // namespace
+
+X11PlainDialog::X11PlainDialog(X11Platform& platform, ::Window owner, std::string caption, std::string text,
+                               Buttons buttons, const std::string* field)
+    : platform_(platform), display_(platform.display()), owner_(owner), caption_(std::move(caption)),
+      lines_(splitLines(text))
+{
+    font_.fontId = fontIdFor(12, false);
+    buttons_.push_back(Button{"OK", {}, true});
+    if (buttons == Buttons::OkCancel) buttons_.push_back(Button{"Cancel", {}, false});
+    layout(field);
+}
+
+X11PlainDialog::~X11PlainDialog()
+{
+    field_.reset();
+    if (window_)
+    {
+        platform_.removeTarget(window_);
+        image_.reset();
+        XDestroyWindow(display_, window_);
+        XFlush(display_);
+    }
+}
+
+void X11PlainDialog::layout(const std::string* field)
+{
+    const int lineHeight = textHeight(font_) + 2;
+    int width = 2 * kMargin + static_cast<int>(buttons_.size()) * (kButtonWidth + 8);
+    for (const std::string& line : lines_)
+        width = std::max(width, 2 * kMargin + textWidth(font_, line));
+    if (field) width = std::max(width, 2 * kMargin + kFieldWidth);
+    int y = kMargin + static_cast<int>(lines_.size()) * lineHeight + 8;
+    if (field)
+    {
+        fieldArea_ = Rect{kMargin, y, width - kMargin, y + lineHeight + 6};
+        y = fieldArea_.bottom + 12;
+    }
+    int x = width - kMargin;
+    for (size_t i = buttons_.size(); i-- > 0;)
+    {
+        buttons_[i].rect = Rect{x - kButtonWidth, y, x, y + kButtonHeight};
+        x -= kButtonWidth + 8;
+    }
+    size_ = Size{width, y + kButtonHeight + kMargin};
+
+    const Size screen = platform_.screenSize();
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
+    window_ = XCreateWindow(display_, platform_.root(), (screen.width - size_.width) / 2,
+                            (screen.height - size_.height) / 2, static_cast<unsigned>(size_.width),
+                            static_cast<unsigned>(size_.height), 0, CopyFromParent, InputOutput,
+                            CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    XStoreName(display_, window_, caption_.c_str());
+    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(caption_.data()),
+                    static_cast<int>(caption_.size()));
+    deleteAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteAtom_, 1);
+    if (owner_) XSetTransientForHint(display_, window_, owner_);
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize;
+    hints.min_width = hints.max_width = size_.width;
+    hints.min_height = hints.max_height = size_.height;
+    XSetWMNormalHints(display_, window_, &hints);
+    image_ = std::make_unique<X11Image>(platform_, window_, size_);
+    if (field)
+    {
+        EditFieldStyle style;
+        style.area = fieldArea_;
+        style.text = *field;
+        style.textColor = 0xFF101010;
+        style.backColor = 0xFFFFFFFF;
+        style.maxLength = 4096;
+        pendingField_ = style;
+    }
+}
+
+bool X11PlainDialog::run()
+{
+    X11Platform::ModalSection modal(platform_);
+    // Created inside the modal section so that they take input during it.
+    platform_.addTarget(window_, *this);
+    if (pendingField_) field_ = std::make_unique<X11EditField>(platform_, window_, *pendingField_, *this);
+    XMapRaised(display_, window_);
+    draw();
+    bool focused = false;
+    while (!done_)
+    {
+        if (!focused)
+        {
+            // Focus needs the window on screen: retry until the server agrees.
+            const unsigned long mark = platform_.errors().count();
+            if (field_ && field_->created())
+                field_->takeFocus();
+            else
+                XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+            focused = !platform_.errors().failedSince(mark);
+        }
+        platform_.pumpModal(kPollMs);
+    }
+    XUnmapWindow(display_, window_);
+    XFlush(display_);
+    return answer_;
+}
+
+std::string X11PlainDialog::fieldText() const
+{
+    return field_ ? field_->text() : std::string();
+}
+
+void X11PlainDialog::finish(bool answer)
+{
+    answer_ = answer;
+    done_ = true;
+}
+
+void X11PlainDialog::draw()
+{
+    const PixelSpan span = image_->pixels();
+    gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
+    const gui::CViewRect all = surface.bounds();
+    surface.fill(all, kBackground, all);
+    const int lineHeight = textHeight(font_) + 2;
+    for (size_t i = 0; i < lines_.size(); ++i)
+        drawText(surface, all, kMargin, kMargin + static_cast<int>(i) * lineHeight, font_, lines_[i], kText);
+    for (const Button& b : buttons_)
+    {
+        const gui::CViewRect r{b.rect.left, b.rect.top, b.rect.right, b.rect.bottom};
+        surface.fill(r, b.answer ? kDefaultEdge : kButtonEdge, all);
+        surface.fill(gui::CViewRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kButtonFace, all);
+        const int x = r.left + (r.width() - textWidth(font_, b.label)) / 2;
+        drawText(surface, r, x, r.top + (r.height() - textHeight(font_)) / 2, font_, b.label, kText);
+    }
+    image_->present(Rect{0, 0, span.width, span.height});
+}
+
+void X11PlainDialog::handleEvent(const XEvent& event)
+{
+    switch (event.type)
+    {
+    case Expose:
+        if (event.xexpose.count == 0) image_->present(Rect{0, 0, size_.width, size_.height});
+        break;
+    case ButtonPress:
+        for (const Button& b : buttons_)
+            if (event.xbutton.button == 1 && inside(b.rect, event.xbutton.x, event.xbutton.y))
+                finish(b.answer);
+        break;
+    case KeyPress:
+    {
+        const KeySym keysym = keysymOf(event.xkey);
+        if (keysym == XK_Return || keysym == XK_KP_Enter)
+            finish(true);
+        else if (keysym == XK_Escape)
+            finish(buttons_.size() == 1);
+        break;
+    }
+    case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom_) finish(buttons_.size() == 1);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace platform::x11

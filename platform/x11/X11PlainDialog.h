@@ -1,0 +1,75 @@
+// Our own small modal dialog for desktops without a dialog program: a caption,
+// lines of text, optionally a one-line field, and OK (and Cancel) buttons.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/x11/X11EditField.h"
+#include "platform/x11/X11Image.h"
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/X11Text.h"
+
+namespace platform::x11
+{
+
+class X11PlainDialog final : public X11EventTarget, public EditFieldListener
+{
+  public:
+    enum class Buttons
+    {
+        Ok,
+        OkCancel
+    };
+
+    // With `field`, a text field starts with its text.
+    X11PlainDialog(X11Platform& platform, ::Window owner, std::string caption, std::string text,
+                   Buttons buttons, const std::string* field = nullptr);
+    ~X11PlainDialog();
+    X11PlainDialog(const X11PlainDialog&) = delete;
+    X11PlainDialog& operator=(const X11PlainDialog&) = delete;
+
+    // Modal; true for OK.
+    bool run();
+    std::string fieldText() const;
+    ::Window window() const { return window_; }
+
+    void handleEvent(const XEvent& event) override;
+    void onEditReturn() override { finish(true); }
+    void onEditFocusLost() override {}
+
+  private:
+    struct Button
+    {
+        std::string label;
+        Rect rect;
+        bool answer = false;
+    };
+
+    void layout(const std::string* field);
+    void draw();
+    void finish(bool answer);
+
+    X11Platform& platform_;
+    Display* display_;
+    ::Window owner_;
+    std::string caption_;
+    std::vector<std::string> lines_;
+    std::vector<Button> buttons_;
+    TextStyle font_;
+    Size size_;
+    Rect fieldArea_;
+    ::Window window_ = 0;
+    Atom deleteAtom_ = None;
+    std::unique_ptr<X11Image> image_;
+    std::optional<EditFieldStyle> pendingField_;
+    std::unique_ptr<X11EditField> field_;
+    bool done_ = false;
+    bool answer_ = false;
+};
+
+} // namespace platform::x11

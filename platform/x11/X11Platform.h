@@ -1,0 +1,116 @@
+// The X11 backend. It keeps its own connection to the display: the host's
+// connection is the host's, and ours is read only from the editor's idle and
+// from our own modal loops (menus, dialogs), all on the GUI thread.
+//
+// Protocol errors of our connection never reach the process-wide handler
+// (see X11ErrorTrap), and nothing process-wide is changed: no error handler,
+// no locale, no signals.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/x11/X11ErrorTrap.h"
+
+namespace platform::x11
+{
+
+// Anything of ours that owns an X window and wants its events.
+class X11EventTarget
+{
+  public:
+    virtual void handleEvent(const XEvent& event) = 0;
+
+  protected:
+    ~X11EventTarget() = default;
+};
+
+class X11Platform final : public Platform
+{
+  public:
+    // Null when the display cannot be opened. Null name: $DISPLAY.
+    static std::unique_ptr<X11Platform> open(const char* displayName = nullptr);
+    ~X11Platform() override;
+
+    // --- Platform ------------------------------------------------------------
+    std::unique_ptr<Window> createChildWindow(NativeHandle parent, Size size,
+                                              WindowListener& listener) override;
+    PointerState pointerState() override;
+    bool buttonsSwapped() override;
+    uint32_t ticks() override;
+    void sleep(uint32_t milliseconds) override;
+    uint32_t doubleClickTime() override { return doubleClickTime_; }
+    void dispatchEvents() override;
+    bool dispatchPendingExpose() override;
+    NativeHandle parentOf(NativeHandle window) override;
+    std::optional<Rect> windowRect(NativeHandle window) override;
+    std::string windowClassName(NativeHandle window) override;
+    bool hasCaption(NativeHandle window) override;
+    bool resizeWindow(NativeHandle window, Size size) override;
+    int32_t dialogFrameHeight() override { return 0; }
+    std::optional<std::string> chooseFile(const FileChooserRequest& request, Window* owner) override;
+    void showMessage(const MessageRequest& request) override;
+
+    // --- For the backend's own windows ---------------------------------------------
+    Display* display() const { return display_; }
+    ::Window root() const { return DefaultRootWindow(display_); }
+    Size screenSize() const;
+    X11ErrorTrap& errors() { return errors_; }
+    bool shmUsable() const { return shmUsable_; }
+    void disableShm() { shmUsable_ = false; }
+    ::Cursor cursorFor(Cursor cursor);
+
+    // Events of `window` go to `target` until removed. A target registered
+    // inside a modal section gets input only while that section is the
+    // innermost one; older windows then get exposes and destruction only.
+    void addTarget(::Window window, X11EventTarget& target);
+    void removeTarget(::Window window);
+
+    // Marks a modal section (menu, dialog) for as long as it lives.
+    class ModalSection
+    {
+      public:
+        explicit ModalSection(X11Platform& platform) : platform_(platform) { ++platform_.modalDepth_; }
+        ~ModalSection() { --platform_.modalDepth_; }
+        ModalSection(const ModalSection&) = delete;
+        ModalSection& operator=(const ModalSection&) = delete;
+
+      private:
+        X11Platform& platform_;
+    };
+
+    // Delivers what is queued (by the rules of addTarget), then waits up to
+    // `timeoutMs` for more to arrive when nothing was queued.
+    void pumpModal(int timeoutMs);
+    // Waits until the connection has input or `timeoutMs` passed.
+    void waitForInput(int timeoutMs);
+    // The top-level window (child of the root) that contains `window`.
+    ::Window topLevelOf(::Window window);
+
+  private:
+    struct Target
+    {
+        X11EventTarget* target = nullptr;
+        int level = 0;
+    };
+
+    explicit X11Platform(Display* display);
+    void deliver(const XEvent& event);
+    bool isInput(const XEvent& event) const;
+
+    Display* display_;
+    X11ErrorTrap errors_;
+    bool shmUsable_ = false;
+    uint32_t doubleClickTime_ = 400;
+    int modalDepth_ = 0;
+    std::map<::Window, Target> targets_;
+    std::array<::Cursor, 9> cursors_{};
+};
+
+} // namespace platform::x11

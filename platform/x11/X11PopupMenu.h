@@ -1,0 +1,84 @@
+// The pop-up menu: our own override-redirect windows, one per open level,
+// drawn into pixel buffers. Modal: run() returns when an item is chosen
+// (click, or Return) or the menu is dismissed (click outside, Escape).
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/x11/X11Image.h"
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/X11Text.h"
+
+namespace platform::x11
+{
+
+class X11PopupMenu
+{
+  public:
+    X11PopupMenu(X11Platform& platform, const Menu& menu, Point screen, bool trackRight);
+    ~X11PopupMenu();
+    X11PopupMenu(const X11PopupMenu&) = delete;
+    X11PopupMenu& operator=(const X11PopupMenu&) = delete;
+
+    // The chosen item's command, or -1.
+    int32_t run();
+
+  private:
+    struct Row
+    {
+        const MenuItem* item = nullptr;
+        Rect rect; // in the level's window
+    };
+    struct Level final : X11EventTarget
+    {
+        Level(X11PopupMenu& menu) : owner(menu) {}
+        void handleEvent(const XEvent& event) override { owner.handleEvent(event); }
+        X11PopupMenu& owner;
+        std::vector<Row> rows;
+        Rect screen;
+        ::Window window = 0;
+        std::unique_ptr<X11Image> image;
+        int hot = -1;     // highlighted row
+        int openRow = -1; // row whose sub-menu is the next level
+    };
+
+    void openLevel(const std::vector<MenuItem>& items, Point at, const Rect* ownerRow);
+    void closeLevelsAfter(size_t index);
+    void layout(Level& level, const std::vector<MenuItem>& items) const;
+    void draw(Level& level);
+    void drawRow(gui::CPixelSurface& surface, const Row& row, bool hot) const;
+    void grab();
+    void ungrab();
+
+    void handleEvent(const XEvent& event);
+    void onMotion(int x, int y);
+    void onPress(int x, int y, unsigned button);
+    void onRelease(int x, int y, unsigned button);
+    void onKey(KeySym keysym);
+    void moveHot(Level& level, int step);
+    void openSubMenuOf(size_t levelIndex, int row, bool selectFirst);
+    void choose(const MenuItem& item);
+    void dismissIfClickedOutside();
+    // The level and row under a screen point; row -1 inside a level but on no row.
+    bool hit(int x, int y, size_t& levelIndex, int& row) const;
+
+    X11Platform& platform_;
+    Display* display_;
+    const Menu& menu_;
+    Point origin_;
+    bool trackRight_;
+    TextStyle text_;
+    std::vector<std::unique_ptr<Level>> levels_;
+    bool pointerGrabbed_ = false;
+    bool keyboardGrabbed_ = false;
+    uint32_t polledButtons_ = 0; // for noticing presses without a grab
+    bool armed_ = false;         // a release may choose: the pointer moved or pressed since opening
+    bool done_ = false;
+    int32_t result_ = -1;
+};
+
+} // namespace platform::x11

@@ -1,0 +1,213 @@
+#include "platform/x11/X11Window.h"
+
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <cstdio>
+
+#include "platform/x11/X11EditField.h"
+#include "platform/x11/X11Keys.h"
+#include "platform/x11/X11PopupMenu.h"
+
+namespace platform::x11
+{
+
+namespace
+{
+
+constexpr long kEventMask =
+    ExposureMask | ButtonPressMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask;
+
+// Wheel notches as X reports them: buttons 4/5 vertical, 6/7 horizontal.
+struct WheelButton
+{
+    unsigned int button;
+    float distance;
+    bool horizontal;
+};
+constexpr WheelButton kWheelButtons[] = {
+    {4, 1.0f, false}, {5, -1.0f, false}, {6, -1.0f, true}, {7, 1.0f, true}};
+
+void nameWindow(Display* display, ::Window window)
+{
+    // The class tells the host's tools (and ours) which plug-in window this is.
+    char className[32];
+    std::snprintf(className, sizeof className, "Plugin%p", reinterpret_cast<void*>(&nameWindow));
+    char name[] = "Window";
+    XClassHint hint{name, className};
+    XSetClassHint(display, window, &hint);
+    XStoreName(display, window, name);
+}
+
+} // namespace
+
+uint32_t modifiersOf(unsigned int state)
+{
+    uint32_t modifiers = 0;
+    if (state & ShiftMask) modifiers |= kModShift;
+    if (state & ControlMask) modifiers |= kModControl;
+    if (state & Mod1Mask) modifiers |= kModAlt;
+    return modifiers;
+}
+
+KeyEvent translateKey(const XKeyEvent& event)
+{
+    KeyEvent key;
+    key.down = event.type == KeyPress;
+    key.modifiers = modifiersOf(event.state);
+    const KeySym keysym = keysymOf(event);
+    key.key = keyOf(keysym);
+    if (key.key == kCharacterKey || key.key == Key::Space) key.character = characterOf(keysym);
+    return key;
+}
+
+X11Window::X11Window(X11Platform& platform, ::Window parent, Size size, WindowListener& listener)
+    : platform_(platform), display_(platform.display()), parent_(parent), size_(size), listener_(listener)
+{
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = kEventMask;
+    attributes.background_pixmap = None; // our pixels come from the back buffer only
+    const unsigned long mark = platform_.errors().count();
+    const ::Window window = XCreateWindow(display_, parent, 0, 0, static_cast<unsigned>(size.width),
+                                          static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput,
+                                          CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
+    if (platform_.errors().failedSince(mark)) return; // the parent is not (or no longer) a window
+    window_ = window;
+    nameWindow(display_, window_);
+    platform_.addTarget(window_, *this);
+    image_ = std::make_unique<X11Image>(platform_, window_, size_);
+    XDefineCursor(display_, window_, platform_.cursorFor(Cursor::Arrow));
+    XMapWindow(display_, window_);
+    XFlush(display_);
+}
+
+X11Window::~X11Window()
+{
+    if (!window_) return;
+    image_.reset();
+    platform_.removeTarget(window_);
+    if (!destroyed_) XDestroyWindow(display_, window_);
+    XSync(display_, False);
+}
+
+NativeHandle X11Window::handle() const
+{
+    return reinterpret_cast<NativeHandle>(window_);
+}
+NativeHandle X11Window::parent() const
+{
+    return reinterpret_cast<NativeHandle>(parent_);
+}
+
+Point X11Window::screenOrigin() const
+{
+    int x = 0;
+    int y = 0;
+    ::Window child = 0;
+    if (destroyed_ || !XTranslateCoordinates(display_, window_, platform_.root(), 0, 0, &x, &y, &child))
+        return Point{};
+    return Point{x, y};
+}
+
+bool X11Window::setSize(Size size)
+{
+    if (size.width <= 0 || size.height <= 0 || destroyed_) return false;
+    const unsigned long mark = platform_.errors().count();
+    XResizeWindow(display_, window_, static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+    if (platform_.errors().failedSince(mark)) return false;
+    size_ = size;
+    image_->resize(size_);
+    return true;
+}
+
+PixelSpan X11Window::backBuffer()
+{
+    return image_ ? image_->pixels() : PixelSpan{};
+}
+
+void X11Window::present(const Rect& area)
+{
+    if (image_ && !destroyed_) image_->present(area);
+}
+
+void X11Window::setCursor(Cursor cursor)
+{
+    cursor_ = cursor;
+    if (!destroyed_)
+    {
+        XDefineCursor(display_, window_, platform_.cursorFor(cursor));
+        XFlush(display_);
+    }
+}
+
+int32_t X11Window::popupMenu(const Menu& menu, Point screen, bool trackRight)
+{
+    X11PopupMenu popup(platform_, menu, screen, trackRight);
+    return popup.run();
+}
+
+std::unique_ptr<EditField> X11Window::openEditField(const EditFieldStyle& style, EditFieldListener& listener)
+{
+    if (destroyed_) return nullptr;
+    auto field = std::make_unique<X11EditField>(platform_, window_, style, listener);
+    if (!field->created()) return nullptr;
+    field->takeFocus();
+    return field;
+}
+
+bool X11Window::setDropTarget(DropListener* listener)
+{
+    // Drops from other applications (XDND) are not offered yet; the listener is
+    // kept so that registering stays symmetrical once they are.
+    dropListener_ = listener;
+    return false;
+}
+
+void X11Window::handleEvent(const XEvent& event)
+{
+    switch (event.type)
+    {
+    case Expose:
+    {
+        const XExposeEvent& e = event.xexpose;
+        listener_.onExpose(ExposeEvent{Rect{e.x, e.y, e.x + e.width, e.y + e.height}});
+        break;
+    }
+    case ButtonPress:
+        handleButton(event.xbutton);
+        break;
+    case KeyPress:
+    case KeyRelease:
+        listener_.onKey(translateKey(event.xkey));
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window_)
+        {
+            destroyed_ = true;
+            platform_.removeTarget(window_);
+            listener_.onDestroyed(); // may delete this window: nothing after it
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void X11Window::handleButton(const XButtonEvent& event)
+{
+    const Point where{event.x, event.y};
+    const uint32_t modifiers = modifiersOf(event.state);
+    for (const WheelButton& wheel : kWheelButtons)
+    {
+        if (wheel.button == event.button)
+        {
+            listener_.onWheel(WheelEvent{where, wheel.distance, wheel.horizontal, modifiers});
+            return;
+        }
+    }
+    static constexpr uint32_t kButtons[] = {0, kButtonLeft, kButtonMiddle, kButtonRight};
+    if (event.button >= 1 && event.button <= 3)
+        listener_.onButtonPress(ButtonEvent{where, kButtons[event.button], modifiers});
+}
+
+} // namespace platform::x11

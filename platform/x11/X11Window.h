@@ -1,0 +1,63 @@
+// Our child window inside the host's window.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+
+#include "platform/platform.h"
+#include "platform/x11/X11Image.h"
+#include "platform/x11/X11Platform.h"
+
+namespace platform::x11
+{
+
+class X11Window final : public Window, public X11EventTarget
+{
+  public:
+    // Check created() before use: the parent may be gone already.
+    X11Window(X11Platform& platform, ::Window parent, Size size, WindowListener& listener);
+    ~X11Window() override;
+
+    bool created() const { return window_ != 0; }
+
+    // --- Window ---------------------------------------------------------------------
+    NativeHandle handle() const override;
+    NativeHandle parent() const override;
+    Point screenOrigin() const override;
+    Size size() const override { return size_; }
+    bool setSize(Size size) override;
+    PixelSpan backBuffer() override;
+    void present(const Rect& area) override;
+    void setCursor(Cursor cursor) override;
+    Cursor cursor() const override { return cursor_; }
+    int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) override;
+    std::unique_ptr<EditField> openEditField(const EditFieldStyle& style,
+                                             EditFieldListener& listener) override;
+    bool setDropTarget(DropListener* listener) override;
+
+    void handleEvent(const XEvent& event) override;
+
+    bool usesSharedMemory() const { return image_ && image_->usesSharedMemory(); }
+
+  private:
+    void handleButton(const XButtonEvent& event);
+
+    X11Platform& platform_;
+    Display* display_;
+    ::Window parent_;
+    ::Window window_ = 0;
+    bool destroyed_ = false; // the server destroyed it (with its parent)
+    Size size_;
+    WindowListener& listener_;
+    std::unique_ptr<X11Image> image_;
+    Cursor cursor_ = Cursor::Arrow;
+    DropListener* dropListener_ = nullptr;
+};
+
+// Modifier bits of an X event state.
+uint32_t modifiersOf(unsigned int state);
+// Key events as the toolkit sees them.
+KeyEvent translateKey(const XKeyEvent& event);
+
+} // namespace platform::x11

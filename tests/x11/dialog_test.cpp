@@ -1,0 +1,234 @@
+// File choosers and message boxes: the dialog program's command line and
+// answers, the default extension, and our own dialog when no program works.
+#include "X11TestSupport.h"
+
+#include <X11/keysym.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/x11/X11Dialogs.h"
+
+namespace x11test
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+using x11::X11Dialogs;
+
+// Speaks zenity's command line: records its arguments, prints the scripted answer.
+constexpr const char* kStandIn = R"(#!/bin/sh
+for a in "$@"; do printf '%s\n' "$a"; done >> "$DIALOG_ARGS"
+echo ---- >> "$DIALOG_ARGS"
+if [ "$1" = "--question" ]; then exit "${DIALOG_QUESTION_EXIT:-0}"; fi
+[ -n "$DIALOG_ANSWER" ] && printf '%s\n' "$DIALOG_ANSWER"
+exit "${DIALOG_EXIT:-0}"
+)";
+
+class DialogTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        SKIP_WITHOUT_DISPLAY();
+        ASSERT_NE(host.display, nullptr);
+        platform = x11::X11Platform::open();
+        ASSERT_NE(platform, nullptr);
+        dir = fs::path(AMBERLIT_BINARY_DIR) / "x11-dialog-test";
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        const fs::path script = dir / "standin.sh";
+        std::ofstream(script) << kStandIn;
+        fs::permissions(script, fs::perms::owner_all);
+        setenv("AMBERLIT_DIALOG", script.c_str(), 1);
+        setenv("DIALOG_ARGS", (dir / "args.txt").c_str(), 1);
+        unsetenv("DIALOG_ANSWER");
+        unsetenv("DIALOG_EXIT");
+        unsetenv("DIALOG_QUESTION_EXIT");
+    }
+    void TearDown() override { unsetenv("AMBERLIT_DIALOG"); }
+
+    std::vector<std::string> calls()
+    {
+        std::ifstream in(dir / "args.txt");
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+    bool called(const std::string& argument)
+    {
+        const auto lines = calls();
+        return std::find(lines.begin(), lines.end(), argument) != lines.end();
+    }
+    FileChooserRequest bankRequest(FileChooserRequest::Mode mode)
+    {
+        FileChooserRequest r;
+        r.mode = mode;
+        const bool save = mode == FileChooserRequest::Mode::Save;
+        r.title = save ? "Save bank as..." : "Select bank to load...";
+        r.filters = {{"All Files", "*.*"}, {"TRV Banks", "*.trb"}};
+        r.selectedFilter = 1;
+        r.directory = dir.string();
+        r.defaultExtension = "trb";
+        r.mustExist = !save;
+        r.confirmOverwrite = save;
+        return r;
+    }
+
+    Host host; // also waits out a server reset between test processes
+    std::unique_ptr<x11::X11Platform> platform;
+    fs::path dir;
+};
+
+TEST_F(DialogTest, OpenAnswersTheChosenPathAndPassesTitleAndFilters)
+{
+    const std::string bank = (dir / "mine.trb").string();
+    std::ofstream(bank) << "x";
+    setenv("DIALOG_ANSWER", bank.c_str(), 1);
+    EXPECT_EQ(platform->chooseFile(bankRequest(FileChooserRequest::Mode::Open), nullptr), bank);
+    const auto lines = calls();
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "--file-selection");
+    EXPECT_EQ(lines[1], "--title=Select bank to load...");
+    EXPECT_EQ(lines[2], "--filename=" + dir.string() + "/");
+    EXPECT_EQ(lines[3], "--file-filter=TRV Banks | *.trb"); // the preselected filter comes first
+    EXPECT_EQ(lines[4], "--file-filter=All Files | *");
+    EXPECT_FALSE(called("--save"));
+}
+
+TEST_F(DialogTest, AnswersThatAreNotAChoice)
+{
+    struct Case
+    {
+        const char* name;
+        FileChooserRequest::Mode mode;
+        const char* answer;
+        const char* exit;
+    };
+    const Case cases[] = {
+        {"cancelled", FileChooserRequest::Mode::Open, "", "1"},
+        {"empty answer", FileChooserRequest::Mode::Save, "", "0"},
+        {"missing file to open", FileChooserRequest::Mode::Open, "/nonexistent/bank.trb", "0"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        setenv("DIALOG_ANSWER", c.answer, 1);
+        setenv("DIALOG_EXIT", c.exit, 1);
+        EXPECT_EQ(platform->chooseFile(bankRequest(c.mode), nullptr), std::nullopt);
+    }
+}
+
+TEST_F(DialogTest, SaveAddsTheDefaultExtensionAndAsksBeforeReplacingWhatThatHits)
+{
+    setenv("DIALOG_ANSWER", (dir / "mybank").c_str(), 1);
+    EXPECT_EQ(platform->chooseFile(bankRequest(FileChooserRequest::Mode::Save), nullptr),
+              (dir / "mybank.trb").string());
+    EXPECT_TRUE(called("--save"));
+    EXPECT_TRUE(called("--confirm-overwrite"));
+    EXPECT_FALSE(called("--question"));
+
+    // The program confirmed "mybank"; "mybank.trb" exists and needs its own question.
+    std::ofstream(dir / "mybank.trb") << "x";
+    setenv("DIALOG_QUESTION_EXIT", "1", 1);
+    EXPECT_EQ(platform->chooseFile(bankRequest(FileChooserRequest::Mode::Save), nullptr), std::nullopt);
+    EXPECT_TRUE(called("--question"));
+    setenv("DIALOG_QUESTION_EXIT", "0", 1);
+    EXPECT_EQ(platform->chooseFile(bankRequest(FileChooserRequest::Mode::Save), nullptr),
+              (dir / "mybank.trb").string());
+}
+
+TEST_F(DialogTest, DefaultExtensionGoesOnlyOnNamesWithoutOne)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/a/b", "/a/b.trb"},     {"/a/b.trp", "/a/b.trp"},         {"/a/b.", "/a/b.trb"},
+        {"/a.d/b", "/a.d/b.trb"}, {"/a/.hidden", "/a/.hidden.trb"},
+    };
+    for (auto [in, out] : cases)
+        EXPECT_EQ(X11Dialogs::withDefaultExtension(in, "trb"), out) << in;
+    EXPECT_EQ(X11Dialogs::withDefaultExtension("/a/b", ""), "/a/b");
+}
+
+TEST_F(DialogTest, MessageGoesToTheProgramWithCaptionAndText)
+{
+    platform->showMessage(MessageRequest{"Error...", "Not a bank file!", MessageIcon::Error});
+    const auto lines = calls();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "--error");
+    EXPECT_EQ(lines[1], "--title=Error...");
+    EXPECT_EQ(lines[2], "--text=Not a bank file!");
+}
+
+// Our own dialog, found by its title, answered from another connection.
+class PlainDialogTest : public DialogTest
+{
+  protected:
+    std::thread answer(const std::string& title, const std::string& typed)
+    {
+        return std::thread(
+            [this, title, typed]
+            {
+                Host u;
+                for (int t = 0; t < 3000 && !seen; t += 10)
+                {
+                    seen = findTitled(u, title);
+                    pause(10);
+                }
+                pause(100);
+                if (!typed.empty()) u.type(typed);
+                u.key(XK_Return);
+            });
+    }
+    static bool findTitled(Host& u, const std::string& title)
+    {
+        ::Window r = 0, p = 0;
+        ::Window* children = nullptr;
+        unsigned n = 0;
+        bool found = false;
+        XQueryTree(u.display, u.root, &r, &p, &children, &n);
+        for (unsigned i = 0; i < n && !found; ++i)
+        {
+            char* name = nullptr;
+            XWindowAttributes a{};
+            if (XFetchName(u.display, children[i], &name) && name)
+            {
+                found = title == name && XGetWindowAttributes(u.display, children[i], &a) &&
+                        a.map_state == IsViewable;
+                XFree(name);
+            }
+        }
+        if (children) XFree(children);
+        return found;
+    }
+    std::atomic<bool> seen{false};
+};
+
+TEST_F(PlainDialogTest, MessageShowsOurOwnBoxWhenTheProgramFails)
+{
+    setenv("DIALOG_EXIT", "255", 1);
+    std::thread user = answer("Error...", "");
+    platform->showMessage(MessageRequest{"Error...", "Error #01: Invalid preset file!", MessageIcon::Error});
+    user.join();
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(PlainDialogTest, FileChooserWithoutAnyProgramTakesATypedPath)
+{
+    setenv("AMBERLIT_DIALOG", "/nonexistent/dialog", 1);
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    setenv("PATH", dir.c_str(), 1); // no zenity, no kdialog
+    FileChooserRequest request = bankRequest(FileChooserRequest::Mode::Save);
+    request.directory.clear();
+    std::thread user = answer("Save bank as...", dir.string() + "/typed");
+    const auto chosen = platform->chooseFile(request, nullptr);
+    user.join();
+    setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(chosen, dir.string() + "/typed.trb");
+}
+
+} // namespace
+} // namespace x11test
