@@ -35,8 +35,7 @@ inline CViewRect toView(const resources::SkinRect& r)
 class RigEditor : public AEffGUIEditor
 {
   public:
-    explicit RigEditor(AudioEffect* owner)
-        : AEffGUIEditor(owner, std::make_unique<HeadlessPlatform>())
+    explicit RigEditor(AudioEffect* owner) : AEffGUIEditor(owner, std::make_unique<HeadlessPlatform>())
     {
         rect = ERect{0, 0, resources::kPanelHeight, resources::kPanelWidth};
     }
@@ -147,8 +146,7 @@ struct Rig
     {
         std::vector<VstInt32> out;
         for (const HostCall& call : RecordingHost::calls)
-            if (call.opcode == opcode)
-                out.push_back(call.index);
+            if (call.opcode == opcode) out.push_back(call.index);
         return out;
     }
 
@@ -170,7 +168,8 @@ struct Skin
 };
 
 // True when the window shows `bitmap`'s block at `source` over all of `rect`.
-inline bool showsImage(HeadlessWindow& window, const CBitmap& bitmap, const CViewRect& rect, CViewPoint source)
+inline bool showsImage(HeadlessWindow& window, const CBitmap& bitmap, const CViewRect& rect,
+                       CViewPoint source)
 {
     for (int y = rect.top; y < rect.bottom; ++y)
         for (int x = rect.left; x < rect.right; ++x)

@@ -35,7 +35,8 @@ TEST(EditorIdle, RunsByTheTimeSinceTheLastRun)
         rig.editor->doIdleStuff();
 
         EXPECT_EQ(rig.editor->idles, c.runs ? 2 : 1) << c.sinceLastRun;
-        EXPECT_EQ(rig.hostCalls(audioMasterIdle).size(), hostIdlesBefore + (c.runs ? 1 : 0)) << c.sinceLastRun;
+        EXPECT_EQ(rig.hostCalls(audioMasterIdle).size(), hostIdlesBefore + (c.runs ? 1 : 0))
+            << c.sinceLastRun;
         EXPECT_EQ(rig.platform().sleptMilliseconds() - sleptBefore, c.sleeps) << c.sinceLastRun;
     }
 }
@@ -103,8 +104,7 @@ AEffGUIEditor* editorSeenByHost = nullptr;
 bool inIdleDuringHostIdle = false;
 VstIntPtr hostCheckingIdle(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
-    if (opcode == audioMasterIdle && editorSeenByHost)
-        inIdleDuringHostIdle = editorSeenByHost->isInIdle();
+    if (opcode == audioMasterIdle && editorSeenByHost) inIdleDuringHostIdle = editorSeenByHost->isInIdle();
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 

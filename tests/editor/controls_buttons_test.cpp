@@ -53,7 +53,8 @@ TEST(MemoButton, ImageFollowsActivePressedAndHover)
         bool hover, active;
         int image;
     };
-    for (const Case c : {Case{false, true, 0}, Case{true, true, 1}, Case{true, false, 3}, Case{false, true, 0}})
+    for (const Case c :
+         {Case{false, true, 0}, Case{true, true, 1}, Case{true, false, 3}, Case{false, true, 0}})
     {
         button->setActive(c.active);
         button->setHover(c.hover);
@@ -67,7 +68,8 @@ TEST(MemoButton, HoverChangeAloneAsksForARedraw)
 {
     Rig rig;
     Skin bitmap(resources::kRecallMemoA);
-    auto* button = rig.add(new CTROnOffButton(toView(resources::kRecallMemoARect), &rig.listener, 50, bitmap));
+    auto* button =
+        rig.add(new CTROnOffButton(toView(resources::kRecallMemoARect), &rig.listener, 50, bitmap));
     rig.frame().idle();
     button->setHover(false);
     EXPECT_FALSE(button->isDirty());
@@ -106,7 +108,8 @@ TEST(Rocker, HalvesStepBackAndForwardAndTheMiddleColumnIsLeft)
         rig.listener.watched = rig.rocker;
         rig.window().click({c.x, rig.area.top + 5});
         EXPECT_EQ(rig.listener.calls, std::vector<std::string>{c.call}) << c.x;
-        EXPECT_FLOAT_EQ(rig.listener.valuesDuringCalls.at(0), std::string(c.call) == "step up" ? 1.0f : -1.0f);
+        EXPECT_FLOAT_EQ(rig.listener.valuesDuringCalls.at(0),
+                        std::string(c.call) == "step up" ? 1.0f : -1.0f);
         EXPECT_FLOAT_EQ(rig.rocker->getValue(), 0.0f);
         EXPECT_TRUE(rig.listener.changes.empty()); // a click never reports a value
     }
@@ -186,8 +189,8 @@ TEST(FileButton, ImageFollowsValueAndHover)
     Rig rig;
     Skin bitmap(resources::kLoadBank);
     const CViewRect area = toView(resources::kLoadBankRect);
-    auto* button = rig.add(
-        new CSaveLoadButton(area, &rig.listener, 45, bitmap, CViewPoint{}, kImage, 0, &rig.listener));
+    auto* button =
+        rig.add(new CSaveLoadButton(area, &rig.listener, 45, bitmap, CViewPoint{}, kImage, 0, &rig.listener));
     struct Case
     {
         float value;

@@ -14,8 +14,7 @@ constexpr CViewPoint kCentre{200, 200}; // inside the compression knob
 
 struct KnobRig : Rig
 {
-    explicit KnobRig(double dragScale = 0.5, float start = 0.5f)
-        : strip(resources::kCompressionKnob)
+    explicit KnobRig(double dragScale = 0.5, float start = 0.5f) : strip(resources::kCompressionKnob)
     {
         knob = add(new CAnimKnob3(toView(resources::kCompressionKnobRect), &listener, 5, strip, 41));
         knob->setDefaultValue(0.5f);
@@ -43,15 +42,15 @@ struct DragCase
 TEST(AnimKnob3Drag, TravelFollowsDragScaleAndShift)
 {
     const DragCase cases[] = {
-        {0.5, 0, -50, 0, 0.7f},                     // 100 units of 500
-        {0.5, 100, 0, 0, 0.7f},                     // right counts half of up
-        {0.5, -50, 0, 0, 0.4f},                     // left and down decrease
-        {0.5, 0, 25, 0, 0.4f},                      //
-        {0.25, 0, -25, 0, 0.7f},                    // the ratio knob's shorter travel
-        {0.5, 0, -100, platform::kModShift, 0.6f},  // 200 units of 2000
-        {1.0, 0, -100, 0, 0.7f},                    // default scale: 1000 units
-        {0.5, 0, -200, 0, 1.0f},                    // pinned at the top
-        {0.5, 0, 200, 0, 0.0f},                     // and at the bottom
+        {0.5, 0, -50, 0, 0.7f},                    // 100 units of 500
+        {0.5, 100, 0, 0, 0.7f},                    // right counts half of up
+        {0.5, -50, 0, 0, 0.4f},                    // left and down decrease
+        {0.5, 0, 25, 0, 0.4f},                     //
+        {0.25, 0, -25, 0, 0.7f},                   // the ratio knob's shorter travel
+        {0.5, 0, -100, platform::kModShift, 0.6f}, // 200 units of 2000
+        {1.0, 0, -100, 0, 0.7f},                   // default scale: 1000 units
+        {0.5, 0, -200, 0, 1.0f},                   // pinned at the top
+        {0.5, 0, 200, 0, 0.0f},                    // and at the bottom
     };
     for (const DragCase& c : cases)
     {
@@ -92,7 +91,8 @@ TEST(AnimKnob3Drag, ShiftInTheMiddleKeepsTheValueAndRefinesTheSteps)
 TEST(AnimKnob3Reset, CtrlClickResetsWithoutDragging)
 {
     KnobRig rig(0.5, 0.2f);
-    rig.press(kCentre, platform::kModControl, 20, {rig.held({kCentre.h, kCentre.v - 100}, platform::kModControl)});
+    rig.press(kCentre, platform::kModControl, 20,
+              {rig.held({kCentre.h, kCentre.v - 100}, platform::kModControl)});
     EXPECT_FLOAT_EQ(rig.knob->getValue(), 0.5f);
     EXPECT_EQ(rig.hostCalls(audioMasterBeginEdit), std::vector<VstInt32>{5});
     EXPECT_EQ(rig.hostCalls(audioMasterEndEdit), std::vector<VstInt32>{5});
@@ -137,15 +137,16 @@ TEST(AnimKnob3Draw, ShowsTheFrameNearestToTheValue)
         float value;
         int frame;
     };
-    const Case cases[] = {{0.0f, 0}, {1.0f, 40}, {0.5f, 20}, {0.51f, 20}, {0.52f, 21}, {0.0124f, 0}, {0.013f, 1},
-                          {-0.5f, 0}, {1.7f, 40}};
+    const Case cases[] = {{0.0f, 0},    {1.0f, 40},  {0.5f, 20}, {0.51f, 20}, {0.52f, 21},
+                          {0.0124f, 0}, {0.013f, 1}, {-0.5f, 0}, {1.7f, 40}};
     KnobRig rig;
     const CViewRect area = toView(resources::kCompressionKnobRect);
     for (const Case& c : cases)
     {
         rig.knob->setValue(c.value);
         rig.frame().idle();
-        EXPECT_TRUE(showsImage(rig.window(), *rig.strip.bitmap, area, CViewPoint{0, c.frame * 114})) << c.value;
+        EXPECT_TRUE(showsImage(rig.window(), *rig.strip.bitmap, area, CViewPoint{0, c.frame * 114}))
+            << c.value;
     }
 }
 

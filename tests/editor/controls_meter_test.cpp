@@ -17,8 +17,8 @@ struct MeterRig : Rig
         const auto& o = resources::kMeterOverlayOrigin;
         const auto& p = resources::kMeterPivot;
         meter = add(new CAmberVuMeter2(toView(resources::kMeterFaceRect), &listener, 14, face, overlay,
-                                       CViewPoint{o.x, o.y}, CViewPoint{p.x, p.y}, resources::kMeterInnerRadius,
-                                       resources::kMeterOuterRadius));
+                                       CViewPoint{o.x, o.y}, CViewPoint{p.x, p.y},
+                                       resources::kMeterInnerRadius, resources::kMeterOuterRadius));
     }
     void show(float value)
     {
@@ -30,8 +30,7 @@ struct MeterRig : Rig
     {
         std::vector<int> xs;
         for (int x = x0; x <= x1; ++x)
-            if (sameRGB(window().shownPixel(x, y), pixelOf(CAmberVuMeter2::kNeedleColor)))
-                xs.push_back(x);
+            if (sameRGB(window().shownPixel(x, y), pixelOf(CAmberVuMeter2::kNeedleColor))) xs.push_back(x);
         return xs;
     }
     Skin face;
@@ -48,9 +47,9 @@ TEST(MeterNeedle, LineEndsForTheEndsAndTheMiddleOfTheTravel)
         CViewPoint from, to;
     };
     const Case cases[] = {
-        {0.0f, 0, 0, {198, 152}, {157, 80}}, {0.0f, 1, 1, {199, 153}, {158, 81}},
-        {1.0f, 0, 0, {201, 152}, {243, 80}}, {1.0f, 1, 1, {202, 153}, {244, 81}},
-        {0.5f, 0, 0, {200, 152}, {200, 69}}, {0.5f, 1, 0, {201, 152}, {201, 69}},
+        {0.0f, 0, 0, {198, 152}, {157, 80}},     {0.0f, 1, 1, {199, 153}, {158, 81}},
+        {1.0f, 0, 0, {201, 152}, {243, 80}},     {1.0f, 1, 1, {202, 153}, {244, 81}},
+        {0.5f, 0, 0, {200, 152}, {200, 69}},     {0.5f, 1, 0, {201, 152}, {201, 69}},
         {0.5f, 0.5, 0.5, {200, 152}, {200, 69}},
     };
     MeterRig rig;
@@ -72,13 +71,16 @@ TEST(MeterNeedle, IsDrawnOnItsPathAndOnlyThere)
         int otherX; // the mirrored place, which must stay clear
     };
     // x = 198 - 41 (152 - row) / 72 for value 0; mirrored about the pivot for 1.
-    const Case cases[] = {{0.0f, 90, 163, 237}, {0.0f, 100, 168, 232}, {1.0f, 90, 237, 163}, {1.0f, 100, 232, 168}};
+    const Case cases[] = {
+        {0.0f, 90, 163, 237}, {0.0f, 100, 168, 232}, {1.0f, 90, 237, 163}, {1.0f, 100, 232, 168}};
     for (const Case& c : cases)
     {
         MeterRig rig;
         rig.show(c.value);
-        EXPECT_FALSE(rig.needleColumns(c.row, c.pathX - 2, c.pathX + 2).empty()) << c.value << " row " << c.row;
-        EXPECT_TRUE(rig.needleColumns(c.row, c.otherX - 3, c.otherX + 3).empty()) << c.value << " row " << c.row;
+        EXPECT_FALSE(rig.needleColumns(c.row, c.pathX - 2, c.pathX + 2).empty())
+            << c.value << " row " << c.row;
+        EXPECT_TRUE(rig.needleColumns(c.row, c.otherX - 3, c.otherX + 3).empty())
+            << c.value << " row " << c.row;
         EXPECT_TRUE(rig.needleColumns(78, 150, 249).empty()) << "above the tip";
     }
 }
@@ -143,9 +145,9 @@ TEST(MeterParts, SwingLatchesWhenItFallsBelowHalf)
         bool latched;
     };
     const std::vector<Step> steps = {
-        {0.6f, 0.6f, false}, {0.3f, -1.0f, true},  {0.2f, -1.0f, true}, {-3.0f, -1.0f, true},
-        {0.5f, 0.5f, false}, {0.49f, -1.0f, true}, {9.0f, 4.0f, false}, {0.0f, -1.0f, true},
-        {0.7f, 0.7f, false},
+        {0.6f, 0.6f, false},  {0.3f, -1.0f, true}, {0.2f, -1.0f, true},
+        {-3.0f, -1.0f, true}, {0.5f, 0.5f, false}, {0.49f, -1.0f, true},
+        {9.0f, 4.0f, false},  {0.0f, -1.0f, true}, {0.7f, 0.7f, false},
     };
     MeterRig rig;
     CAmberVuMeter2& m = *rig.meter;
