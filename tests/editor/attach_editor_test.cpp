@@ -90,36 +90,6 @@ TEST(EditorIdle, KeepsItsPaceWhereTheTickCounterWraps)
     }
 }
 
-TEST(EditorIdle, DeliversOneWaitingPaintPerRun)
-{
-    Rig rig;
-    rig.platform().queueExpose(rig.window(), platform::Rect{0, 0, 10, 10});
-    rig.platform().queueExpose(rig.window(), platform::Rect{0, 0, 10, 10});
-    rig.editor->doIdleStuff();
-    EXPECT_EQ(rig.platform().pendingExposes(), 1u);
-}
-
-// The host's idle callback must not re-enter the frame's redraw.
-AEffGUIEditor* editorSeenByHost = nullptr;
-bool inIdleDuringHostIdle = false;
-VstIntPtr hostCheckingIdle(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    if (opcode == audioMasterIdle && editorSeenByHost) inIdleDuringHostIdle = editorSeenByHost->isInIdle();
-    return opcode == audioMasterVersion ? kVstVersion : 0;
-}
-
-TEST(EditorIdle, IsMarkedInIdleWhileTheHostIdles)
-{
-    auto* effect = new TestEffect(&hostCheckingIdle);
-    auto* editor = new RigEditor(effect);
-    editorSeenByHost = editor;
-    editor->doIdleStuff();
-    EXPECT_TRUE(inIdleDuringHostIdle);
-    EXPECT_FALSE(editor->isInIdle());
-    editorSeenByHost = nullptr;
-    delete effect;
-}
-
 TEST(EditorAttachment, AdvertisesTheEditorAndAnswersItsRectBeforeOpening)
 {
     RecordingHost::reset();
@@ -163,20 +133,6 @@ TEST(EditorAttachment, GesturesAndWindowRequestsReachTheHost)
     EXPECT_EQ(RecordingHost::calls.back().opcode, audioMasterSizeWindow);
     EXPECT_EQ(RecordingHost::calls.back().index, 420);
     EXPECT_EQ(RecordingHost::calls.back().value, 330);
-}
-
-TEST(EditorAttachment, KeysWheelAndIdleWithoutFrameDoNothing)
-{
-    RecordingHost::reset();
-    auto* effect = new TestEffect(&RecordingHost::callback);
-    auto* editor = new RigEditor(effect);
-    VstKeyCode key = viewtest::keyCode(kVirtualKeyUp);
-    EXPECT_FALSE(editor->onKeyDown(key));
-    EXPECT_FALSE(editor->onKeyUp(key));
-    EXPECT_FALSE(editor->onWheel(1.0f));
-    EXPECT_EQ(effect->dispatcher(effEditKeyDown, 'a', 0, nullptr, 0.0f), 0);
-    editor->idle();
-    delete effect;
 }
 
 TEST(EditorAttachment, KeyAnswersFollowTheFocusedView)

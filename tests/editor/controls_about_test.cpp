@@ -33,6 +33,9 @@ TEST(About, ClickOpensThePictureWithTheVersion)
         ASSERT_NE(rig.frame().getModalView(), nullptr) << modifiers;
         EXPECT_FLOAT_EQ(rig.about->getValue(), 1.0f);
         EXPECT_EQ(rig.listener.tags, std::vector<std::int32_t>{13});
+        auto* view = dynamic_cast<CSplashScreenMyView*>(rig.frame().getModalView());
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->getVersionText(), "1.0.8");
 
         rig.frame().idle();
         // The picture outside the version text is shown as it is ...
@@ -54,15 +57,6 @@ TEST(About, ClickOpensThePictureWithTheVersion)
     }
 }
 
-TEST(About, VersionTextIsTheProgramsVersion)
-{
-    AboutRig rig;
-    rig.window().click(platform::Point{150, 30});
-    auto* view = dynamic_cast<CSplashScreenMyView*>(rig.frame().getModalView());
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ("v. " + view->getVersionText(), "v. 1.0.8");
-}
-
 TEST(About, ClickAnywhereClosesItAndTheListenerHears)
 {
     for (platform::Point where : {platform::Point{5, 5}, platform::Point{390, 270}, platform::Point{150, 30}})
@@ -74,28 +68,6 @@ TEST(About, ClickAnywhereClosesItAndTheListenerHears)
         EXPECT_FLOAT_EQ(rig.about->getValue(), 0.0f);
         EXPECT_EQ(rig.listener.tags, (std::vector<std::int32_t>{13, 13}));
         EXPECT_TRUE(rig.frame().isDirty()); // the panel comes back on the next idle
-    }
-}
-
-TEST(About, RightClickNeitherOpensNorCloses)
-{
-    AboutRig rig;
-    rig.window().click(platform::Point{150, 30}, platform::kButtonRight);
-    EXPECT_EQ(rig.frame().getModalView(), nullptr);
-    rig.window().click(platform::Point{150, 30});
-    rig.window().click(platform::Point{10, 10}, platform::kButtonRight);
-    EXPECT_NE(rig.frame().getModalView(), nullptr);
-}
-
-TEST(About, OpensAgainAfterClosing)
-{
-    AboutRig rig;
-    for (int i = 0; i < 3; ++i)
-    {
-        rig.window().click(platform::Point{150, 30});
-        ASSERT_NE(rig.frame().getModalView(), nullptr);
-        rig.window().click(platform::Point{150, 30});
-        ASSERT_EQ(rig.frame().getModalView(), nullptr);
     }
 }
 

@@ -1,6 +1,6 @@
 // The preset bar's buttons: memo buttons fire on the press and hold until
 // release, the rocker's halves step the presets, file buttons run their
-// dialog through the preset listener; all of them light up under the pointer.
+// dialog through the preset listener.
 #include <gtest/gtest.h>
 
 #include "EditorRig.h"
@@ -40,41 +40,6 @@ TEST(MemoButton, FiresOnThePressAndHoldsUntilRelease)
     rig.frame().idle();
     EXPECT_TRUE(showsImage(rig.window(), *bitmap.bitmap, area, {0, 0}));
     EXPECT_TRUE(rig.hostCalls(audioMasterBeginEdit).empty());
-}
-
-TEST(MemoButton, ImageFollowsActivePressedAndHover)
-{
-    Rig rig;
-    Skin bitmap(resources::kRecallMemoB);
-    const CViewRect area = toView(resources::kRecallMemoBRect);
-    auto* button = rig.add(new CTROnOffButton(area, &rig.listener, 51, bitmap));
-    struct Case
-    {
-        bool hover, active;
-        int image;
-    };
-    for (const Case c :
-         {Case{false, true, 0}, Case{true, true, 1}, Case{true, false, 3}, Case{false, true, 0}})
-    {
-        button->setActive(c.active);
-        button->setHover(c.hover);
-        button->setDirty(true);
-        rig.frame().idle();
-        EXPECT_TRUE(showsImage(rig.window(), *bitmap.bitmap, area, {0, c.image * kImage})) << c.image;
-    }
-}
-
-TEST(MemoButton, HoverChangeAloneAsksForARedraw)
-{
-    Rig rig;
-    Skin bitmap(resources::kRecallMemoA);
-    auto* button =
-        rig.add(new CTROnOffButton(toView(resources::kRecallMemoARect), &rig.listener, 50, bitmap));
-    rig.frame().idle();
-    button->setHover(false);
-    EXPECT_FALSE(button->isDirty());
-    button->setHover(true);
-    EXPECT_TRUE(button->isDirty());
 }
 
 struct RockerRig : Rig
@@ -181,30 +146,6 @@ TEST(FileButton, EachModeRunsItsOperationWhilePressed)
         // The host hears no gesture for an index that is no parameter.
         EXPECT_TRUE(rig.hostCalls(audioMasterBeginEdit).empty());
         EXPECT_TRUE(rig.hostCalls(audioMasterEndEdit).empty());
-    }
-}
-
-TEST(FileButton, ImageFollowsValueAndHover)
-{
-    Rig rig;
-    Skin bitmap(resources::kLoadBank);
-    const CViewRect area = toView(resources::kLoadBankRect);
-    auto* button =
-        rig.add(new CSaveLoadButton(area, &rig.listener, 45, bitmap, CViewPoint{}, kImage, 0, &rig.listener));
-    struct Case
-    {
-        float value;
-        bool hover;
-        int image;
-    };
-    const Case cases[] = {{0.0f, false, 0}, {0.0f, true, 1}, {1.0f, true, 2}, {0.5f, true, 0}};
-    for (const Case& c : cases)
-    {
-        button->setValue(c.value);
-        button->setHover(c.hover);
-        button->setDirty(true);
-        rig.frame().idle();
-        EXPECT_TRUE(showsImage(rig.window(), *bitmap.bitmap, area, {0, c.image * kImage})) << c.value;
     }
 }
 

@@ -1,5 +1,5 @@
 // The needle meter: where the needle is drawn for the ends of its travel, what
-// the overlay hides, and the needle-part setters with the swing latch.
+// the overlay hides, and the latch of the needle's swing part.
 #include <gtest/gtest.h>
 
 #include "EditorRig.h"
@@ -105,37 +105,6 @@ TEST(MeterNeedle, OverlayHidesTheNeedleAndNothingLeavesTheFace)
     }
 }
 
-TEST(MeterNeedle, RedrawsOnlyWhenTheValueMoves)
-{
-    MeterRig rig;
-    rig.show(0.3f);
-    rig.window().clearPresented();
-    rig.show(0.3f);
-    EXPECT_TRUE(rig.window().presentedAreas().empty());
-    rig.show(0.31f);
-    EXPECT_FALSE(rig.window().presentedAreas().empty());
-}
-
-TEST(MeterParts, SettersLimitAndSumTheirParts)
-{
-    MeterRig rig;
-    CAmberVuMeter2& m = *rig.meter;
-    m.setNeedleBase(0.001f);
-    EXPECT_FLOAT_EQ(m.getValue(), 0.001f);
-    m.setNeedleSwing(0.001f);
-    EXPECT_FLOAT_EQ(m.getValue(), 0.002f);
-    m.setNeedleOffset(0.001f);
-    EXPECT_FLOAT_EQ(m.getValue(), 0.003f);
-    m.setNeedleBase(7.0f);
-    EXPECT_FLOAT_EQ(m.getNeedleBase(), 4.0f);
-    m.setNeedleBase(-1.0f);
-    EXPECT_FLOAT_EQ(m.getNeedleBase(), 1e-9f);
-    m.setNeedleParts(0.1f, 0.2f, 0.3f, 0.25, 0.125);
-    EXPECT_FLOAT_EQ(m.getValue(), 0.975f);
-    m.resetNeedleParts();
-    EXPECT_FLOAT_EQ(m.getValue(), 2.1e-7f);
-}
-
 TEST(MeterParts, SwingLatchesWhenItFallsBelowHalf)
 {
     struct Step
@@ -162,15 +131,6 @@ TEST(MeterParts, SwingLatchesWhenItFallsBelowHalf)
     // Small magnitudes of either sign become a tiny positive swing.
     m.setNeedleSwing(-1e-9f);
     EXPECT_FLOAT_EQ(m.getNeedleSwing(), 1e-9f);
-}
-
-TEST(MeterClick, TellsTheListenerAndChangesNothing)
-{
-    MeterRig rig;
-    rig.meter->setValue(0.4f);
-    rig.window().click({200, 100});
-    EXPECT_EQ(rig.listener.tags, std::vector<std::int32_t>{14});
-    EXPECT_FLOAT_EQ(rig.meter->getValue(), 0.4f);
 }
 
 } // namespace
