@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "gui/CDrawContext.h"
+#include "gui/CDropTarget.h"
 #include "gui/CFrameOwner.h"
 #include "gui/COffscreenContext.h"
 
@@ -81,7 +82,7 @@ CFrame::~CFrame()
     }
     pFocusView = nullptr;
     if (window && defaultCursor) window->setCursor(*defaultCursor);
-    if (window && bDropActive) window->setDropTarget(nullptr);
+    withdrawDropTarget();
     // Children go while the frame is whole and its window still exists: views
     // that hold native widgets close them on the window they were made on.
     releaseAllChildren();
@@ -411,8 +412,35 @@ void CFrame::setCursor(std::int32_t type)
 
 bool CFrame::setDropActive(bool active)
 {
+    if (!active && !bDropActive) return true;
+    if (!window) return false;
+    withdrawDropTarget();
+    if (active)
+    {
+        auto* target = new CDropTarget(this);
+        target->addRef(); // the window's reference
+        if (!window->setDropTarget(target))
+        {
+            // Not registered is not drop-active: the flag tells the truth.
+            target->forgetFrame();
+            target->release();
+            return false;
+        }
+        pDropTarget = target;
+    }
     bDropActive = active;
     return true;
+}
+
+void CFrame::withdrawDropTarget()
+{
+    if (!pDropTarget) return;
+    CDropTarget* target = pDropTarget;
+    pDropTarget = nullptr;
+    bDropActive = false;
+    if (window) window->setDropTarget(nullptr);
+    target->forgetFrame();
+    target->release();
 }
 
 bool CFrame::isDropActive() const

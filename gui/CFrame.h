@@ -14,6 +14,7 @@
 namespace gui
 {
 
+class CDropTarget;
 class CFrameOwner;
 
 // Values of `setCursor`; any other value, 7 included, restores the default.
@@ -103,6 +104,7 @@ class CFrame : public CViewContainer
     void adoptOffscreenOnly();
     void resizeNative(platform::NativeHandle handle, platform::Size newSize);
     bool climbFocusFrom(CView* oldFocus, bool reverse);
+    void withdrawDropTarget();
 
     void handleExpose(const platform::ExposeEvent& event);
     void handleButtonPress(const platform::ButtonEvent& event);
@@ -116,6 +118,7 @@ class CFrame : public CViewContainer
     bool bFirstDraw = true;
     bool bOpenFlag = true;
     bool bDropActive = false;
+    CDropTarget* pDropTarget = nullptr;
     bool bUpdatesDisabled = false;
     platform::Platform* platformLayer = nullptr;
     std::unique_ptr<WindowEvents> events;
