@@ -15,6 +15,7 @@ namespace platform::x11
 namespace
 {
 
+constexpr int kSharedMemoryFrom = 128 * 128; // pixels
 constexpr int kNativeByteOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
 
 // An 8-bit channel placed into a visual's mask of any width.
@@ -192,7 +193,9 @@ void X11Image::present(const Rect& wanted)
     if (!direct_) convert(area);
     const auto w = static_cast<unsigned>(area.width());
     const auto h = static_cast<unsigned>(area.height());
-    if (shm_)
+    // Small areas go faster through the protocol than through the round trip
+    // that shared memory needs before the buffer may be drawn into again.
+    if (shm_ && area.width() * area.height() >= kSharedMemoryFrom)
     {
         XShmPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h, False);
         // The server must have read the segment before anyone draws into it again.
