@@ -1,26 +1,78 @@
+// The plug-in's editor: the skinned 400 x 309 panel with the Process switch,
+// the four film-strip knobs, the gain-reduction meter, the about area and,
+// through its base, the preset bar. The effect creates one and keeps it for
+// its whole life; the host opens and closes the window any number of times.
 #pragma once
 
-#include "shell/AEffEditor.h"
+#include <atomic>
+#include <thread>
 
-// Stand-in for the plug-in's editor until the skinned editor exists: it has
-// the editor's size and takes the effect's notifications, but opens no window.
-class ADEditor : public AEffEditor
+#include "editor/CPresetSystemEditor.h"
+
+namespace gui
+{
+class CBitmap;
+class CHorizontalSwitch;
+} // namespace gui
+class CAbout;
+class CAmberVuMeter2;
+class CAnimKnob3;
+
+class ADEditor : public CPresetSystemEditor
 {
   public:
     static constexpr VstInt16 kWidth = 400;
     static constexpr VstInt16 kHeight = 309;
+    static constexpr std::int32_t kAboutTag = 13;
+    static constexpr std::int32_t kMeterTag = 14;
 
-    // Attaches itself to `effect`, which owns it from then on.
+    // Attaches itself to `effect`, which owns it from then on. Without a
+    // `windowSystem` the native one is used.
     explicit ADEditor(AudioEffect* effect);
+    ADEditor(AudioEffect* effect, std::unique_ptr<platform::Platform> windowSystem);
+    ~ADEditor() override;
 
-    bool getRect(ERect** rect) override;
-    bool open(void* ptr) override;
+    bool open(void* parent) override;
+    void close() override;
+    void idle() override;
 
-    // Notifications from the effect; the real editor moves its controls.
-    virtual void setParameter(VstInt32 index, float value) {}
-    virtual void clearMeter() {}
-    virtual void showPresetName(const char* name) {}
+    // Any thread: the effect reports every parameter change here. Calls from
+    // the thread that opened the window update the controls at once; others
+    // are picked up by the next idle pass, so no other thread ever touches
+    // the view tree or the window system.
+    void setParameter(VstInt32 index, float value) override;
+    void showPresetName(const char* name) override;
+    virtual void clearMeter();
+    virtual void resetMeter();
+
+    void valueChanged(gui::CDrawContext* context, gui::CControl* control) override;
+
+    CAmberVuMeter2* getMeter() const { return meter; }
+    CAnimKnob3* getKnob(std::int32_t tag) const;
+    gui::CHorizontalSwitch* getProcessSwitch() const { return processSwitch; }
+    CAbout* getAboutArea() const { return aboutArea; }
 
   private:
-    ERect rect{0, 0, kHeight, kWidth};
+    bool addPanelControls(gui::CFrame& panel);
+    CAnimKnob3* addKnob(gui::CFrame& panel, std::int32_t tag);
+    void updateControl(VstInt32 index);
+    void applyDeferredChanges();
+    void driveMeter();
+    bool onWindowThread() const;
+
+    gui::CBitmap* background = nullptr;
+    gui::CHorizontalSwitch* processSwitch = nullptr;
+    CAnimKnob3* ratioKnob = nullptr;
+    CAnimKnob3* timeKnob = nullptr;
+    CAnimKnob3* compressionKnob = nullptr;
+    CAnimKnob3* outputKnob = nullptr;
+    CAmberVuMeter2* meter = nullptr;
+    CAbout* aboutArea = nullptr;
+
+    // Changes reported from other threads, applied by the next idle pass.
+    std::atomic<std::uint32_t> pendingParameters{0};
+    std::atomic<bool> pendingMeterClear{false};
+    std::atomic<bool> pendingPresetName{false};
+    std::atomic<std::thread::id> windowThread{};
+    bool dispatching = false; // inside the window system's event dispatch
 };

@@ -1,0 +1,103 @@
+// The editor's preset bar along the bottom edge: the current preset's name
+// field, the pop-up list of the 24 presets, the step rocker, the bank and
+// preset file buttons and the memo buttons. Everything it does to presets goes
+// through the preset effect. All calls run on the host's user-interface thread.
+#pragma once
+
+#include <string>
+
+#include "editor/CPresetSystemListener.h"
+#include "shell/AEffGUIEditor.h"
+
+namespace gui
+{
+class COptionMenu;
+class CTextEdit;
+} // namespace gui
+class CPresetSystemEffect;
+class CSaveLoadButton;
+class CTROnOffButton;
+class CTRRockerSwitch;
+struct FileResult;
+
+class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener
+{
+  public:
+    enum Tag : std::int32_t
+    {
+        kNameFieldTag = 43,
+        kRockerTag = 44,
+        kLoadBankTag = 45,
+        kSaveBankTag = 46,
+        kLoadPresetTag = 47,
+        kSavePresetTag = 48,
+        kPresetMenuTag = 49,
+        kRecallMemoATag = 50,
+        kRecallMemoBTag = 51,
+        kStoreMemoATag = 52,
+        kStoreMemoBTag = 53,
+    };
+
+    explicit CPresetSystemEditor(AudioEffect* effect, std::unique_ptr<platform::Platform> windowSystem = nullptr);
+    ~CPresetSystemEditor() override;
+
+    // Adds the bar to the frame the concrete editor has built; false without one.
+    bool open(void* parent) override;
+    // Forgets the bar; the concrete editor destroys the frame.
+    void close() override;
+    // Pointer-over highlighting of the bar's buttons.
+    void idle() override;
+
+    virtual void showPresetName(const char* name);
+    virtual void renamePreset(const char* text);
+    virtual void choosePreset(VstInt32 index, const char* name);
+
+    void valueChanged(gui::CDrawContext* context, gui::CControl* control) override;
+    void loadBank() override;
+    void saveBank() override;
+    void loadPreset() override;
+    void savePreset() override;
+    void stepPreset(bool up) override;
+
+    // Where the next file dialog starts, and the names it offers.
+    const std::string& getDirectory() const { return directory; }
+    const std::string& getBankFileName() const { return bankFileName; }
+    const std::string& getPresetFileName() const { return presetFileName; }
+
+    gui::CTextEdit* getNameField() const { return nameField; }
+    gui::COptionMenu* getPresetMenu() const { return presetMenu; }
+
+  protected:
+    CPresetSystemEffect* presetEffect() const;
+
+  private:
+    struct FileDialog;
+    static const FileDialog kLoadBankDialog;
+    static const FileDialog kSaveBankDialog;
+    static const FileDialog kLoadPresetDialog;
+    static const FileDialog kSavePresetDialog;
+
+    void addPresetBar(gui::CFrame& bar, CPresetSystemEffect& presets);
+    // Runs the dialog; the chosen full path, or empty when cancelled or unusable.
+    std::string askForFile(const FileDialog& dialog);
+    void reportFailure(const FileResult& result);
+    void showPresetsOfBank(CPresetSystemEffect& presets);
+    std::string presetName(VstInt32 index) const;
+    void setMenuEntry(std::int32_t index, const char* name);
+
+    std::string directory;
+    std::string bankFileName;
+    std::string presetFileName;
+
+    gui::CTextEdit* nameField = nullptr;
+    gui::COptionMenu* presetMenu = nullptr;
+    CTRRockerSwitch* rocker = nullptr;
+    CSaveLoadButton* loadBankButton = nullptr;
+    CSaveLoadButton* saveBankButton = nullptr;
+    CSaveLoadButton* loadPresetButton = nullptr;
+    CSaveLoadButton* savePresetButton = nullptr;
+    CTROnOffButton* recallMemoAButton = nullptr;
+    CTROnOffButton* recallMemoBButton = nullptr;
+    CTROnOffButton* storeMemoAButton = nullptr;
+    CTROnOffButton* storeMemoBButton = nullptr;
+};
