@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "gui/CFontTable.h"
 #include "platform/x11/X11Keys.h"
 
 namespace platform::x11
@@ -69,14 +70,25 @@ X11PlainDialog::~X11PlainDialog()
     }
 }
 
+TextStyle X11PlainDialog::headingFont() const
+{
+    return TextStyle{font_.fontId, gui::kFontBold};
+}
+
+int X11PlainDialog::textTop() const
+{
+    return kMargin + textHeight(headingFont()) + 10;
+}
+
 void X11PlainDialog::layout(const std::string* field)
 {
     const int lineHeight = textHeight(font_) + 2;
     int width = 2 * kMargin + static_cast<int>(buttons_.size()) * (kButtonWidth + 8);
     for (const std::string& line : lines_)
         width = std::max(width, 2 * kMargin + textWidth(font_, line));
+    width = std::max(width, 2 * kMargin + textWidth(headingFont(), caption_));
     if (field) width = std::max(width, 2 * kMargin + kFieldWidth);
-    int y = kMargin + static_cast<int>(lines_.size()) * lineHeight + 8;
+    int y = textTop() + static_cast<int>(lines_.size()) * lineHeight + 8;
     if (field)
     {
         fieldArea_ = Rect{kMargin, y, width - kMargin, y + lineHeight + 6};
@@ -170,8 +182,11 @@ void X11PlainDialog::draw()
     const gui::CViewRect all = surface.bounds();
     surface.fill(all, kBackground, all);
     const int lineHeight = textHeight(font_) + 2;
+    // The caption is repeated inside: without a window manager there is no title bar.
+    drawText(surface, all, kMargin, kMargin, headingFont(), caption_, kText);
     for (size_t i = 0; i < lines_.size(); ++i)
-        drawText(surface, all, kMargin, kMargin + static_cast<int>(i) * lineHeight, font_, lines_[i], kText);
+        drawText(surface, all, kMargin, textTop() + static_cast<int>(i) * lineHeight, font_, lines_[i],
+                 kText);
     for (const Button& b : buttons_)
     {
         const gui::CViewRect r{b.rect.left, b.rect.top, b.rect.right, b.rect.bottom};

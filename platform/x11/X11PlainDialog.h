@@ -51,6 +51,8 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     };
 
     void layout(const std::string* field);
+    TextStyle headingFont() const;
+    int textTop() const;
     void draw();
     void finish(bool answer);
 
