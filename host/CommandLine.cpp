@@ -109,6 +109,9 @@ commands:
                            into OUTDIR (default out/), with plots and summaries
   bank show FILE           list a bank (.trb) or preset file (.trp)
   bank export FILE.trb     write the factory bank
+  edit                     open the editor in a window while the demo programme
+                           plays through the plug-in (silently); close to quit
+  screenshot OUT.png       draw our editor off screen (with --preset, --set)
 
 options:
   --plugin PATH            load another plug-in of the same interface

@@ -5,6 +5,7 @@
 #include "host/AudioFileWriter.h"
 #include "host/BankCommands.h"
 #include "host/DemoProgramme.h"
+#include "host/EditorCommands.h"
 #include "host/PresetSelector.h"
 #include "host/ProgressBar.h"
 #include "host/RenderJob.h"
@@ -184,6 +185,12 @@ int Tool::run(const CommandLine& commandLine)
     if (command == "bench") return bench(commandLine);
     if (command == "demo") return demo(commandLine);
     if (command == "bank") return runBankCommand(commandLine.positional, std::cout, std::cerr);
+    if (command == "edit" || command == "screenshot")
+    {
+        auto plugin = loadPlugin(commandLine);
+        if (!plugin) return exitFailure;
+        return command == "edit" ? runEditCommand(commandLine, *plugin) : runScreenshotCommand(commandLine, *plugin);
+    }
     return usageError("unknown command \"" + command + "\"");
 }
 
