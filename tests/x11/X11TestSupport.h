@@ -204,14 +204,27 @@ inline ::Window windowOf(NativeHandle h)
     return static_cast<::Window>(reinterpret_cast<uintptr_t>(h));
 }
 
-// The pixel the server shows at (x, y) of a window, as 0xRRGGBB.
-inline uint32_t shownPixel(Display* display, ::Window w, int x, int y)
+// Whether the server shows `rgb` (0xRRGGBB) at (x, y) of a window, to the
+// precision of the window's visual.
+inline bool showsPixel(Display* display, ::Window w, int x, int y, uint32_t rgb)
 {
-    XImage* image = XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return 0xDEADBEEF;
-    const uint32_t p = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+    XWindowAttributes a{};
+    XImage* image = XGetWindowAttributes(display, w, &a)
+                        ? XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap)
+                        : nullptr;
+    if (!image) return false;
+    const unsigned long shown = XGetPixel(image, 0, 0);
     XDestroyImage(image);
-    return p;
+    const unsigned long masks[] = {a.visual->red_mask, a.visual->green_mask, a.visual->blue_mask};
+    for (int c = 0; c < 3; ++c)
+    {
+        const unsigned long mask = masks[c];
+        const int shift = __builtin_ctzl(mask);
+        const int bits = __builtin_popcountl(mask);
+        const unsigned long wanted = (rgb >> (16 - 8 * c) & 0xFF) >> (8 - bits);
+        if (((shown & mask) >> shift) != wanted) return false;
+    }
+    return true;
 }
 
 } // namespace x11test

@@ -112,13 +112,15 @@ TEST_F(MenuTest, ClickingAnItemAnswersItsCommand)
 }
 
 // The menu opened from inside a press on our window, as the toolkit does it.
-struct OpeningListener final : WindowListener {
+struct OpeningListener final : WindowListener
+{
     void onExpose(const ExposeEvent&) override {}
     void onButtonPress(const ButtonEvent& e) override
     {
         const Point origin = (*window)->screenOrigin();
-        answer = (*window)->popupMenu(twoColumns(), Point{origin.x + e.where.x, origin.y + e.where.y + offsetY},
-                                      e.button == kButtonRight);
+        answer =
+            (*window)->popupMenu(twoColumns(), Point{origin.x + e.where.x, origin.y + e.where.y + offsetY},
+                                 e.button == kButtonRight);
         answered = true;
     }
     void onWheel(const WheelEvent&) override {}
@@ -132,11 +134,12 @@ struct OpeningListener final : WindowListener {
 
 TEST_F(MenuTest, MenuOpenedByAPressFollowsThatButton)
 {
-    struct Case {
+    struct Case
+    {
         const char* name;
         unsigned button;
-        bool releaseInPlace;  // else drag to the row and release there
-        int row;  // -1: Escape instead
+        bool releaseInPlace; // else drag to the row and release there
+        int row;             // -1: Escape instead
         int32_t expected;
         int offsetY = 20;
     };
@@ -146,35 +149,43 @@ TEST_F(MenuTest, MenuOpenedByAPressFollowsThatButton)
         {"right press dragged onto an item", 3, false, 0, 10},
         {"menu under the pointer: the opening release chooses nothing", 1, true, -1, -1, -5},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SCOPED_TRACE(c.name);
         OpeningListener opener;
         opener.offsetY = c.offsetY;
         auto own = platform->createChildWindow(handleOf(parent), Size{400, 309}, opener);
         opener.window = &own;
-        std::thread user([&] {
-            Host u;
-            u.moveTo(100 + 50, 80 + 40);
-            u.button(c.button, true);
-            const auto p = u.waitForPopups(1);
-            if (p.size() != 1)
-                return u.button(c.button, false);
-            const Point at = rowCentre(p[0], 3, std::max(c.row, 0), false);
-            if (c.row < 0) {
-                u.button(c.button, false);
-                pause(100);
-                u.key(XK_Escape);
-            } else if (c.releaseInPlace) {
-                u.button(c.button, false);
-                pause(50);
-                u.click(at.x, at.y);
-            } else {
-                u.moveTo(at.x, at.y - 2);
-                u.moveTo(at.x, at.y);
-                u.button(c.button, false);
-            }
-        });
-        EXPECT_TRUE(pumpUntil(*platform, [&] { return opener.answered; }, 5000));
+        std::thread user(
+            [&]
+            {
+                Host u;
+                u.moveTo(100 + 50, 80 + 40);
+                u.button(c.button, true);
+                const auto p = u.waitForPopups(1);
+                if (p.size() != 1) return u.button(c.button, false);
+                const Point at = rowCentre(p[0], 3, std::max(c.row, 0), false);
+                if (c.row < 0)
+                {
+                    u.button(c.button, false);
+                    pause(100);
+                    u.key(XK_Escape);
+                }
+                else if (c.releaseInPlace)
+                {
+                    u.button(c.button, false);
+                    pause(50);
+                    u.click(at.x, at.y);
+                }
+                else
+                {
+                    u.moveTo(at.x, at.y - 2);
+                    u.moveTo(at.x, at.y);
+                    u.button(c.button, false);
+                }
+            });
+        EXPECT_TRUE(pumpUntil(
+            *platform, [&] { return opener.answered; }, 5000));
         user.join();
         EXPECT_EQ(opener.answer, c.expected);
     }
