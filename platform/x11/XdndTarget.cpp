@@ -367,6 +367,15 @@ void XdndTarget::completeDrop()
 {
     auto alive = alive_;
     const ::Window source = source_;
+    if (data_.files.empty() && data_.text.empty())
+    {
+        // Nothing arrived that anyone could take: refused, and the drag ends.
+        const bool tell = entered_;
+        endDrag();
+        sendFinished(source, false);
+        if (tell) listener_.onDragLeave(DragData{});
+        return;
+    }
     // Owed until the listener answers, also if it destroys us meanwhile.
     finishOwed_ = source;
     if (!entered_)
