@@ -89,11 +89,12 @@ TEST_F(PluginModule, HostAnswering2400GetsTheAnnouncedRecord)
     EXPECT_EQ(e->numOutputs, 2);
     EXPECT_EQ(e->uniqueID, fourCharCode('Q', 'B', 'X', 'N'));
     EXPECT_EQ(e->version, 1);
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, effFlagsCanReplacing | effFlagsCanDoubleReplacing);
-    // The editor flag must agree with what the dispatcher does with editor opcodes.
+    EXPECT_EQ(e->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsCanDoubleReplacing); // 0x1011
     ERect* rect = nullptr;
-    const bool hasEditor = dispatch(e, effEditGetRect, 0, 0, &rect) == 1;
-    EXPECT_EQ((e->flags & effFlagsHasEditor) != 0, hasEditor);
+    ASSERT_EQ(dispatch(e, effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 400);
+    EXPECT_EQ(rect->bottom - rect->top, 309);
     EXPECT_EQ(dispatch(e, effGetVstVersion), 2400);
     EXPECT_EQ(dispatch(e, effClose), 1);
 }
