@@ -5,6 +5,7 @@
 #include "gui/CDrawContext.h"
 #include "gui/CFontTable.h"
 #include "gui/CFrame.h"
+#include "platform/TextEncoding.h"
 
 namespace gui {
 
@@ -143,7 +144,7 @@ platform::EditFieldStyle CTextEdit::fieldStyle(CDrawContext* context) const
     const CFontDescription& font = kFontTable[static_cast<std::size_t>(normalisedFontId(fontID))];
     platform::EditFieldStyle fieldStyle;
     fieldStyle.area = fieldArea(context);
-    fieldStyle.text = currentText;
+    fieldStyle.text = platform::windows1252ToUtf8(currentText);
     fieldStyle.align = horiTxtAlign >= 0 && horiTxtAlign <= 2 ? kAligns[horiTxtAlign] : platform::TextAlign::Left;
     fieldStyle.fontFace = font.face;
     fieldStyle.fontHeight = font.height;
@@ -186,7 +187,7 @@ void CTextEdit::loseFocus(CDrawContext* context)
 void CTextEdit::commit(CDrawContext* context)
 {
     const std::string oldText = currentText;
-    currentText = cappedText(editField->text().c_str());
+    currentText = cappedText(platform::toWindows1252(editField->text()).c_str());
     editField.reset();
     const bool changed = currentText != oldText;
 

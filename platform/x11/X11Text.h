@@ -7,23 +7,15 @@
 #include <string_view>
 
 #include "gui/CPixelSurface.h"
+#include "platform/TextEncoding.h"
 
 namespace platform::x11
 {
 
-// Platform texts are UTF-8 while the renderer draws Windows-1252: characters
-// outside that set become '?'. Bytes that are not valid UTF-8 are taken as
-// Windows-1252 already, so older 8-bit names still show.
-std::string toWindows1252(std::string_view utf8);
-
-// The UTF-8 form of Windows-1252 text; valid UTF-8 is returned unchanged.
-std::string toUtf8(std::string_view text);
-
-// Number of characters (code points) in valid UTF-8, else of bytes.
-std::size_t characterCount(std::string_view text);
-
-// The UTF-8 form of one code point.
-std::string utf8Of(char32_t character);
+using platform::characterCount;
+using platform::toUtf8;
+using platform::toWindows1252;
+using platform::utf8Of;
 
 // Byte offset of the character boundary before / after `offset`.
 std::size_t previousBoundary(std::string_view text, std::size_t offset);

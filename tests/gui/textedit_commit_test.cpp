@@ -154,4 +154,16 @@ TEST(TextEditOpen, TheDoubleClickStyleOpensOnlyOnTheSecondClickInTime)
     }
 }
 
+TEST(TextEditText, EightBitNamesCrossTheUtf8FieldUnchanged)
+{
+    EditRig e;
+    e.edit->setText("Caf\xE9 \x80");  // Windows-1252: e acute, euro sign
+    e.clickEdit();
+    ASSERT_NE(e.field(), nullptr);
+    EXPECT_EQ(e.field()->style().text, "Caf\xC3\xA9 \xE2\x82\xAC");
+    e.field()->type("Cr\xC3\xA8me");  // typed as UTF-8
+    e.field()->pressReturn();
+    EXPECT_EQ(e.edit->text(), "Cr\xE8me");
+}
+
 }  // namespace
