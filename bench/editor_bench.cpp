@@ -132,8 +132,8 @@ void benchX11()
     auto* editor = static_cast<ADEditor*>(effect->getEditor());
     const double start = wallSeconds();
     const double cpuStart = threadCpuSeconds();
-    record->dispatcher(record, effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(parent)),
-                       0.0f);
+    record->dispatcher(record, effEditOpen, 0, 0,
+                       reinterpret_cast<void*>(static_cast<std::uintptr_t>(parent)), 0.0f);
     // A host idles continuously; the first exposure arrives through idle.
     while (editor->getFrame() && editor->getFrame()->isFirstDraw() && wallSeconds() - start < 5.0)
         record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);

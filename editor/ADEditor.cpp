@@ -56,14 +56,13 @@ float switchPosition(float processValue)
 
 } // namespace
 
-ADEditor::ADEditor(AudioEffect* owner) : ADEditor(owner, nullptr)
-{
-}
+ADEditor::ADEditor(AudioEffect* owner) : ADEditor(owner, nullptr) {}
 
 ADEditor::ADEditor(AudioEffect* owner, std::unique_ptr<platform::Platform> system)
     : CPresetSystemEditor(owner, std::move(system)), background(new gui::CBitmap(resources::kPanel))
 {
-    rect = ERect{0, 0, static_cast<VstInt16>(background->getHeight()), static_cast<VstInt16>(background->getWidth())};
+    rect = ERect{0, 0, static_cast<VstInt16>(background->getHeight()),
+                 static_cast<VstInt16>(background->getWidth())};
 }
 
 ADEditor::~ADEditor()
@@ -157,9 +156,9 @@ bool ADEditor::addPanelControls(gui::CFrame& panel)
     panel.addView(meter);
 
     auto* lever = new gui::CBitmap(kProcessSwitch);
-    processSwitch = new gui::CHorizontalSwitch(viewRect(kProcessSwitchRect), this, params::kProcess,
-                                               kSwitchPositions, lever->getHeight() / kSwitchPositions, lever,
-                                               gui::CViewPoint{0, 0});
+    processSwitch =
+        new gui::CHorizontalSwitch(viewRect(kProcessSwitchRect), this, params::kProcess, kSwitchPositions,
+                                   lever->getHeight() / kSwitchPositions, lever, gui::CViewPoint{0, 0});
     lever->release();
     processSwitch->setDefaultValue(0.0f);
     processSwitch->setValue(switchPosition(effect->getParameter(params::kProcess)));
@@ -243,7 +242,8 @@ void ADEditor::applyDeferredChanges()
     {
         char name[CProgram::kNameSize] = {};
         if (CPresetSystemEffect* presets = presetEffect())
-            if (CProgram* program = presets->getPresetProgram(presets->getCurrentPreset())) program->getName(name);
+            if (CProgram* program = presets->getPresetProgram(presets->getCurrentPreset()))
+                program->getName(name);
         CPresetSystemEditor::showPresetName(name);
     }
 }

@@ -64,7 +64,12 @@ const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadBankDialog{
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kSaveBankDialog{
     platform::FileChooserRequest::Mode::Save, "Save bank as...", "TRV Banks", "*.trb", "trb", true};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadPresetDialog{
-    platform::FileChooserRequest::Mode::Open, "Select preset to load...", "TRV Presets", "*.trp", "trp", false};
+    platform::FileChooserRequest::Mode::Open,
+    "Select preset to load...",
+    "TRV Presets",
+    "*.trp",
+    "trp",
+    false};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kSavePresetDialog{
     platform::FileChooserRequest::Mode::Save, "Save preset as...", "TRV Presets", "*.trp", "trp", false};
 
@@ -124,11 +129,13 @@ void CPresetSystemEditor::addPresetBar(gui::CFrame& bar, CPresetSystemEffect& pr
     bar.addView(presetMenu);
 
     auto* rockerImages = new gui::CBitmap(kPresetRocker);
-    rocker = new CTRRockerSwitch(viewRect(kRockerRect), this, kRockerTag, rockerImages, kButtonImageHeight, this);
+    rocker =
+        new CTRRockerSwitch(viewRect(kRockerRect), this, kRockerTag, rockerImages, kButtonImageHeight, this);
     rockerImages->release();
     bar.addView(rocker);
 
-    auto fileButton = [&](const SkinRect& r, std::int32_t tag, int id, std::int32_t mode) {
+    auto fileButton = [&](const SkinRect& r, std::int32_t tag, int id, std::int32_t mode)
+    {
         auto* images = new gui::CBitmap(id);
         auto* button = new CSaveLoadButton(viewRect(r), this, tag, images, gui::CViewPoint{0, 0},
                                            kButtonImageHeight, mode, this);
@@ -141,7 +148,8 @@ void CPresetSystemEditor::addPresetBar(gui::CFrame& bar, CPresetSystemEffect& pr
     loadPresetButton = fileButton(kLoadPresetRect, kLoadPresetTag, kLoadPreset, CSaveLoadButton::kLoadPreset);
     savePresetButton = fileButton(kSavePresetRect, kSavePresetTag, kSavePreset, CSaveLoadButton::kSavePreset);
 
-    auto memoButton = [&](const SkinRect& r, std::int32_t tag, int id) {
+    auto memoButton = [&](const SkinRect& r, std::int32_t tag, int id)
+    {
         auto* images = new gui::CBitmap(id);
         auto* button = new CTROnOffButton(viewRect(r), this, tag, images);
         images->release();
@@ -174,7 +182,8 @@ void CPresetSystemEditor::idle()
     frame->getCurrentLocation(where);
 
     CSaveLoadButton* fileButtons[] = {loadBankButton, saveBankButton, loadPresetButton, savePresetButton};
-    CTROnOffButton* memoButtons[] = {recallMemoAButton, recallMemoBButton, storeMemoAButton, storeMemoBButton};
+    CTROnOffButton* memoButtons[] = {recallMemoAButton, recallMemoBButton, storeMemoAButton,
+                                     storeMemoBButton};
     for (CSaveLoadButton* button : fileButtons)
         if (button) button->setHover(hovered && hovered == button);
     for (CTROnOffButton* button : memoButtons)
@@ -291,7 +300,8 @@ std::string CPresetSystemEditor::askForFile(const FileDialog& dialog)
 void CPresetSystemEditor::reportFailure(const FileResult& result)
 {
     if (result.ok() || result.message.empty()) return; // unreadable or vanished files end silently
-    getPlatform().showMessage(platform::MessageRequest{kErrorCaption, result.message, platform::MessageIcon::Error});
+    getPlatform().showMessage(
+        platform::MessageRequest{kErrorCaption, result.message, platform::MessageIcon::Error});
 }
 
 void CPresetSystemEditor::showPresetsOfBank(CPresetSystemEffect& presets)

@@ -38,7 +38,8 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener
         kStoreMemoBTag = 53,
     };
 
-    explicit CPresetSystemEditor(AudioEffect* effect, std::unique_ptr<platform::Platform> windowSystem = nullptr);
+    explicit CPresetSystemEditor(AudioEffect* effect,
+                                 std::unique_ptr<platform::Platform> windowSystem = nullptr);
     ~CPresetSystemEditor() override;
 
     // Adds the bar to the frame the concrete editor has built; false without one.

@@ -85,9 +85,9 @@ HostWindow makeWindow(Display* display, int width, int height, const std::string
 {
     HostWindow host{display, 0, XInternAtom(display, "WM_DELETE_WINDOW", False)};
     const int screen = DefaultScreen(display);
-    host.window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                      static_cast<unsigned>(height), 0, BlackPixel(display, screen),
-                                      BlackPixel(display, screen));
+    host.window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
+                                      static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                                      BlackPixel(display, screen), BlackPixel(display, screen));
     XStoreName(display, host.window, title.c_str());
     XSizeHints* hints = XAllocSizeHints();
     hints->flags = PMinSize | PMaxSize;
@@ -154,7 +154,7 @@ int runEditCommand(const CommandLine& commandLine, PluginInstance& plugin)
         return 1;
     }
     HostWindow window = makeWindow(display, rect->right - rect->left, rect->bottom - rect->top,
-                                         plugin.effectName() + " - amberlit edit");
+                                   plugin.effectName() + " - amberlit edit");
     plugin.start(2, editRate, editBlock, false);
     int result = 0;
     {

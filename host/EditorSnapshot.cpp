@@ -34,11 +34,15 @@ void runProgramme(AutoComp& effect, double seconds)
     float* outputs[] = {outL.data(), outR.data()};
     for (std::size_t start = 0; start < programme.frames(); start += snapshotBlock)
     {
-        const auto frames = static_cast<VstInt32>(std::min<std::size_t>(snapshotBlock, programme.frames() - start));
+        const auto frames =
+            static_cast<VstInt32>(std::min<std::size_t>(snapshotBlock, programme.frames() - start));
         for (VstInt32 i = 0; i < frames; ++i)
         {
-            left[static_cast<std::size_t>(i)] = static_cast<float>(programme.channels[0][start + static_cast<std::size_t>(i)]);
-            right[static_cast<std::size_t>(i)] = static_cast<float>(programme.channels[programme.channels.size() > 1 ? 1 : 0][start + static_cast<std::size_t>(i)]);
+            left[static_cast<std::size_t>(i)] =
+                static_cast<float>(programme.channels[0][start + static_cast<std::size_t>(i)]);
+            right[static_cast<std::size_t>(i)] = static_cast<float>(
+                programme
+                    .channels[programme.channels.size() > 1 ? 1 : 0][start + static_cast<std::size_t>(i)]);
         }
         effect.processReplacing(inputs, outputs, frames);
     }

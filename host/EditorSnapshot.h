@@ -15,9 +15,9 @@ class EditorSnapshot
   public:
     struct Settings
     {
-        int preset = -1;                  // factory preset to select first; -1: none
-        std::vector<float> values;        // then all parameters, when given
-        double programmeSeconds = 2.0;    // demo programme run first, so the needle shows reduction
+        int preset = -1;               // factory preset to select first; -1: none
+        std::vector<float> values;     // then all parameters, when given
+        double programmeSeconds = 2.0; // demo programme run first, so the needle shows reduction
     };
 
     // False when the editor could not be opened.

@@ -55,7 +55,8 @@ int runScreenshotCommand(const CommandLine& commandLine, PluginInstance& plugin)
         std::fprintf(stderr, "amberlit: note: %s\n", note.c_str());
 
     EditorSnapshot::Settings settings;
-    if (!commandLine.settings.preset.empty()) settings.preset = factoryIndex(plugin, commandLine.settings.preset);
+    if (!commandLine.settings.preset.empty())
+        settings.preset = factoryIndex(plugin, commandLine.settings.preset);
     for (int i = 0; i < params::kCount; ++i)
         settings.values.push_back(plugin.parameter(i));
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "editor/ADEditor.h"
-#include "engine/AutoComp.h"
 #include "editor/CAnimKnob3.h"
+#include "engine/AutoComp.h"
 #include "gui/CFrame.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"

@@ -1,10 +1,8 @@
 // The plug-in's editor panel: its life cycle through the host's opcodes, the
-// knobs' frame grid, the Process switch, host automation (also from another
-// thread) and the meter fed from the engine.
+// knobs' frame grid, host automation and the meter fed from the engine.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <thread>
 
 #include "PanelRig.h"
 #include "editor/CAbout.h"
@@ -88,8 +86,8 @@ TEST(EditorPanel, KnobsSendOnlyValuesOnTheirFrameGrid)
         float sent;
     };
     const Case cases[] = {
-        {params::kTime, 0.52f, 0.5f},          // 21 frames
-        {params::kRatio, 0.58f, 0.5f},         // 7 frames
+        {params::kTime, 0.52f, 0.5f},  // 21 frames
+        {params::kRatio, 0.58f, 0.5f}, // 7 frames
         {params::kCompression, 0.33f, 13.0f / 40.0f},
         {params::kOutput, 0.999f, 1.0f},
         {params::kOutput, 0.0f, 0.0f},
@@ -111,38 +109,6 @@ TEST(EditorPanel, KnobsSendOnlyValuesOnTheirFrameGrid)
     }
 }
 
-TEST(EditorPanel, DraggingAKnobIsOneGestureOfValuesOnTheGrid)
-{
-    PanelRig rig;
-    const gui::CViewPoint centre = centreOf(resources::kTimeKnobRect);
-    const gui::CViewPoint above{centre.h, centre.v - 37};
-    rig.press(centre, 0, 20, {{rig.screenPoint(above), platform::kButtonLeft, 0, 30}});
-    EXPECT_EQ(rig.hostCalls(audioMasterBeginEdit).size(), 1u);
-    EXPECT_EQ(rig.hostCalls(audioMasterEndEdit).size(), 1u);
-    const auto automates = rig.hostCalls(audioMasterAutomate);
-    ASSERT_FALSE(automates.empty());
-    for (const HostCall& call : automates)
-    {
-        EXPECT_EQ(call.index, params::kTime);
-        EXPECT_FLOAT_EQ(call.opt * 20.0f, std::round(call.opt * 20.0f)) << call.opt;
-    }
-    EXPECT_GT(rig.effect->getParameter(params::kTime), 0.5f);
-}
-
-TEST(EditorPanel, ProcessSwitchThirdsSetValveClearOff)
-{
-    const float expected[] = {1.0f, 0.5f, 0.0f}; // left, middle, right third
-    PanelRig rig;
-    const resources::SkinRect r = resources::kProcessSwitchRect;
-    for (int third = 0; third < 3; ++third)
-    {
-        const gui::CViewPoint where{r.left + r.width() * third / 3 + r.width() / 6, (r.top + r.bottom) / 2};
-        rig.press(where);
-        EXPECT_FLOAT_EQ(rig.effect->getParameter(params::kProcess), expected[third]) << third;
-        EXPECT_FLOAT_EQ(rig.editor->getProcessSwitch()->getValue(), 1.0f - expected[third]);
-    }
-}
-
 TEST(EditorPanel, HostAutomationMovesTheControls)
 {
     PanelRig rig;
@@ -153,21 +119,6 @@ TEST(EditorPanel, HostAutomationMovesTheControls)
     rig.editor->idle();
     rig.effect->setParameter(1, 0.7f); // hidden: no control, but the frame is dirty
     EXPECT_TRUE(rig.frame().isDirty());
-}
-
-TEST(EditorPanel, AutomationFromAnotherThreadReachesTheControlsAtTheNextIdle)
-{
-    PanelRig rig;
-    std::thread automation([&rig] {
-        for (int i = 0; i <= 1000; ++i)
-            rig.effect->setParameter(params::kCompression, static_cast<float>(i % 41) / 40.0f);
-        rig.effect->setParameter(params::kCompression, 0.25f);
-    });
-    for (int i = 0; i < 200; ++i)
-        rig.editor->idle();
-    automation.join();
-    rig.editor->idle();
-    EXPECT_FLOAT_EQ(rig.editor->getKnob(params::kCompression)->getValue(), 0.25f);
 }
 
 TEST(EditorPanel, MeterFollowsTheEngineUntilTheAboutViewIsUp)

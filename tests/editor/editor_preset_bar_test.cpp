@@ -1,5 +1,5 @@
 // The preset bar: choosing from the list, stepping with the rocker, renaming
-// in the field, memo slots, and the four file operations with their dialogs,
+// in the field, and the four file operations with their dialogs,
 // messages and remembered folder.
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <fstream>
 
 #include "PanelRig.h"
-#include "gui/COptionMenu.h"
-#include "gui/CTextEdit.h"
 #include "editor/CSaveLoadButton.h"
 #include "editor/CTROnOffButton.h"
+#include "gui/COptionMenu.h"
+#include "gui/CTextEdit.h"
 #include "presets/BankFile.h"
 #include "presets/PresetFiles.h"
 
@@ -90,21 +90,6 @@ TEST(PresetBar, TypedNameIsCutTo24CharactersEverywhere)
     EXPECT_EQ(rig.presetName(0), cut);
     EXPECT_EQ(rig.menuEntry(0), cut);
     EXPECT_EQ(rig.menuEntry(4), cut);
-}
-
-TEST(PresetBar, MemoSlotStoredThenRecalledRestoresValuesAndName)
-{
-    BarRig rig;
-    rig.effect->selectPreset(7);
-    const float stored = rig.effect->getParameter(params::kCompression);
-    const std::string name = rig.presetName(7);
-    rig.clickButton(resources::kStoreMemoARect);
-    rig.effect->selectPreset(2);
-    rig.effect->setParameter(params::kCompression, stored > 0.5f ? 0.0f : 1.0f);
-    rig.clickButton(resources::kRecallMemoARect);
-    EXPECT_FLOAT_EQ(rig.effect->getParameter(params::kCompression), stored);
-    EXPECT_FLOAT_EQ(rig.editor->getKnob(params::kCompression)->getValue(), stored);
-    EXPECT_EQ(rig.fieldText(), name);
 }
 
 TEST(PresetBar, FileDialogsCarryTheirTitlesFiltersAndChecks)
@@ -218,8 +203,9 @@ TEST(PresetBar, BadFilesShowTheirMessageAndChangeNothing)
         const std::string before = rig.fieldText();
         const std::string name = rig.presetName(3);
         const std::string path = rig.file("bad.bin");
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(c.bytes.data()),
-                                                    static_cast<std::streamsize>(c.bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(c.bytes.data()),
+                   static_cast<std::streamsize>(c.bytes.size()));
         rig.screen->queueFileAnswer(path);
         rig.clickButton(c.button);
         ASSERT_EQ(rig.screen->messages().size(), 1u) << c.message;

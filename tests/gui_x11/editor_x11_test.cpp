@@ -93,12 +93,14 @@ class EditorOnX11 : public ::testing::Test
     void asUser(const std::function<void(Host&)>& act)
     {
         std::atomic<bool> done{false};
-        std::thread user([&] {
-            Host u;
-            pause(30);
-            act(u);
-            done = true;
-        });
+        std::thread user(
+            [&]
+            {
+                Host u;
+                pause(30);
+                act(u);
+                done = true;
+            });
         while (!done.load())
         {
             dispatch(effEditIdle);
@@ -111,7 +113,8 @@ class EditorOnX11 : public ::testing::Test
     {
         u.moveTo(from.x, from.y);
         pause(40);
-        if (modifierKey) XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, modifierKey), True, CurrentTime);
+        if (modifierKey)
+            XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, modifierKey), True, CurrentTime);
         u.button(1, true);
         pause(80);
         for (int step = 1; step <= 10; ++step)
@@ -121,7 +124,8 @@ class EditorOnX11 : public ::testing::Test
         }
         pause(80);
         u.button(1, false);
-        if (modifierKey) XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, modifierKey), False, CurrentTime);
+        if (modifierKey)
+            XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, modifierKey), False, CurrentTime);
         XSync(u.display, False);
     }
     static void click(Host& u, Point at)
@@ -150,7 +154,8 @@ class EditorOnX11 : public ::testing::Test
         if (!image) return pixels;
         for (int y = 0; y < 309; ++y)
             for (int x = 0; x < 400; ++x)
-                pixels[static_cast<size_t>(y * 400 + x)] = static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+                pixels[static_cast<size_t>(y * 400 + x)] =
+                    static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
         XDestroyImage(image);
         return pixels;
     }
@@ -165,7 +170,10 @@ class EditorOnX11 : public ::testing::Test
         setenv("AMBERLIT_TEST_DIALOG_LOG", dialogLog.c_str(), 1);
         setenv("AMBERLIT_TEST_DIALOG_ANSWERS", dialogAnswers.c_str(), 1);
     }
-    void answerDialog(const std::string& line) { std::ofstream(dialogAnswers, std::ios::app) << line << "\n"; }
+    void answerDialog(const std::string& line)
+    {
+        std::ofstream(dialogAnswers, std::ios::app) << line << "\n";
+    }
     std::string dialogCalls() const
     {
         std::ifstream in(dialogLog);
@@ -240,11 +248,13 @@ TEST_F(EditorOnX11, ShowsEachKnobsFrameAndTheNeedleAtRest)
 
 TEST_F(EditorOnX11, DraggingEachKnobIsOneGestureWithValuesOnItsGrid)
 {
-    const std::pair<std::int32_t, resources::SkinRect> knobs[] = {{params::kTime, resources::kTimeKnobRect},
-                                                                  {params::kCompression, resources::kCompressionKnobRect},
-                                                                  {params::kOutput, resources::kOutputKnobRect},
-                                                                  {params::kRatio, resources::kRatioKnobRect}};
-    const std::map<std::int32_t, float> steps{{params::kTime, 20}, {params::kCompression, 40}, {params::kOutput, 60}, {params::kRatio, 6}};
+    const std::pair<std::int32_t, resources::SkinRect> knobs[] = {
+        {params::kTime, resources::kTimeKnobRect},
+        {params::kCompression, resources::kCompressionKnobRect},
+        {params::kOutput, resources::kOutputKnobRect},
+        {params::kRatio, resources::kRatioKnobRect}};
+    const std::map<std::int32_t, float> steps{
+        {params::kTime, 20}, {params::kCompression, 40}, {params::kOutput, 60}, {params::kRatio, 6}};
     for (const auto& [tag, rect] : knobs)
     {
         effect->setParameter(tag, 0.0f);
@@ -264,24 +274,28 @@ TEST_F(EditorOnX11, DraggingEachKnobIsOneGestureWithValuesOnItsGrid)
 TEST_F(EditorOnX11, CtrlClickResetsAKnobAndTheWheelMovesOne)
 {
     effect->setParameter(params::kTime, 0.9f);
-    asUser([](Host& u) {
-        const Point at = centreOf(resources::kTimeKnobRect);
-        u.moveTo(at.x, at.y);
-        XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, XK_Control_L), True, CurrentTime);
-        XSync(u.display, False);
-        pause(40);
-        click(u, at);
-        XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, XK_Control_L), False, CurrentTime);
-        XSync(u.display, False);
-    });
+    asUser(
+        [](Host& u)
+        {
+            const Point at = centreOf(resources::kTimeKnobRect);
+            u.moveTo(at.x, at.y);
+            XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, XK_Control_L), True, CurrentTime);
+            XSync(u.display, False);
+            pause(40);
+            click(u, at);
+            XTestFakeKeyEvent(u.display, XKeysymToKeycode(u.display, XK_Control_L), False, CurrentTime);
+            XSync(u.display, False);
+        });
     EXPECT_FLOAT_EQ(effect->getParameter(params::kTime), 0.5f);
 
     effect->setParameter(params::kOutput, 0.0f);
-    asUser([](Host& u) {
-        const Point at = centreOf(resources::kOutputKnobRect);
-        u.click(at.x, at.y, 4); // one notch away from the user
-        pause(60);
-    });
+    asUser(
+        [](Host& u)
+        {
+            const Point at = centreOf(resources::kOutputKnobRect);
+            u.click(at.x, at.y, 4); // one notch away from the user
+            pause(60);
+        });
     EXPECT_GT(effect->getParameter(params::kOutput), 0.0f);
 }
 
@@ -291,23 +305,27 @@ TEST_F(EditorOnX11, ProcessSwitchThirdsSelectValveClearOff)
     const resources::SkinRect r = resources::kProcessSwitchRect;
     for (int third = 0; third < 3; ++third)
     {
-        asUser([&](Host& u) {
-            click(u, Point{kLeft + r.left + r.width() * third / 3 + r.width() / 6, kTop + (r.top + r.bottom) / 2});
-        });
+        asUser(
+            [&](Host& u) {
+                click(u, Point{kLeft + r.left + r.width() * third / 3 + r.width() / 6,
+                               kTop + (r.top + r.bottom) / 2});
+            });
         EXPECT_FLOAT_EQ(effect->getParameter(params::kProcess), expected[third]) << third;
     }
 }
 
 TEST_F(EditorOnX11, PresetChosenFromThePopUpAndSteppedAtBothEnds)
 {
-    asUser([](Host& u) {
-        click(u, centreOf(resources::kPresetMenuRect));
-        const std::vector<Rect> popups = u.waitForPopups(1);
-        if (popups.empty()) return;
-        const Rect& p = popups[0];
-        const int rowHeight = (p.height() - 6 - 7) / 15; // first column: 15 rows and the separator
-        click(u, Point{p.right - 30, p.top + 3 + rowHeight / 2}); // second column, first row: preset 15
-    });
+    asUser(
+        [](Host& u)
+        {
+            click(u, centreOf(resources::kPresetMenuRect));
+            const std::vector<Rect> popups = u.waitForPopups(1);
+            if (popups.empty()) return;
+            const Rect& p = popups[0];
+            const int rowHeight = (p.height() - 6 - 7) / 15; // first column: 15 rows and the separator
+            click(u, Point{p.right - 30, p.top + 3 + rowHeight / 2}); // second column, first row: preset 15
+        });
     EXPECT_EQ(effect->getCurrentPreset(), 15);
     EXPECT_EQ(editor->getNameField()->text(), presetName(15));
 
@@ -330,13 +348,15 @@ TEST_F(EditorOnX11, RenamedByTypingInTheField)
     effect->selectPreset(6);
     editor->stepPreset(false);
     editor->stepPreset(true); // the bar shows preset 6
-    asUser([](Host& u) {
-        click(u, centreOf(resources::kNameFieldRect));
-        pause(150);
-        u.type("Typed Name");
-        u.key(XK_Return);
-        pause(60);
-    });
+    asUser(
+        [](Host& u)
+        {
+            click(u, centreOf(resources::kNameFieldRect));
+            pause(150);
+            u.type("Typed Name");
+            u.key(XK_Return);
+            pause(60);
+        });
     EXPECT_EQ(presetName(6), "Typed Name");
     EXPECT_EQ(presetName(0), "Typed Name");
     EXPECT_EQ(editor->getNameField()->text(), "Typed Name");
@@ -381,7 +401,8 @@ TEST_F(EditorOnX11, BankAndPresetSavedAndLoadedThroughTheDialogProgram)
     // A bank offered as a preset: the error box, and nothing changes.
     answerDialog(bank);
     asUser([](Host& u) { click(u, centreOf(resources::kLoadPresetRect)); });
-    EXPECT_NE(dialogCalls().find("--error --title=Error... --text=Error #02: Not a preset file!"), std::string::npos);
+    EXPECT_NE(dialogCalls().find("--error --title=Error... --text=Error #02: Not a preset file!"),
+              std::string::npos);
     EXPECT_FLOAT_EQ(effect->getParameter(params::kOutput), 0.5f);
 }
 
@@ -409,11 +430,13 @@ TEST_F(EditorOnX11, AboutViewFreezesTheNeedleAndClosesOnAClick)
 TEST_F(EditorOnX11, AutomationFromAnotherThreadWhileTheEditorIdles)
 {
     std::atomic<bool> stop{false};
-    std::thread automation([&] {
-        for (int i = 0; !stop.load(); ++i)
-            effect->setParameter(params::kOutput, static_cast<float>(i % 61) / 60.0f);
-        effect->setParameter(params::kOutput, 0.5f);
-    });
+    std::thread automation(
+        [&]
+        {
+            for (int i = 0; !stop.load(); ++i)
+                effect->setParameter(params::kOutput, static_cast<float>(i % 61) / 60.0f);
+            effect->setParameter(params::kOutput, 0.5f);
+        });
     idleFor(300);
     stop = true;
     automation.join();
