@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "platform/native.h"
 #include "platform/x11/X11Dialogs.h"
@@ -174,6 +175,16 @@ void X11Platform::dispatchEvents()
         XEvent event;
         XNextEvent(display_, &event);
         deliver(event);
+    }
+    // A target may remove itself (or others) from inside: look each one up afresh.
+    std::vector<::Window> windows;
+    windows.reserve(targets_.size());
+    for (const auto& entry : targets_)
+        windows.push_back(entry.first);
+    for (::Window window : windows)
+    {
+        const auto found = targets_.find(window);
+        if (found != targets_.end()) found->second.target->afterDispatch();
     }
 }
 

@@ -26,6 +26,9 @@ class X11EventTarget
 {
   public:
     virtual void handleEvent(const XEvent& event) = 0;
+    // After each dispatch, for work that waits on the clock rather than on
+    // an event (a drop whose data never comes).
+    virtual void afterDispatch() {}
 
   protected:
     ~X11EventTarget() = default;

@@ -84,6 +84,7 @@ X11Window::X11Window(X11Platform& platform, ::Window parent, Size size, WindowLi
 X11Window::~X11Window()
 {
     if (!window_) return;
+    drop_.reset(); // a source waiting on us hears the end first
     image_.reset();
     platform_.removeTarget(window_);
     if (!destroyed_) XDestroyWindow(display_, window_);
@@ -157,14 +158,22 @@ std::unique_ptr<EditField> X11Window::openEditField(const EditFieldStyle& style,
 
 bool X11Window::setDropTarget(DropListener* listener)
 {
-    // Drops from other applications (XDND) are not offered yet; the listener is
-    // kept so that registering stays symmetrical once they are.
-    dropListener_ = listener;
-    return false;
+    drop_.reset();
+    if (!listener) return true;
+    if (destroyed_) return false;
+    drop_ = std::make_unique<XdndTarget>(platform_, window_, *listener);
+    return true;
+}
+
+void X11Window::afterDispatch()
+{
+    if (drop_) drop_->checkTimeout();
 }
 
 void X11Window::handleEvent(const XEvent& event)
 {
+    // May end with this window gone: nothing after it.
+    if (drop_ && drop_->handleEvent(event)) return;
     switch (event.type)
     {
     case Expose:

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "platform/x11/X11Image.h"
 #include "platform/x11/X11Platform.h"
+#include "platform/x11/XdndTarget.h"
 
 namespace platform::x11
 {
@@ -37,6 +38,7 @@ class X11Window final : public Window, public X11EventTarget
     bool setDropTarget(DropListener* listener) override;
 
     void handleEvent(const XEvent& event) override;
+    void afterDispatch() override;
 
     bool usesSharedMemory() const { return image_ && image_->usesSharedMemory(); }
 
@@ -52,7 +54,7 @@ class X11Window final : public Window, public X11EventTarget
     WindowListener& listener_;
     std::unique_ptr<X11Image> image_;
     Cursor cursor_ = Cursor::Arrow;
-    DropListener* dropListener_ = nullptr;
+    std::unique_ptr<XdndTarget> drop_; // while registered as a drop target
 };
 
 // Modifier bits of an X event state.

@@ -131,7 +131,8 @@ XdndTarget::XdndTarget(X11Platform& platform, ::Window window, DropListener& lis
     const long version = kVersion;
     XChangeProperty(display_, window_, atoms_->aware, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&version), 1);
-    XFlush(display_);
+    // Settled on the server when registering returns: other clients look next.
+    XSync(display_, False);
 }
 
 XdndTarget::~XdndTarget()
@@ -143,7 +144,7 @@ XdndTarget::~XdndTarget()
     // The window may already be gone with its parent; the error is trapped.
     XDeleteProperty(display_, window_, atoms_->aware);
     XDeleteProperty(display_, window_, atoms_->property);
-    XFlush(display_);
+    XSync(display_, False);
 }
 
 bool XdndTarget::handleEvent(const XEvent& event)
