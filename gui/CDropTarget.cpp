@@ -98,9 +98,11 @@ void CDropTarget::onDragLeave(const platform::DragData&)
     if (!pFrame || !ownsCurrentDrag()) return;
     CDragContainer* drag = current.drag;
     drag->retain(); // the views may end the drag (and the frame) from inside
-    route([&](CDrawContext* context, const CViewPoint& where) {
-        if (pFrame) pFrame->onDragLeave(context, drag, where);
-    });
+    route(
+        [&](CDrawContext* context, const CViewPoint& where)
+        {
+            if (pFrame) pFrame->onDragLeave(context, drag, where);
+        });
     if (current.drag == drag) releaseCurrentDrag();
     drag->release();
 }
@@ -111,9 +113,11 @@ bool CDropTarget::onDrop(const platform::DragData&, platform::Point)
     CDragContainer* drag = current.drag;
     drag->retain();
     bool accepted = false;
-    route([&](CDrawContext* context, const CViewPoint& where) {
-        if (pFrame) accepted = pFrame->onDrop(context, drag, where);
-    });
+    route(
+        [&](CDrawContext* context, const CViewPoint& where)
+        {
+            if (pFrame) accepted = pFrame->onDrop(context, drag, where);
+        });
     if (current.drag == drag) releaseCurrentDrag();
     drag->release();
     return accepted;

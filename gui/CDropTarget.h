@@ -42,9 +42,10 @@ class CDropTarget final : public platform::DropListener
     // The drag in progress anywhere in the process; null between drags.
     static CDragContainer* getCurrentDrag();
 
-  private:
+    // Runs from release(); the target owns its lifetime.
     ~CDropTarget();
 
+  private:
     bool ownsCurrentDrag() const;
     // Calls `step` with a context on the frame's window and the pointer in
     // frame coordinates, keeping this target alive meanwhile.

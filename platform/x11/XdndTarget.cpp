@@ -120,11 +120,22 @@ XdndTarget::XdndTarget(X11Platform& platform, ::Window window, DropListener& lis
     : platform_(platform), display_(platform.display()), window_(window), listener_(listener),
       atoms_(std::make_unique<Atoms>()), alive_(std::make_shared<bool>(true))
 {
-    static const char* const kNames[] = {
-        "XdndAware",  "XdndEnter",       "XdndPosition",  "XdndStatus",
-        "XdndLeave",  "XdndDrop",        "XdndFinished",  "XdndSelection",
-        "XdndTypeList", "XdndActionCopy", "text/uri-list", "UTF8_STRING",
-        "text/plain;charset=utf-8", "text/plain", "INCR", "AMBERLIT_DROP_DATA"};
+    static const char* const kNames[] = {"XdndAware",
+                                         "XdndEnter",
+                                         "XdndPosition",
+                                         "XdndStatus",
+                                         "XdndLeave",
+                                         "XdndDrop",
+                                         "XdndFinished",
+                                         "XdndSelection",
+                                         "XdndTypeList",
+                                         "XdndActionCopy",
+                                         "text/uri-list",
+                                         "UTF8_STRING",
+                                         "text/plain;charset=utf-8",
+                                         "text/plain",
+                                         "INCR",
+                                         "AMBERLIT_DROP_DATA"};
     static_assert(sizeof kNames / sizeof kNames[0] == sizeof(Atoms) / sizeof(Atom));
     XInternAtoms(display_, const_cast<char**>(kNames), sizeof kNames / sizeof kNames[0], False,
                  reinterpret_cast<Atom*>(atoms_.get()));
@@ -139,8 +150,10 @@ XdndTarget::~XdndTarget()
 {
     *alive_ = false;
     // A source waiting on its drop must hear the end of it.
-    if (finishOwed_) sendFinished(finishOwed_, false);
-    else if (source_ && dropPending_) sendFinished(source_, false);
+    if (finishOwed_)
+        sendFinished(finishOwed_, false);
+    else if (source_ && dropPending_)
+        sendFinished(source_, false);
     // The window may already be gone with its parent; the error is trapped.
     XDeleteProperty(display_, window_, atoms_->aware);
     XDeleteProperty(display_, window_, atoms_->property);
@@ -159,11 +172,16 @@ bool XdndTarget::handleEvent(const XEvent& event)
     if (event.type != ClientMessage || event.xclient.window != window_ || event.xclient.format != 32)
         return false;
     const XClientMessageEvent& m = event.xclient;
-    if (m.message_type == atoms_->enter) onEnter(m);
-    else if (m.message_type == atoms_->position) onPosition(m);
-    else if (m.message_type == atoms_->leave) onLeave(m);
-    else if (m.message_type == atoms_->drop) onDrop(m);
-    else return false;
+    if (m.message_type == atoms_->enter)
+        onEnter(m);
+    else if (m.message_type == atoms_->position)
+        onPosition(m);
+    else if (m.message_type == atoms_->leave)
+        onLeave(m);
+    else if (m.message_type == atoms_->drop)
+        onDrop(m);
+    else
+        return false;
     return true;
 }
 
@@ -193,8 +211,10 @@ void XdndTarget::onEnter(const XClientMessageEvent& m)
     }
     source_ = static_cast<::Window>(m.data.l[0]);
     wanted_ = chooseType(offeredTypes(m));
-    if (wanted_) requestData();
-    else fetch_ = Fetch::Done; // nothing we can read: a drag of no items
+    if (wanted_)
+        requestData();
+    else
+        fetch_ = Fetch::Done; // nothing we can read: a drag of no items
 }
 
 void XdndTarget::onPosition(const XClientMessageEvent& m)

@@ -23,8 +23,7 @@ class XdndSource
 {
   public:
     // `offers`: type name -> data. More than three types go in XdndTypeList.
-    explicit XdndSource(Display* display, std::map<std::string, std::string> offers)
-        : display_(display)
+    explicit XdndSource(Display* display, std::map<std::string, std::string> offers) : display_(display)
     {
         window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
         for (const auto& [type, data] : offers)

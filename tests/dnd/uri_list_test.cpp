@@ -18,7 +18,9 @@ struct UriCase
 TEST(UriList, KeepsLocalFilesAndDecodesThem)
 {
     const UriCase cases[] = {
-        {"escapes decoded, CRLF and LF ends", "file:///a%20b/%C3%A9.wav\r\nfile:///c\n", {"/a b/\xC3\xA9.wav", "/c"}},
+        {"escapes decoded, CRLF and LF ends",
+         "file:///a%20b/%C3%A9.wav\r\nfile:///c\n",
+         {"/a b/\xC3\xA9.wav", "/c"}},
         {"local host names accepted", "file://localhost/x\r\nfile://thishost/y\r\n", {"/x", "/y"}},
         {"short form without authority", "file:/z\r\n", {"/z"}},
         {"comments, blanks and padding", "# note\r\n\r\n  file:///p  \r\n", {"/p"}},

@@ -155,12 +155,13 @@ TEST(Xdnd, ThreeFilesOfManyTypesCountThreeAndARefusedDropIsFinishedAsRefused)
     SKIP_WITHOUT_RIG(rig);
     DropView* view = rig.addView(false);
     // Four types: the list comes through XdndTypeList.
-    XdndSource source(rig.host.display,
-                      {{"application/x-other", "?"},
-                       {"TEXT", "x"},
-                       {"text/plain", "x"},
-                       {"text/uri-list",
-                        "file:///tmp/a%20b.wav\r\n# a comment\r\nfile://localhost/tmp/c.trp\r\nfile:///tmp/d\r\n"}});
+    XdndSource source(
+        rig.host.display,
+        {{"application/x-other", "?"},
+         {"TEXT", "x"},
+         {"text/plain", "x"},
+         {"text/uri-list",
+          "file:///tmp/a%20b.wav\r\n# a comment\r\nfile://localhost/tmp/c.trp\r\nfile:///tmp/d\r\n"}});
     source.enter(rig.target);
     source.position(rig.target, 150, 150);
     ASSERT_TRUE(rig.pump(source, [&] { return !view->events.empty(); }));
@@ -207,7 +208,8 @@ TEST(Xdnd, ASourceThatNeverDeliversStillGetsItsFinish)
     source.position(rig.target, 150, 150);
     source.drop(rig.target);
     const int waitMs = static_cast<int>(platform::x11::XdndTarget::kDefaultDataTimeoutMs) + 2000;
-    ASSERT_TRUE(rig.pump(source, [&] { return !source.finishes.empty(); }, waitMs));
+    ASSERT_TRUE(rig.pump(
+        source, [&] { return !source.finishes.empty(); }, waitMs));
     EXPECT_EQ(source.requests, 1);
     EXPECT_FALSE(source.finishes[0].accepted);
     EXPECT_TRUE(view->events.empty());
