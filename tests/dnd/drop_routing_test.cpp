@@ -59,19 +59,6 @@ struct DropRig : FrameRig
 
 const DragData kText{{}, "some text"};
 
-TEST(DropTarget, FrameRegistersAtCreationAndWithdrawsOnRequest)
-{
-    DropRig rig;
-    ASSERT_NE(rig.window().dropTarget(), nullptr);
-    EXPECT_TRUE(rig.frame->isDropActive());
-    EXPECT_TRUE(rig.frame->setDropActive(false));
-    EXPECT_EQ(rig.window().dropTarget(), nullptr);
-    EXPECT_FALSE(rig.frame->isDropActive());
-    EXPECT_TRUE(rig.frame->setDropActive(false));
-    EXPECT_TRUE(rig.frame->setDropActive(true));
-    EXPECT_NE(rig.window().dropTarget(), nullptr);
-}
-
 TEST(DropTarget, RoutesToTheViewUnderThePointerNotTheReportedPoint)
 {
     DropRig rig;
