@@ -99,6 +99,80 @@ TEST_F(PluginModule, HostAnswering2400GetsTheAnnouncedRecord)
     EXPECT_EQ(dispatch(e, effClose), 1);
 }
 
+// What a host shows in its plug-in lists and routing dialogs, asked through the record.
+TEST_F(PluginModule, HostQueriesGetTheIdentityPinsAndLayouts)
+{
+    AEffect* e = entry(host2400);
+    ASSERT_NE(e, nullptr);
+    char text[256];
+    const auto textOf = [&](VstInt32 opcode)
+    {
+        std::memset(text, 0x7f, sizeof text);
+        const VstIntPtr answer = dispatch(e, opcode, 0, 0, text);
+        return answer == 1 ? std::string(text) : std::string("<answered ") + std::to_string(answer) + ">";
+    };
+    EXPECT_EQ(textOf(effGetEffectName), "TRV amberLit");
+    EXPECT_EQ(textOf(effGetProductString), "TRV amberLit - opto compressor");
+    EXPECT_FALSE(textOf(effGetVendorString).empty());
+    EXPECT_LT(textOf(effGetVendorString).size(), std::size_t(kVstMaxVendorStrLen));
+    EXPECT_EQ(dispatch(e, effGetProgramName, 0, 0, text), 0);
+    EXPECT_STREQ(text, "Current");
+    EXPECT_EQ(dispatch(e, effGetVendorVersion), 1);
+    EXPECT_EQ(dispatch(e, effGetPlugCategory), kPlugCategMastering);
+
+    struct PinCase
+    {
+        VstInt32 opcode, index;
+        const char* label; // null: refused
+    };
+    const PinCase pins[] = {
+        {effGetInputProperties, 0, "TRV amberLit 1 In"},   {effGetInputProperties, 3, "TRV amberLit 4 In"},
+        {effGetInputProperties, 4, nullptr},               {effGetInputProperties, -1, nullptr},
+        {effGetOutputProperties, 1, "TRV amberLit 2 Out"}, {effGetOutputProperties, 2, nullptr},
+    };
+    for (const PinCase& pin : pins)
+    {
+        VstPinProperties properties;
+        std::memset(&properties, 0x5a, sizeof properties);
+        const VstIntPtr answer = dispatch(e, pin.opcode, pin.index, 0, &properties);
+        VstPinProperties untouched;
+        std::memset(&untouched, 0x5a, sizeof untouched);
+        if (!pin.label)
+        {
+            EXPECT_EQ(answer, 0) << pin.index;
+            EXPECT_EQ(std::memcmp(&properties, &untouched, sizeof properties), 0) << pin.index;
+            continue;
+        }
+        EXPECT_EQ(answer, 1) << pin.label;
+        EXPECT_STREQ(properties.label, pin.label);
+        EXPECT_EQ(properties.flags, kVstPinIsActive | kVstPinIsStereo) << pin.label;
+        // Only label and flags are ours to write; the rest is the host's.
+        EXPECT_EQ(properties.arrangementType, untouched.arrangementType) << pin.label;
+        EXPECT_EQ(std::memcmp(properties.shortLabel, untouched.shortLabel, sizeof properties.shortLabel), 0);
+    }
+
+    const std::pair<VstInt32, VstInt32> accepted[] = {{1, 1}, {1, 2}, {2, 2}};
+    const std::pair<VstInt32, VstInt32> refused[] = {{2, 1}, {0, 2}, {2, 0}, {6, 6}, {2, 3}};
+    VstSpeakerArrangement in{}, out{};
+    for (auto [ins, outs] : accepted)
+    {
+        in.numChannels = ins;
+        out.numChannels = outs;
+        EXPECT_EQ(dispatch(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out), 1)
+            << ins << " in " << outs << " out";
+    }
+    for (auto [ins, outs] : refused)
+    {
+        in.numChannels = ins;
+        out.numChannels = outs;
+        EXPECT_EQ(dispatch(e, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out), 0)
+            << ins << " in " << outs << " out";
+    }
+    EXPECT_EQ(e->numInputs, 2); // a mono layout changes nothing announced
+    EXPECT_EQ(e->numOutputs, 2);
+    EXPECT_EQ(dispatch(e, effClose), 1);
+}
+
 // Processes blocks of a programme-like signal; every output sample must stay finite.
 template <typename Sample>
 bool processBlocks(AEffect* e, int blocks, VstInt32 frames, std::vector<Sample>& outL)
