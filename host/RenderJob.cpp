@@ -63,7 +63,7 @@ Status RenderJob::run(PluginInstance& plugin, const AudioBuffer& input, const Re
 
 Status RenderJob::runFile(PluginInstance& plugin, AudioFileReader& reader, const std::string& outputPath,
                           const RenderSettings& settings, const BlockRenderer::Progress& progress,
-                          Result& result)
+                          Result& result, const BeforeCommit& beforeCommit)
 {
     const BlockRenderer::Stream stream{reader.channelCount(), reader.sampleRate(), reader.frames()};
     if (Status status = BlockRenderer::check(plugin, stream.channels, settings.options); !status.ok())
@@ -84,6 +84,8 @@ Status RenderJob::runFile(PluginInstance& plugin, AudioFileReader& reader, const
     if (!status.ok()) return status; // the writer removes its temporary file
     result.trace = meter.finish();
     result.summary = meter.summary();
+    if (beforeCommit)
+        if (status = beforeCommit(result); !status.ok()) return status;
     return writer->commit();
 }
 

@@ -8,6 +8,7 @@
 #include "host/RenderSummary.h"
 #include "host/Status.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,11 +45,14 @@ class RenderJob
     static Status run(PluginInstance& plugin, const AudioBuffer& input, const RenderSettings& settings,
                       const BlockRenderer::Progress& progress, Result& result);
 
+    // Work that must succeed before the output appears (the plot beside it).
+    using BeforeCommit = std::function<Status(const Result&)>;
+
     // Streams the reader's file through the plug-in into outputPath, which
-    // appears only when everything succeeded.
+    // appears only when everything, beforeCommit included, succeeded.
     static Status runFile(PluginInstance& plugin, AudioFileReader& reader, const std::string& outputPath,
                           const RenderSettings& settings, const BlockRenderer::Progress& progress,
-                          Result& result);
+                          Result& result, const BeforeCommit& beforeCommit = {});
 
     // The settings in display units, for titles and logs.
     static std::string describe(const PluginInstance& plugin);

@@ -238,20 +238,21 @@ int Tool::render(const CommandLine& commandLine)
     if (status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
         return fail(status);
     printNotes(notes);
+    const std::string settings = RenderJob::describe(*plugin);
+    // A plot that cannot be written fails the render before its audio appears.
+    const auto writePlot = [&](const RenderJob::Result& rendered)
+    {
+        if (commandLine.plotPath.empty()) return Status{};
+        return SvgPlot::write(commandLine.plotPath, rendered.trace, plugin->effectName() + ": " + settings);
+    };
     RenderJob::Result result;
     {
         ProgressBar bar(stderr, "rendering");
         status = RenderJob::runFile(
             *plugin, *reader, outputPath, commandLine.settings,
-            [&bar](double fraction) { bar.update(fraction); }, result);
+            [&bar](double fraction) { bar.update(fraction); }, result, writePlot);
     }
     if (!status.ok()) return fail(status);
-    const std::string settings = RenderJob::describe(*plugin);
-    if (!commandLine.plotPath.empty())
-        if (status =
-                SvgPlot::write(commandLine.plotPath, result.trace, plugin->effectName() + ": " + settings);
-            !status.ok())
-            return fail(status);
     std::printf("%s -> %s\n  %s\n%s", inputPath.c_str(), outputPath.c_str(), settings.c_str(),
                 result.summary.format().c_str());
     return 0;

@@ -95,6 +95,8 @@ TEST(RenderCommand, FailuresLeaveNoOutputAndKeepAnExistingOne)
         {"render", folder.file("in.wav"), folder.file("no/such/dir.wav"), "--plugin", plugin},
         {"render", folder.file("in.wav"), folder.file("new.wav"), "--plugin", plugin, "--block", "0"},
         {"render", folder.file("in.wav"), folder.file("new.wav"), "--plugin", plugin, "--precision", "48"},
+        {"render", folder.file("in.wav"), folder.file("new.wav"), "--plugin", plugin, "--gr-plot",
+         folder.file("no/such/dir.svg")},
     };
     for (const auto& arguments : failing)
     {
