@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -32,7 +33,10 @@ std::optional<float> floatOf(const std::optional<SettingValue>& value)
     std::uint32_t bits = 0;
     for (int i = 3; i >= 0; --i)
         bits = bits << 8 | static_cast<unsigned char>(value->bytes[i]);
-    return std::bit_cast<float>(bits);
+    // As in bank files: a value that is not a finite number must reach neither
+    // the effect nor, through the automation call, the host's project.
+    const float number = std::bit_cast<float>(bits);
+    return std::isfinite(number) ? number : 0.0f;
 }
 
 std::optional<SettingValue> find(const SettingsStore::Values& values, const std::string& name)

@@ -3,6 +3,8 @@
 
 #include "presets/CPresetSystemEffect.h"
 
+#include <cmath>
+
 #include <array>
 #include <string>
 
@@ -10,6 +12,7 @@ struct HostLog
 {
     int displayUpdates = 0;
     int automations = 0;
+    int nonFiniteAutomations = 0;
 };
 
 inline HostLog& hostLog()
@@ -18,8 +21,9 @@ inline HostLog& hostLog()
     return log;
 }
 
-inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float opt)
 {
+    if (opcode == audioMasterAutomate && !std::isfinite(opt)) ++hostLog().nonFiniteAutomations;
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterUpdateDisplay) ++hostLog().displayUpdates;
     if (opcode == audioMasterAutomate) ++hostLog().automations;

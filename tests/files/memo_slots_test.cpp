@@ -8,6 +8,7 @@
 #include <bit>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -97,6 +98,8 @@ TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
     values[3].second = SettingValue::binaryOf("\1\2\3\4\5\6\7\10", 8);
     values[4].second = SettingValue::binaryOf("\1\2", 2);
     values[5].second = SettingValue::stringOf("abc"); // four bytes with its terminator
+    values[7].second = floatBytes(std::numeric_limits<float>::quiet_NaN());
+    values[8].second = floatBytes(-std::numeric_limits<float>::infinity());
     values.erase(values.begin() + 6);
     ASSERT_EQ(store.write(kMemoAKey, values), 0);
 
@@ -105,7 +108,11 @@ TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
     const auto before = e.current;
     ASSERT_EQ(e.recallMemoA(), 0);
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(e.current[i], i >= 3 && i <= 6 ? before[i] : 0.9f) << i;
+    {
+        const float expected = i >= 3 && i <= 6 ? before[i] : i == 7 || i == 8 ? 0.0f : 0.9f;
+        EXPECT_EQ(e.current[i], expected) << i;
+    }
+    EXPECT_EQ(hostLog().nonFiniteAutomations, 0) << "a value that is not a number reached the host";
     EXPECT_EQ(e.name(9), "FastLim") << "no stored name: the name stays";
 
     ASSERT_EQ(store.write(kMemoAKey, "name", SettingValue::stringOf("A name much longer than twenty-four")),
