@@ -7,7 +7,9 @@
 #include <bit>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -130,8 +132,19 @@ TEST_F(PresetFiles, RejectedFilesChangeNothingAndReadOnlyFilesLoad)
     EXPECT_EQ(e.getCurrentPreset(), 5);
     EXPECT_EQ(hostLog().displayUpdates + hostLog().automations, 0);
 
+    // Root may write any file, so the read-only load runs in a child that has given that right up.
     ::chmod(path("bank.trb").c_str(), 0444);
-    EXPECT_TRUE(loadBankFile(e, path("bank.trb")).ok());
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        if (::open(path("bank.trb").c_str(), O_RDWR) >= 0) ::_exit(3); // would prove nothing
+        ::_exit(loadBankFile(e, path("bank.trb")).ok() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "read-only bank: exit " << WEXITSTATUS(status) << " (1: not loaded, 2: could not drop root)";
     EXPECT_EQ(saveBankFile(e, path("no-such-dir/x.trb")).message, "Error #04: Could not save file!");
 }
 
