@@ -181,14 +181,19 @@ std::int32_t CFrame::getCurrentMouseButtons() const
 {
     if (!platformLayer) return 0;
     const platform::PointerState state = platformLayer->pointerState();
-    const bool swapped = platformLayer->buttonsSwapped();
+    return mouseButtonsOf(state.buttons, state.modifiers);
+}
+
+std::int32_t CFrame::mouseButtonsOf(std::uint32_t physical, std::uint32_t modifiers) const
+{
+    const bool swapped = platformLayer && platformLayer->buttonsSwapped();
     std::int32_t buttons = 0;
-    if (state.buttons & platform::kButtonLeft) buttons |= swapped ? buttonRight : buttonLeft;
-    if (state.buttons & platform::kButtonMiddle) buttons |= buttonMiddle;
-    if (state.buttons & platform::kButtonRight) buttons |= swapped ? buttonLeft : buttonRight;
-    if (state.modifiers & platform::kModShift) buttons |= modShift;
-    if (state.modifiers & platform::kModControl) buttons |= modControl;
-    if (state.modifiers & platform::kModAlt) buttons |= modAlt;
+    if (physical & platform::kButtonLeft) buttons |= swapped ? buttonRight : buttonLeft;
+    if (physical & platform::kButtonMiddle) buttons |= buttonMiddle;
+    if (physical & platform::kButtonRight) buttons |= swapped ? buttonLeft : buttonRight;
+    if (modifiers & platform::kModShift) buttons |= modShift;
+    if (modifiers & platform::kModControl) buttons |= modControl;
+    if (modifiers & platform::kModAlt) buttons |= modAlt;
     return buttons;
 }
 
@@ -592,8 +597,14 @@ void CFrame::handleExpose(const platform::ExposeEvent& event)
 
 void CFrame::handleButtonPress(const platform::ButtonEvent& event)
 {
+    // Presses reach us from the editor's idle, so a quick click or a touchpad
+    // tap may already be over: then the press's own state stands for "now",
+    // or the views would read no button and drop the click.
+    std::int32_t buttons = kUnknownButtons;
+    if (platformLayer && !(platformLayer->pointerState().buttons & event.button))
+        buttons = mouseButtonsOf(event.button, event.modifiers);
     CDrawContext* context = createWindowContext();
-    mouse(context, CViewPoint{event.where.x, event.where.y}, kUnknownButtons);
+    mouse(context, CViewPoint{event.where.x, event.where.y}, buttons);
     if (context) context->release();
 }
 

@@ -104,6 +104,8 @@ class CFrame : public CViewContainer
     void adoptOffscreenOnly();
     void resizeNative(platform::NativeHandle handle, platform::Size newSize);
     bool climbFocusFrom(CView* oldFocus, bool reverse);
+    // Physical buttons and platform modifiers as view flags, swapped buttons applied.
+    std::int32_t mouseButtonsOf(std::uint32_t physical, std::uint32_t modifiers) const;
     void withdrawDropTarget();
 
     void handleExpose(const platform::ExposeEvent& event);

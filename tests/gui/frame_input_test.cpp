@@ -153,6 +153,37 @@ TEST(FrameInput, AClickReadsTheButtonsAtTheMomentOfThePress)
     EXPECT_EQ(view->clickButtons[0], buttonRight | modControl);
 }
 
+// Presses are dispatched from idle, after the fact: a tap may be over by then.
+TEST(FrameInput, APressHandledAfterTheReleaseStillCarriesItsButton)
+{
+    struct Case
+    {
+        const char* what;
+        std::uint32_t heldNow, modifiersNow;
+        std::uint32_t pressed, pressModifiers;
+        bool swapped;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"still held: the state now", platform::kButtonLeft, platform::kModShift, platform::kButtonLeft, 0,
+         false, buttonLeft | modShift},
+        {"released: the press's state", 0, 0, platform::kButtonLeft, platform::kModControl, false,
+         buttonLeft | modControl},
+        {"released, swapped", 0, 0, platform::kButtonLeft, 0, true, buttonRight},
+        {"another button held", platform::kButtonRight, 0, platform::kButtonLeft, 0, false, buttonLeft},
+    };
+    for (const Case& c : cases)
+    {
+        FrameRig rig;
+        ProbeView* view = rig.add({0, 0, 50, 50});
+        rig.owner.platform.setButtonsSwapped(c.swapped);
+        rig.owner.platform.setPointer({305, 205}, c.heldNow, c.modifiersNow);
+        rig.window().press({5, 5}, c.pressed, c.pressModifiers);
+        ASSERT_EQ(view->clickButtons.size(), 1u) << c.what;
+        EXPECT_EQ(view->clickButtons[0], c.expected) << c.what;
+    }
+}
+
 TEST(FrameInput, CurrentLocationIsThePointerRelativeToTheWindow)
 {
     FrameRig rig;
