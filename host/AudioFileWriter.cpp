@@ -1,5 +1,7 @@
 #include "host/AudioFileWriter.h"
 
+#include "host/TemporaryFiles.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -78,6 +80,7 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
     std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
     writer->path_ = path;
     writer->temporaryPath_ = pattern;
+    writer->watchSlot_ = TemporaryFiles::watch(pattern);
     writer->file_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
     if (writer->file_ == nullptr)
     {
@@ -99,6 +102,8 @@ void AudioFileWriter::discard()
     file_ = nullptr;
     if (!temporaryPath_.empty()) std::remove(temporaryPath_.c_str());
     temporaryPath_.clear();
+    TemporaryFiles::forget(watchSlot_);
+    watchSlot_ = -1;
 }
 
 Status AudioFileWriter::write(const AudioBuffer& block, std::size_t frames)

@@ -39,6 +39,7 @@ class AudioFileWriter
     SNDFILE* file_ = nullptr;
     std::string path_;
     std::string temporaryPath_;
+    int watchSlot_ = -1; // removed on Ctrl-C as well
     std::vector<double> interleaved_;
 };
 

@@ -1,5 +1,7 @@
 #include "host/SvgPlot.h"
 
+#include "host/TemporaryFiles.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -174,13 +176,15 @@ std::string SvgPlot::render(const LevelTrace& trace, const std::string& title)
     return svg.str();
 }
 
-Status SvgPlot::write(const std::string& path, const LevelTrace& trace, const std::string& title)
+namespace
 {
-    const std::string temporaryPath = path + ".part";
+
+Status writeThrough(const std::string& temporaryPath, const std::string& path, const std::string& svg)
+{
     {
         std::ofstream file(temporaryPath, std::ios::binary | std::ios::trunc);
         if (!file) return Status::failure("cannot write " + path + ": " + std::strerror(errno));
-        file << render(trace, title);
+        file << svg;
         if (!file.flush())
         {
             std::remove(temporaryPath.c_str());
@@ -193,6 +197,17 @@ Status SvgPlot::write(const std::string& path, const LevelTrace& trace, const st
         return Status::failure("cannot move the plot to " + path + ": " + std::strerror(errno));
     }
     return {};
+}
+
+} // namespace
+
+Status SvgPlot::write(const std::string& path, const LevelTrace& trace, const std::string& title)
+{
+    const std::string temporaryPath = path + ".part";
+    const int slot = TemporaryFiles::watch(temporaryPath);
+    const Status status = writeThrough(temporaryPath, path, render(trace, title));
+    TemporaryFiles::forget(slot);
+    return status;
 }
 
 } // namespace host

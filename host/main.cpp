@@ -1,6 +1,7 @@
 // amberlit: a command-line host for plug-ins of the 2.4 interface, made to
 // render, inspect and time our compressor and its peers.
 #include "host/CommandLine.h"
+#include "host/TemporaryFiles.h"
 #include "host/Tool.h"
 
 #include <cstdio>
@@ -18,5 +19,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "amberlit: %s\n\n%s", status.message().c_str(), host::CommandLine::usage());
         return 2;
     }
+    host::TemporaryFiles::removeOnInterrupt();
     return host::Tool(AMBERLIT_PLUGIN_PATH).run(commandLine);
 }

@@ -2,15 +2,20 @@
 // gain plug-in, its failures, and what the host tells a plug-in about pins.
 #include "TestFiles.h"
 #include "host/AudioFile.h"
+#include "host/AudioFileWriter.h"
 #include "host/CommandLine.h"
 #include "host/HostCallback.h"
 #include "host/LevelMeter.h"
 #include "host/RenderSummary.h"
+#include "host/TemporaryFiles.h"
 #include "host/Tool.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -108,6 +113,26 @@ TEST(RenderCommand, FailuresLeaveNoOutputAndKeepAnExistingOne)
     std::string content;
     std::getline(kept, content);
     EXPECT_EQ(content, "previous result");
+}
+
+// Ctrl-C in the middle of a render: the half-written output must not stay behind.
+TEST(RenderCommand, AnInterruptedWriteLeavesNoTemporaryFile)
+{
+    ScratchFolder folder;
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        host::TemporaryFiles::removeOnInterrupt();
+        host::Status status;
+        auto writer = host::AudioFileWriter::create(folder.file("out.wav"), 2, 44100.0, false, status);
+        if (!writer || !writer->write(makeTone(2, 0.1, 44100.0), 4410).ok()) ::_exit(1);
+        ::raise(SIGINT);
+        ::_exit(2);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "ends by the signal, status " << status;
+    EXPECT_EQ(folder.entryCount(), 0u);
 }
 
 TEST(RenderCommand, PlotIsWrittenBesideTheAudio)
