@@ -189,7 +189,8 @@ int Tool::run(const CommandLine& commandLine)
     {
         auto plugin = loadPlugin(commandLine);
         if (!plugin) return exitFailure;
-        return command == "edit" ? runEditCommand(commandLine, *plugin) : runScreenshotCommand(commandLine, *plugin);
+        return command == "edit" ? runEditCommand(commandLine, *plugin)
+                                 : runScreenshotCommand(commandLine, *plugin);
     }
     return usageError("unknown command \"" + command + "\"");
 }

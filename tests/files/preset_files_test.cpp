@@ -5,9 +5,9 @@
 #include "presets/PresetFiles.h"
 
 #include <bit>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>

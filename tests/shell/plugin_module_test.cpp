@@ -126,9 +126,12 @@ TEST_F(PluginModule, HostQueriesGetTheIdentityPinsAndLayouts)
         const char* label; // null: refused
     };
     const PinCase pins[] = {
-        {effGetInputProperties, 0, "TRV amberLit 1 In"},   {effGetInputProperties, 3, "TRV amberLit 4 In"},
-        {effGetInputProperties, 4, nullptr},               {effGetInputProperties, -1, nullptr},
-        {effGetOutputProperties, 1, "TRV amberLit 2 Out"}, {effGetOutputProperties, 2, nullptr},
+        {effGetInputProperties, 0, "TRV amberLit 1 In"},
+        {effGetInputProperties, 3, "TRV amberLit 4 In"},
+        {effGetInputProperties, 4, nullptr},
+        {effGetInputProperties, -1, nullptr},
+        {effGetOutputProperties, 1, "TRV amberLit 2 Out"},
+        {effGetOutputProperties, 2, nullptr},
     };
     for (const PinCase& pin : pins)
     {
