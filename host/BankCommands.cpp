@@ -88,10 +88,23 @@ void giveToPlugin(PluginInstance& plugin, ProgramRecord& program, bool hasValues
     effect.dispatcher(&effect, effSetProgramName, 0, 0, program.name.data(), 0.0f);
 }
 
+// A name comes from a file anyone may have written: control characters (C0 and C1) would
+// reach the terminal as commands, so they show as '?'.
+std::string printableName(const ProgramRecord& program)
+{
+    std::string name = program.name.data();
+    for (char& c : name)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || (byte >= 0x7f && byte < 0xa0)) c = '?';
+    }
+    return name;
+}
+
 void printProgram(std::ostream& out, const std::string& label, const ProgramRecord& program, bool hasValues)
 {
     char line[64];
-    std::snprintf(line, sizeof line, "%3s  %-24s", label.c_str(), program.name.data());
+    std::snprintf(line, sizeof line, "%3s  %-24s", label.c_str(), printableName(program).c_str());
     out << line;
     for (int k = 0; hasValues && k < params::kCount; ++k)
     {

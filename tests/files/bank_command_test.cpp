@@ -55,6 +55,14 @@ TEST_F(BankCommand, ExportWritesTheFactoryBankAndShowListsIt)
     ASSERT_EQ(run({"show", path("one.trp")}), 0);
     EXPECT_NE(out.str().find("preset"), std::string::npos);
     EXPECT_NE(out.str().find("Kick"), std::string::npos);
+
+    // Names are the file's bytes: terminal controls in them are shown, not obeyed.
+    ProgramRecord hostile = factoryBankRecords()[16];
+    hostile.setName("Kick\x1b]0;title\x07\x9b"
+                    "2J");
+    write("hostile.trp", encodePreset(hostile));
+    ASSERT_EQ(run({"show", path("hostile.trp")}), 0);
+    EXPECT_NE(out.str().find("Kick?]0;title??2J"), std::string::npos) << out.str();
 }
 
 TEST_F(BankCommand, BadFilesGiveTheEditorsMessagesAndFail)
