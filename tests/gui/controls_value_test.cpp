@@ -175,4 +175,47 @@ TEST(ParamDisplay, PaintsItsBackColourAndFrameUnlessTheStyleSaysOtherwise)
     }
 }
 
+// (2, 2, 30, 20): the 3-D lines run on column 2, row 3, column 29 and row 19;
+// the fill covers only the inside, so those edges show the line colours alone.
+TEST(ParamDisplay, ThreeDFramesAndShadowTextUseTheirColoursOnTheirSides)
+{
+    struct Case {
+        std::int32_t style;
+        Pixel leftAndTop, rightAndBottom;
+        bool shadow;
+    };
+    const Pixel back = makePixel(0, 0, 200);
+    const Pixel frame = makePixel(0, 200, 0);
+    const Pixel outside = makePixel(9, 9, 9);
+    const Case cases[] = {
+        {k3DIn, back, frame, false},
+        {k3DOut, frame, back, false},
+        {kShadowText, frame, frame, true},
+        {0, frame, frame, false},
+    };
+    for (const Case& c : cases) {
+        FrameRig rig;
+        auto* display = new CParamDisplay(CViewRect{2, 2, 30, 20}, nullptr, c.style);
+        rig.frame->addView(display);
+        display->setBackColor(CViewColor{0, 0, 200, 255});
+        display->setFrameColor(CViewColor{0, 200, 0, 255});
+        display->setValue(0.5f);
+        auto* offscreen = new COffscreenContext(rig.frame, 40, 30, CViewColor{9, 9, 9, 255});
+        display->draw(offscreen);
+        const CPixelSurface& px = offscreen->getPixels();
+        EXPECT_EQ(px.pixel(2, 12), c.leftAndTop) << c.style;
+        EXPECT_EQ(px.pixel(29, 12), c.rightAndBottom) << c.style;
+        EXPECT_EQ(px.pixel(4, 19), c.rightAndBottom) << c.style;
+        const bool threeD = (c.style & (k3DIn | k3DOut)) != 0;
+        // A 3-D frame starts a row down and leaves the top row alone.
+        EXPECT_EQ(px.pixel(12, 2), threeD ? outside : frame) << c.style;
+        int shadowPixels = 0;
+        for (int y = 3; y < 22; ++y)
+            for (int x = 3; x < 31; ++x)
+                shadowPixels += sameRGB(px.pixel(x, y), makePixel(255, 0, 0));
+        EXPECT_EQ(shadowPixels > 0, c.shadow) << c.style;
+        offscreen->release();
+    }
+}
+
 }  // namespace
