@@ -15,8 +15,10 @@ namespace platform::x11
 namespace
 {
 
-constexpr long kEventMask =
-    ExposureMask | ButtonPressMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask;
+// No key events: keys reach the editor through the host. Selecting them here
+// would stop them at our window, and the host's shortcuts would go dead
+// whenever the pointer rests on the editor.
+constexpr long kEventMask = ExposureMask | ButtonPressMask | StructureNotifyMask;
 
 // Wheel notches as X reports them: buttons 4/5 vertical, 6/7 horizontal.
 struct WheelButton

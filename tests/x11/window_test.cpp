@@ -96,6 +96,28 @@ TEST_F(WindowTest, FirstShowIsExposed)
     EXPECT_EQ(listener.exposes.front(), (Rect{0, 0, 400, 309}));
 }
 
+// Keys reach the editor through the host; typed over our window they must
+// still reach the host's window, or its shortcuts die under the pointer.
+TEST_F(WindowTest, KeysTypedOverTheEditorReachTheHostsWindow)
+{
+    auto window = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(pumpUntil(*platform, [&] { return !listener.exposes.empty(); }));
+    XSelectInput(host.display, parent, StructureNotifyMask | KeyPressMask);
+    XSetInputFocus(host.display, parent, RevertToParent, CurrentTime);
+    host.moveTo(60 + 100, 50 + 100); // over our child window
+    host.key(XK_space);
+    bool hostHeard = false;
+    for (int t = 0; t < 1000 && !hostHeard; t += 10)
+    {
+        platform->dispatchEvents();
+        XEvent e;
+        hostHeard = XCheckWindowEvent(host.display, parent, KeyPressMask, &e);
+        if (!hostHeard) pause(10);
+    }
+    EXPECT_TRUE(hostHeard);
+}
+
 TEST_F(WindowTest, HostWindowDestroyedUnderUsIsReportedAndNothingCrashes)
 {
     // The host's own error handler must never hear of our connection's errors.
