@@ -17,7 +17,10 @@ namespace
 // The user sees the editor's message; files that cannot be read at all get the system's reason.
 Status fileFailure(const std::string& path, const FileResult& result)
 {
-    const std::string reason = result.message.empty() ? std::strerror(errno) : result.message;
+    // The readers refuse pipes and devices with EINVAL, whose system text would not say why.
+    const std::string reason = !result.message.empty() ? result.message
+                               : errno == EINVAL       ? "not a regular file"
+                                                       : std::strerror(errno);
     return Status::failure(path + ": " + reason);
 }
 

@@ -62,8 +62,18 @@ bool finishTemporary(int fd, const std::string& target)
 
 bool readFileHead(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& bytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a named pipe would hold the caller (the editor's thread) until
+    // someone writes to it; only regular files are presets.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    {
+        const int reason = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        errno = reason;
+        return false;
+    }
     bytes.assign(limit, 0);
     std::size_t done = 0;
     bool ok = true;

@@ -1,6 +1,7 @@
-// Saving replaces a file whole or not at all.
+// Saving replaces a file whole or not at all; reading takes regular files only.
 #include "presets/FileIO.h"
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -74,6 +75,16 @@ TEST_F(FileIO, FailedSaveLeavesTheOldFileIntact)
 
     fs::create_directory(dir / "sub.trb");
     EXPECT_FALSE(replaceFileContents(dir / "sub.trb", Bytes{1})) << "a directory is not replaced";
+}
+
+TEST_F(FileIO, ReadingRefusesPipesAndFoldersWithoutWaiting)
+{
+    const fs::path pipe = dir / "pipe.trb";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    Bytes bytes;
+    EXPECT_FALSE(readFileHead(pipe, 100, bytes)) << "a pipe nobody writes to";
+    EXPECT_FALSE(readFileHead(dir, 100, bytes));
+    EXPECT_EQ(errno, EISDIR);
 }
 
 } // namespace
