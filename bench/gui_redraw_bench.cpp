@@ -48,8 +48,8 @@ struct EditorSizedTree
         {
             const int left = (i % 4) * 95;
             const int top = (i / 4) * 95;
-            knobs[i] = new gui::CAnimKnob(gui::CViewRect{left, top, left + kKnobSide, top + kKnobSide}, nullptr,
-                                          i, kKnobFrames, kKnobSide, strip);
+            knobs[i] = new gui::CAnimKnob(gui::CViewRect{left, top, left + kKnobSide, top + kKnobSide},
+                                          nullptr, i, kKnobFrames, kKnobSide, strip);
             frame->addView(knobs[i]);
         }
         strip->release();
@@ -87,6 +87,6 @@ void oneKnobUpdate(benchmark::State& state)
 }
 BENCHMARK(oneKnobUpdate)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -64,8 +64,7 @@ void CSaveLoadButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::in
 
 void CSaveLoadButton::setHover(bool flag)
 {
-    if (flag == hover)
-        return;
+    if (flag == hover) return;
     hover = flag;
     setDirty(true);
 }

@@ -4,24 +4,24 @@
 
 #include "gui/CBitmap.h"
 
-namespace gui {
+namespace gui
+{
 
 CAnimKnob::CAnimKnob(const CViewRect& rect, CControlListener* knobListener, std::int32_t knobTag,
                      std::int32_t nbSubPixmaps, std::int32_t imageHeight, CBitmap* background,
                      const CViewPoint& knobOffset)
-    : CKnob(rect, knobListener, knobTag, background, knobOffset),
-      subPixmaps(nbSubPixmaps),
+    : CKnob(rect, knobListener, knobTag, background, knobOffset), subPixmaps(nbSubPixmaps),
       heightOfOneImage(imageHeight)
 {
 }
 
 bool CAnimKnob::isDirty() const
 {
-    if (!bDirty) {
+    if (!bDirty)
+    {
         CViewPoint point;
         valueToPoint(point);
-        if (point == lastDrawnPoint)
-            return false;
+        if (point == lastDrawnPoint) return false;
     }
     return CKnob::isDirty();
 }
@@ -33,17 +33,17 @@ bool CAnimKnob::isTypeOf(const char* name) const
 
 std::int32_t CAnimKnob::frameIndexFor(float val) const
 {
-    if (subPixmaps < 2 || !(val > 0.0f))  // NaN and values at or below 0 show the first frame
+    if (subPixmaps < 2 || !(val > 0.0f)) // NaN and values at or below 0 show the first frame
         return 0;
     const float index = static_cast<float>(subPixmaps - 1) * val + 0.5f;
-    if (index >= static_cast<float>(subPixmaps - 1))
-        return subPixmaps - 1;
+    if (index >= static_cast<float>(subPixmaps - 1)) return subPixmaps - 1;
     return static_cast<std::int32_t>(index);
 }
 
 void CAnimKnob::draw(CDrawContext* context)
 {
-    if (pBackground) {
+    if (pBackground)
+    {
         const CViewPoint source{offset.h, offset.v + frameIndexFor(value) * heightOfOneImage};
         if (bTransparencyEnabled)
             pBackground->drawTransparent(context, size, source);
@@ -54,4 +54,4 @@ void CAnimKnob::draw(CDrawContext* context)
     setDirty(false);
 }
 
-}  // namespace gui
+} // namespace gui

@@ -6,10 +6,12 @@
 
 #include "gui/CKnob.h"
 
-namespace gui {
+namespace gui
+{
 
-class CAnimKnob : public CKnob {
-public:
+class CAnimKnob : public CKnob
+{
+  public:
     CAnimKnob(const CViewRect& size, CControlListener* listener, std::int32_t tag, std::int32_t subPixmaps,
               std::int32_t heightOfOneImage, CBitmap* background, const CViewPoint& offset = CViewPoint{});
 
@@ -25,10 +27,10 @@ public:
     // outside the strip.
     std::int32_t frameIndexFor(float val) const;
 
-protected:
+  protected:
     std::int32_t subPixmaps;
     std::int32_t heightOfOneImage;
     CViewPoint lastDrawnPoint;
 };
 
-}  // namespace gui
+} // namespace gui

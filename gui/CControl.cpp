@@ -5,9 +5,11 @@
 
 #include "gui/CFrame.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 constexpr std::int32_t kMinimumDoubleClickDelay = 250;
 }
 
@@ -43,22 +45,19 @@ bool CControl::isTypeOf(const char* name) const
 
 void CControl::doIdleStuff()
 {
-    if (pParentFrame)
-        pParentFrame->doIdleStuff();
+    if (pParentFrame) pParentFrame->doIdleStuff();
 }
 
 void CControl::beginEdit()
 {
-    if (!pParentFrame)
-        return;
+    if (!pParentFrame) return;
     pParentFrame->setFocusView(this);
     pParentFrame->beginEdit(tag);
 }
 
 void CControl::endEdit()
 {
-    if (pParentFrame)
-        pParentFrame->endEdit(tag);
+    if (pParentFrame) pParentFrame->endEdit(tag);
 }
 
 void CControl::clampValue()
@@ -71,8 +70,7 @@ void CControl::clampValue()
 
 bool CControl::tryResetToDefault(CDrawContext* context, std::int32_t buttons)
 {
-    if (buttons != (modControl | buttonLeft))
-        return false;
+    if (buttons != (modControl | buttonLeft)) return false;
     beginEdit();
     value = getDefaultValue();
     notifyIfDirty(context);
@@ -82,7 +80,8 @@ bool CControl::tryResetToDefault(CDrawContext* context, std::int32_t buttons)
 
 std::int32_t CControl::getDoubleClickDelay()
 {
-    if (pParentFrame && pParentFrame->getPlatform()) {
+    if (pParentFrame && pParentFrame->getPlatform())
+    {
         const auto systemTime = pParentFrame->getPlatform()->doubleClickTime();
         delta = std::max<std::int32_t>(kMinimumDoubleClickDelay,
                                        static_cast<std::int32_t>(std::min<std::uint32_t>(systemTime, 60000)));
@@ -97,8 +96,7 @@ bool CControl::offerModifierClick(CDrawContext* context, std::int32_t buttons)
 
 void CControl::notifyIfDirty(CDrawContext* context)
 {
-    if (isDirty() && listener)
-        listener->valueChanged(context, this);
+    if (isDirty() && listener) listener->valueChanged(context, this);
 }
 
 std::int32_t CControl::resolveButtons(CDrawContext* context, std::int32_t buttons) const
@@ -106,4 +104,4 @@ std::int32_t CControl::resolveButtons(CDrawContext* context, std::int32_t button
     return buttons == kUnknownButtons ? readMouseButtons(context) : buttons;
 }
 
-}  // namespace gui
+} // namespace gui

@@ -9,10 +9,12 @@
 #include "gui/CControlListener.h"
 #include "gui/CView.h"
 
-namespace gui {
+namespace gui
+{
 
-class CControl : public CView {
-public:
+class CControl : public CView
+{
+  public:
     CControl(const CViewRect& size, CControlListener* listener = nullptr, std::int32_t tag = 0,
              CBitmap* background = nullptr);
 
@@ -55,7 +57,7 @@ public:
     // The platform's double-click time, never below 250 ms.
     std::int32_t getDoubleClickDelay();
 
-protected:
+  protected:
     // Offers a click made with any modifier to the listener; true when the
     // listener took it over.
     bool offerModifierClick(CDrawContext* context, std::int32_t buttons);
@@ -65,15 +67,15 @@ protected:
 
     CControlListener* listener = nullptr;
     std::int32_t tag = 0;
-    float oldValue = 1.0f;  // the value last drawn
+    float oldValue = 1.0f; // the value last drawn
     float defaultValue = 0.5f;
     float value = 0.0f;
     float vmin = 0.0f;
     float vmax = 1.0f;
     float wheelInc = 0.1f;
-    std::int32_t lastTicks = -1;  // time of the last click, for double clicks
-    std::int32_t delta = 250;     // double-click delay in milliseconds
-    CViewPoint backOffset;        // source offset into the background bitmap
+    std::int32_t lastTicks = -1; // time of the last click, for double clicks
+    std::int32_t delta = 250;    // double-click delay in milliseconds
+    CViewPoint backOffset;       // source offset into the background bitmap
 };
 
-}  // namespace gui
+} // namespace gui

@@ -4,13 +4,15 @@
 
 #include <cstdint>
 
-namespace gui {
+namespace gui
+{
 
 class CControl;
 class CDrawContext;
 
-class CControlListener {
-public:
+class CControlListener
+{
+  public:
     // `context` may be null (key presses arrive without one).
     virtual void valueChanged(CDrawContext* context, CControl* control) = 0;
     // Nonzero takes the click over; the control then does nothing with it.
@@ -19,8 +21,8 @@ public:
         return 0;
     }
 
-protected:
+  protected:
     ~CControlListener() = default;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -6,14 +6,14 @@
 
 #include "gui/CBitmap.h"
 
-namespace gui {
+namespace gui
+{
 
 CHorizontalSwitch::CHorizontalSwitch(const CViewRect& rect, CControlListener* switchListener,
-                                     std::int32_t switchTag, std::int32_t nbSubPixmaps, std::int32_t imageHeight,
-                                     CBitmap* background, const CViewPoint& switchOffset)
-    : CControl(rect, switchListener, switchTag, background),
-      offset(switchOffset),
-      subPixmaps(nbSubPixmaps),
+                                     std::int32_t switchTag, std::int32_t nbSubPixmaps,
+                                     std::int32_t imageHeight, CBitmap* background,
+                                     const CViewPoint& switchOffset)
+    : CControl(rect, switchListener, switchTag, background), offset(switchOffset), subPixmaps(nbSubPixmaps),
       heightOfOneImage(imageHeight)
 {
     defaultValue = 0.0f;
@@ -26,7 +26,8 @@ bool CHorizontalSwitch::isTypeOf(const char* name) const
 
 void CHorizontalSwitch::draw(CDrawContext* context)
 {
-    if (pBackground) {
+    if (pBackground)
+    {
         std::int32_t index = 0;
         const float position = static_cast<float>(subPixmaps - 1) * value + 0.5f;
         // A value outside 0..1 (or NaN) shows the nearest end, not a frame past the strip.
@@ -44,31 +45,27 @@ void CHorizontalSwitch::draw(CDrawContext* context)
 float CHorizontalSwitch::valueForColumn(std::int32_t h) const
 {
     // One position has nowhere to go; it stays at 0 rather than dividing by zero.
-    if (subPixmaps < 2)
-        return 0.0f;
-    const std::int32_t width = pBackground && pBackground->getWidth() > 0 ? pBackground->getWidth() : size.width();
+    if (subPixmaps < 2) return 0.0f;
+    const std::int32_t width =
+        pBackground && pBackground->getWidth() > 0 ? pBackground->getWidth() : size.width();
     const float cellWidth = static_cast<float>(width) / static_cast<float>(subPixmaps);
-    if (!(cellWidth > 0.0f))
-        return 0.0f;
+    if (!(cellWidth > 0.0f)) return 0.0f;
     const float cell = std::trunc(static_cast<float>(h - size.left) / cellWidth);
     return std::clamp(cell / static_cast<float>(subPixmaps - 1), 0.0f, 1.0f);
 }
 
 void CHorizontalSwitch::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled)
-        return;
+    if (!bMouseEnabled) return;
     buttons = resolveButtons(context, buttons);
-    if (offerModifierClick(context, buttons))
-        return;
-    if (!(buttons & buttonLeft))
-        return;
-    if (tryResetToDefault(context, buttons))
-        return;
+    if (offerModifierClick(context, buttons)) return;
+    if (!(buttons & buttonLeft)) return;
+    if (tryResetToDefault(context, buttons)) return;
 
     beginEdit();
     std::int32_t current = buttons;
-    do {
+    do
+    {
         value = valueForColumn(where.h);
         notifyIfDirty(context);
         getMouseLocation(context, where);
@@ -78,4 +75,4 @@ void CHorizontalSwitch::mouse(CDrawContext* context, CViewPoint where, std::int3
     endEdit();
 }
 
-}  // namespace gui
+} // namespace gui

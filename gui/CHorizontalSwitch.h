@@ -6,10 +6,12 @@
 
 #include "gui/CControl.h"
 
-namespace gui {
+namespace gui
+{
 
-class CHorizontalSwitch : public CControl {
-public:
+class CHorizontalSwitch : public CControl
+{
+  public:
     CHorizontalSwitch(const CViewRect& size, CControlListener* listener, std::int32_t tag,
                       std::int32_t subPixmaps, std::int32_t heightOfOneImage, CBitmap* background,
                       const CViewPoint& offset = CViewPoint{});
@@ -21,10 +23,10 @@ public:
     // The value for a pointer column (in the parent's coordinates).
     float valueForColumn(std::int32_t h) const;
 
-protected:
+  protected:
     CViewPoint offset;
     std::int32_t subPixmaps;
     std::int32_t heightOfOneImage;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace gui {
+namespace gui
+{
 
 CKickButton::CKickButton(const CViewRect& rect, CControlListener* buttonListener, std::int32_t buttonTag,
                          CBitmap* background)
@@ -15,4 +16,4 @@ bool CKickButton::isTypeOf(const char* name) const
     return (name && std::strcmp(name, "CKickButton") == 0) || CControl::isTypeOf(name);
 }
 
-}  // namespace gui
+} // namespace gui

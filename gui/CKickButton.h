@@ -5,13 +5,15 @@
 
 #include "gui/CControl.h"
 
-namespace gui {
+namespace gui
+{
 
-class CKickButton : public CControl {
-public:
+class CKickButton : public CControl
+{
+  public:
     CKickButton(const CViewRect& size, CControlListener* listener, std::int32_t tag, CBitmap* background);
 
     bool isTypeOf(const char* name) const override;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -8,9 +8,11 @@
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kTwoPi = 2.0f * kPi;
 constexpr std::int32_t kLinearKnobMode = 2;
@@ -19,29 +21,23 @@ constexpr float kPixelsForFullRange = 200.0f;
 // One turn added or taken away: enough for differences of two angles in [-2pi, 2pi].
 float wrapOnce(float angle)
 {
-    if (angle < 0.0f)
-        return angle + kTwoPi;
-    if (angle > kTwoPi)
-        return angle - kTwoPi;
+    if (angle < 0.0f) return angle + kTwoPi;
+    if (angle > kTwoPi) return angle - kTwoPi;
     return angle;
 }
 
 // Integer part that stays defined for values no int can hold.
 std::int32_t truncToInt(float v)
 {
-    if (!(v > -2.0e9f && v < 2.0e9f))
-        return 0;
+    if (!(v > -2.0e9f && v < 2.0e9f)) return 0;
     return static_cast<std::int32_t>(v);
 }
-}  // namespace
+} // namespace
 
 CKnob::CKnob(const CViewRect& rect, CControlListener* knobListener, std::int32_t knobTag, CBitmap* background,
              const CViewPoint& knobOffset)
-    : CControl(rect, knobListener, knobTag, background),
-      offset(knobOffset),
-      startAngle(5.0f * kPi / 4.0f),
-      rangeAngle(-3.0f * kPi / 2.0f),
-      radius(static_cast<float>(rect.right - rect.left) / 2.0f)
+    : CControl(rect, knobListener, knobTag, background), offset(knobOffset), startAngle(5.0f * kPi / 4.0f),
+      rangeAngle(-3.0f * kPi / 2.0f), radius(static_cast<float>(rect.right - rect.left) / 2.0f)
 {
     compute();
     setWantsFocus(true);
@@ -49,8 +45,7 @@ CKnob::CKnob(const CViewRect& rect, CControlListener* knobListener, std::int32_t
 
 CKnob::~CKnob()
 {
-    if (pHandle)
-        pHandle->release();
+    if (pHandle) pHandle->release();
 }
 
 bool CKnob::isTypeOf(const char* name) const
@@ -93,10 +88,10 @@ void CKnob::setColorHandle(const CViewColor& color)
 
 void CKnob::setHandleBitmap(CBitmap* bitmap)
 {
-    if (pHandle)
-        pHandle->release();
+    if (pHandle) pHandle->release();
     pHandle = bitmap;
-    if (pHandle) {
+    if (pHandle)
+    {
         pHandle->retain();
         inset = static_cast<std::int32_t>(static_cast<float>(pHandle->getWidth() / 2) + 2.5f);
     }
@@ -106,8 +101,7 @@ void CKnob::valueToPoint(CViewPoint& point) const
 {
     float alpha = (value - bCoef) / aCoef;
     // An empty range or a NaN value has no angle; show the start instead.
-    if (!std::isfinite(alpha))
-        alpha = startAngle;
+    if (!std::isfinite(alpha)) alpha = startAngle;
     point.h = truncToInt(radius + std::cos(alpha) * (radius - inset) + 0.5f);
     point.v = truncToInt(radius - std::sin(alpha) * (radius - inset) + 0.5f);
 }
@@ -115,16 +109,14 @@ void CKnob::valueToPoint(CViewPoint& point) const
 float CKnob::valueFromPoint(CViewPoint& point) const
 {
     float alpha = std::atan2(radius - point.v, point.h - radius);
-    if (alpha < 0.0f)
-        alpha += kTwoPi;
+    if (alpha < 0.0f) alpha += kTwoPi;
     alpha -= startAngle;
 
-    if (rangeAngle >= 0.0f) {
+    if (rangeAngle >= 0.0f)
+    {
         const float beta = wrapOnce(alpha);
-        if (beta > rangeAngle + halfAngle)
-            return vmin;
-        if (beta > rangeAngle)
-            return vmax;
+        if (beta > rangeAngle + halfAngle) return vmin;
+        if (beta > rangeAngle) return vmax;
         if (alpha > rangeAngle + halfAngle)
             alpha -= kTwoPi;
         else if (alpha < -halfAngle)
@@ -134,10 +126,8 @@ float CKnob::valueFromPoint(CViewPoint& point) const
 
     alpha -= rangeAngle;
     const float beta = wrapOnce(alpha);
-    if (beta > halfAngle - rangeAngle)
-        return vmax;
-    if (beta > -rangeAngle)
-        return vmin;
+    if (beta > halfAngle - rangeAngle) return vmax;
+    if (beta > -rangeAngle) return vmin;
     if (alpha > halfAngle - rangeAngle)
         alpha -= kTwoPi;
     else if (alpha < -halfAngle)
@@ -147,7 +137,8 @@ float CKnob::valueFromPoint(CViewPoint& point) const
 
 void CKnob::draw(CDrawContext* context)
 {
-    if (pBackground) {
+    if (pBackground)
+    {
         if (bTransparencyEnabled)
             pBackground->drawTransparent(context, size, offset);
         else
@@ -163,7 +154,8 @@ void CKnob::drawHandle(CDrawContext* context)
     valueToPoint(where);
     where.offset(size.left, size.top);
 
-    if (pHandle) {
+    if (pHandle)
+    {
         const std::int32_t width = pHandle->getWidth();
         const std::int32_t height = pHandle->getHeight();
         const std::int32_t left = where.h - width / 2;
@@ -197,13 +189,10 @@ float CKnob::linearRangePerPixel(std::int32_t buttons) const
 
 void CKnob::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled)
-        return;
+    if (!bMouseEnabled) return;
     buttons = resolveButtons(context, buttons);
-    if (!(buttons & buttonLeft))
-        return;
-    if (offerModifierClick(context, buttons) || tryResetToDefault(context, buttons))
-        return;
+    if (!(buttons & buttonLeft)) return;
+    if (offerModifierClick(context, buttons) || tryResetToDefault(context, buttons)) return;
 
     const bool circular = dragsCircular(buttons);
     CViewPoint relative{where.h - size.left, where.v - size.top};
@@ -217,12 +206,16 @@ void CKnob::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
     beginEdit();
     CViewPoint last{-1, -1};
     std::int32_t current = buttons;
-    while (current & buttonLeft) {
-        if (!(where == last)) {
+    while (current & buttonLeft)
+    {
+        if (!(where == last))
+        {
             last = where;
-            if (!circular) {
+            if (!circular)
+            {
                 const float d = static_cast<float>((where.h - first.h) + (first.v - where.v));
-                if (current != recordedButtons) {
+                if (current != recordedButtons)
+                {
                     // Re-base so that the new sensitivity starts from the value shown now.
                     const float newRange = linearRangePerPixel(current);
                     base += (rangePerPixel - newRange) * d;
@@ -231,7 +224,9 @@ void CKnob::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
                 }
                 value = d * rangePerPixel + base;
                 clampValue();
-            } else {
+            }
+            else
+            {
                 relative = CViewPoint{where.h - size.left, where.v - size.top};
                 const float t = valueFromPoint(relative);
                 value = t;
@@ -254,12 +249,12 @@ void CKnob::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 
 bool CKnob::onWheel(CDrawContext* context, const CViewPoint& where, float distance)
 {
-    if (!bMouseEnabled)
-        return false;
+    if (!bMouseEnabled) return false;
     const bool fine = (readMouseButtons(context) & modShift) != 0;
     value += distance * wheelInc * (fine ? 0.1f : 1.0f);
     clampValue();
-    if (isDirty() && listener) {
+    if (isDirty() && listener)
+    {
         beginEdit();
         listener->valueChanged(context, this);
         endEdit();
@@ -270,18 +265,24 @@ bool CKnob::onWheel(CDrawContext* context, const CViewPoint& where, float distan
 std::int32_t CKnob::onKeyDown(VstKeyCode& key)
 {
     float step = 0.0f;
-    switch (key.virt) {
+    switch (key.virt)
+    {
     case kVirtualKeyLeft:
-    case kVirtualKeyDown: step = -1.0f; break;
+    case kVirtualKeyDown:
+        step = -1.0f;
+        break;
     case kVirtualKeyUp:
-    case kVirtualKeyRight: step = 1.0f; break;
-    default: return kKeyNotHandled;
+    case kVirtualKeyRight:
+        step = 1.0f;
+        break;
+    default:
+        return kKeyNotHandled;
     }
-    if (key.modifier & kKeyModifierShift)
-        step *= 0.1f;
+    if (key.modifier & kKeyModifierShift) step *= 0.1f;
     value += step * wheelInc;
     clampValue();
-    if (isDirty() && listener) {
+    if (isDirty() && listener)
+    {
         beginEdit();
         listener->valueChanged(nullptr, this);
         endEdit();
@@ -289,4 +290,4 @@ std::int32_t CKnob::onKeyDown(VstKeyCode& key)
     return 1;
 }
 
-}  // namespace gui
+} // namespace gui

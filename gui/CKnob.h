@@ -7,10 +7,12 @@
 
 #include "gui/CControl.h"
 
-namespace gui {
+namespace gui
+{
 
-class CKnob : public CControl {
-public:
+class CKnob : public CControl
+{
+  public:
     CKnob(const CViewRect& size, CControlListener* listener, std::int32_t tag, CBitmap* background,
           const CViewPoint& offset = CViewPoint{});
     ~CKnob() override;
@@ -40,7 +42,7 @@ public:
     virtual void setZoomFactor(float factor) { zoomFactor = factor; }
     virtual float getZoomFactor() const { return zoomFactor; }
 
-protected:
+  protected:
     void compute();
     // Range per pixel of a linear drag for the given button state.
     float linearRangePerPixel(std::int32_t buttons) const;
@@ -50,14 +52,14 @@ protected:
     CViewColor colorHandle = kWhiteCColor;
     CViewColor colorShadowHandle = kGreyCColor;
     CBitmap* pHandle = nullptr;
-    std::int32_t inset = 3;  // distance of the handle point from the rim
+    std::int32_t inset = 3; // distance of the handle point from the rim
     float startAngle;
-    float rangeAngle;  // negative: clockwise
-    float halfAngle;   // half of the dead zone
+    float rangeAngle; // negative: clockwise
+    float halfAngle;  // half of the dead zone
     float aCoef = 0.0f;
     float bCoef = 0.0f;
     float radius;
     float zoomFactor = 1.5f;
 };
 
-}  // namespace gui
+} // namespace gui

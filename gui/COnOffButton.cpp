@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace gui {
+namespace gui
+{
 
 COnOffButton::COnOffButton(const CViewRect& rect, CControlListener* buttonListener, std::int32_t buttonTag,
                            CBitmap* background, std::int32_t buttonStyle)
@@ -15,4 +16,4 @@ bool COnOffButton::isTypeOf(const char* name) const
     return (name && std::strcmp(name, "COnOffButton") == 0) || CControl::isTypeOf(name);
 }
 
-}  // namespace gui
+} // namespace gui

@@ -5,10 +5,12 @@
 
 #include "gui/CControl.h"
 
-namespace gui {
+namespace gui
+{
 
-class COnOffButton : public CControl {
-public:
+class COnOffButton : public CControl
+{
+  public:
     COnOffButton(const CViewRect& size, CControlListener* listener, std::int32_t tag, CBitmap* background,
                  std::int32_t style = 0);
 
@@ -17,8 +19,8 @@ public:
     virtual std::int32_t getStyle() const { return style; }
     virtual void setStyle(std::int32_t newStyle) { style = newStyle; }
 
-protected:
+  protected:
     std::int32_t style;
 };
 
-}  // namespace gui
+} // namespace gui

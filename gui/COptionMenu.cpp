@@ -9,14 +9,22 @@
 #include "gui/CFrame.h"
 #include "platform/platform.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
-constexpr std::int32_t kMenuColumnLimit = 160;  // menus this long get no column breaks
-constexpr std::int32_t kMaxCommand = 0xFFFF;    // menu commands are 16-bit
+namespace
+{
+constexpr std::int32_t kMenuColumnLimit = 160; // menus this long get no column breaks
+constexpr std::int32_t kMaxCommand = 0xFFFF;   // menu commands are 16-bit
 
-bool isSeparatorText(const std::string& s) { return s == "-"; }
-bool hasMarker(const std::string& s, char kind) { return s.size() >= 2 && s[0] == '-' && s[1] == kind; }
+bool isSeparatorText(const std::string& s)
+{
+    return s == "-";
+}
+bool hasMarker(const std::string& s, char kind)
+{
+    return s.size() >= 2 && s[0] == '-' && s[1] == kind;
+}
 
 std::string capped(std::string s)
 {
@@ -31,7 +39,7 @@ void copyOut(const std::string& s, char* text)
     std::memcpy(text, s.data(), n);
     text[n] = '\0';
 }
-}  // namespace
+} // namespace
 
 COptionMenu::COptionMenu(const CViewRect& rect, CControlListener* menuListener, std::int32_t menuTag,
                          CBitmap* background, std::int32_t menuStyle)
@@ -41,7 +49,10 @@ COptionMenu::COptionMenu(const CViewRect& rect, CControlListener* menuListener, 
     tag = menuTag;
 }
 
-COptionMenu::~COptionMenu() { removeAllEntry(); }
+COptionMenu::~COptionMenu()
+{
+    removeAllEntry();
+}
 
 bool COptionMenu::isTypeOf(const char* name) const
 {
@@ -51,8 +62,7 @@ bool COptionMenu::isTypeOf(const char* name) const
 std::string COptionMenu::numbered(const char* marker, std::int32_t position, const char* text) const
 {
     static constexpr const char* kFormats[] = {"%s%1d %s", "%s%02d %s", "%s%03d %s"};
-    if (prefixNumbers < 2 || prefixNumbers > 4)
-        return capped(std::string(marker) + text);
+    if (prefixNumbers < 2 || prefixNumbers > 4) return capped(std::string(marker) + text);
     char buffer[kTextBufferSize + 8];
     std::snprintf(buffer, sizeof buffer, kFormats[prefixNumbers - 2], marker, position + 1, text);
     return capped(buffer);
@@ -61,34 +71,30 @@ std::string COptionMenu::numbered(const char* marker, std::int32_t position, con
 bool COptionMenu::addEntry(const char* text, std::int32_t index)
 {
     const std::int32_t count = getNbEntries();
-    if (count >= kMaxEntries)
-        return false;
+    if (count >= kMaxEntries) return false;
     std::int32_t position = count;
-    if (index >= 0) {
+    if (index >= 0)
+    {
         position = std::min(index, count);
-        if (currentIndex >= index)
-            ++currentIndex;
+        if (currentIndex >= index) ++currentIndex;
     }
     const std::string entry = text ? numbered("", position, text) : std::string();
     entries.insert(entries.begin() + position, entry);
     // Check flags belong to positions, not to texts: a new slot comes at the end.
     checks.push_back(0);
-    if (currentIndex < 0)
-        currentIndex = 0;
+    if (currentIndex < 0) currentIndex = 0;
     return true;
 }
 
 bool COptionMenu::addEntry(COptionMenu* subMenu, const char* title)
 {
     // A menu inside itself would open forever and never be freed.
-    if (getNbEntries() >= kMaxEntries || !subMenu || !title || subMenu == this)
-        return false;
+    if (getNbEntries() >= kMaxEntries || !subMenu || !title || subMenu == this) return false;
     entries.push_back(numbered("-M", getNbEntries(), title));
     checks.push_back(0);
     subMenus.push_back(subMenu);
     subMenu->retain();
-    if (currentIndex < 0)
-        currentIndex = 0;
+    if (currentIndex < 0) currentIndex = 0;
     return true;
 }
 
@@ -100,87 +106,74 @@ bool COptionMenu::isSeparatorOrTitle(std::int32_t index) const
 
 std::int32_t COptionMenu::getCurrent(char* text, bool countSeparator) const
 {
-    if (!validIndex(currentIndex))
-        return -1;
-    if (text)
-        copyOut(entries[static_cast<std::size_t>(currentIndex)], text);
-    if (countSeparator)
-        return currentIndex;
+    if (!validIndex(currentIndex)) return -1;
+    if (text) copyOut(entries[static_cast<std::size_t>(currentIndex)], text);
+    if (countSeparator) return currentIndex;
     std::int32_t real = 0;
     for (std::int32_t i = 0; i < currentIndex; ++i)
-        if (!isSeparatorOrTitle(i))
-            ++real;
+        if (!isSeparatorOrTitle(i)) ++real;
     return real;
 }
 
 bool COptionMenu::setCurrent(std::int32_t index, bool countSeparator)
 {
-    if (!validIndex(index))
-        return false;
-    if (countSeparator) {
-        if (isSeparatorText(entries[static_cast<std::size_t>(index)]))
-            return false;
+    if (!validIndex(index)) return false;
+    if (countSeparator)
+    {
+        if (isSeparatorText(entries[static_cast<std::size_t>(index)])) return false;
         currentIndex = index;
-    } else {
+    }
+    else
+    {
         std::int32_t position = getNbEntries() - 1;
-        for (std::int32_t i = 0, real = 0; i < getNbEntries(); ++i) {
-            if (isSeparatorOrTitle(i))
-                continue;
-            if (real++ == index) {
+        for (std::int32_t i = 0, real = 0; i < getNbEntries(); ++i)
+        {
+            if (isSeparatorOrTitle(i)) continue;
+            if (real++ == index)
+            {
                 position = i;
                 break;
             }
         }
         currentIndex = position;
     }
-    if (style & kCheckStyle)
-        checks[static_cast<std::size_t>(currentIndex)] ^= 1;
+    if (style & kCheckStyle) checks[static_cast<std::size_t>(currentIndex)] ^= 1;
     setDirty();
     return true;
 }
 
 void COptionMenu::setValue(float val)
 {
-    if (!(std::fabs(val) < 1.0e9f))
-        return;
+    if (!(std::fabs(val) < 1.0e9f)) return;
     const auto index = static_cast<std::int32_t>(val);
-    if (!validIndex(index))
-        return;
+    if (!validIndex(index)) return;
     currentIndex = index;
-    if (style & kCheckStyle)
-        checks[static_cast<std::size_t>(index)] ^= 1;
+    if (style & kCheckStyle) checks[static_cast<std::size_t>(index)] ^= 1;
     value = val;
     setDirty();
 }
 
 bool COptionMenu::getEntry(std::int32_t index, char* text) const
 {
-    if (!validIndex(index))
-        return false;
-    if (text)
-        copyOut(entries[static_cast<std::size_t>(index)], text);
+    if (!validIndex(index)) return false;
+    if (text) copyOut(entries[static_cast<std::size_t>(index)], text);
     return true;
 }
 
 bool COptionMenu::setEntry(std::int32_t index, const char* text)
 {
-    if (!validIndex(index))
-        return false;
-    if (text)
-        entries[static_cast<std::size_t>(index)] = capped(text);
+    if (!validIndex(index)) return false;
+    if (text) entries[static_cast<std::size_t>(index)] = capped(text);
     return true;
 }
 
 bool COptionMenu::removeEntry(std::int32_t index)
 {
-    if (!validIndex(index))
-        return false;
+    if (!validIndex(index)) return false;
     entries.erase(entries.begin() + index);
     checks.erase(checks.begin() + index);
-    if (currentIndex >= index)
-        --currentIndex;
-    if (entries.empty())
-        currentIndex = -1;
+    if (currentIndex >= index) --currentIndex;
+    if (entries.empty()) currentIndex = -1;
     return true;
 }
 
@@ -198,26 +191,22 @@ bool COptionMenu::removeAllEntry()
 
 std::int32_t COptionMenu::getIndex(const char* text) const
 {
-    if (!text)
-        return -1;
+    if (!text) return -1;
     for (std::int32_t i = 0; i < getNbEntries(); ++i)
-        if (entries[static_cast<std::size_t>(i)] == text)
-            return i;
+        if (entries[static_cast<std::size_t>(i)] == text) return i;
     return -1;
 }
 
 bool COptionMenu::checkEntry(std::int32_t index, bool state)
 {
-    if (!validIndex(index))
-        return false;
+    if (!validIndex(index)) return false;
     checks[static_cast<std::size_t>(index)] = state ? 1 : 0;
     return true;
 }
 
 bool COptionMenu::checkEntryAlone(std::int32_t index)
 {
-    if (!validIndex(index))
-        return false;
+    if (!validIndex(index)) return false;
     std::fill(checks.begin(), checks.end(), std::uint8_t{0});
     checks[static_cast<std::size_t>(index)] = 1;
     return true;
@@ -230,8 +219,7 @@ bool COptionMenu::isCheckEntry(std::int32_t index) const
 
 void COptionMenu::setPrefixNumbers(std::int32_t width)
 {
-    if (width >= 2 && width <= 4)
-        prefixNumbers = width;
+    if (width >= 2 && width <= 4) prefixNumbers = width;
 }
 
 COptionMenu* COptionMenu::getSubMenu(std::int32_t index) const
@@ -256,33 +244,40 @@ void COptionMenu::buildMenu(std::vector<platform::MenuItem>& items, std::vector<
 
     const bool columns = getNbEntries() < kMenuColumnLimit && nbItemsPerColumn > 0;
     std::size_t nextSubMenu = 0;
-    for (std::int32_t k = 0; k < getNbEntries(); ++k) {
+    for (std::int32_t k = 0; k < getNbEntries(); ++k)
+    {
         const std::string& s = entries[static_cast<std::size_t>(k)];
         platform::MenuItem item;
         item.command = first + k;
-        if (isSeparatorText(s)) {
+        if (isSeparatorText(s))
+        {
             item.kind = Kind::Separator;
             items.push_back(std::move(item));
             continue;
         }
         const auto appended = static_cast<std::int32_t>(items.size());
         item.columnBreak = columns && appended > 0 && appended % nbItemsPerColumn == 0;
-        if (hasMarker(s, 'M')) {
-            if (nextSubMenu >= subMenus.size())
-                continue;
+        if (hasMarker(s, 'M'))
+        {
+            if (nextSubMenu >= subMenus.size()) continue;
             const COptionMenu* subMenu = subMenus[nextSubMenu++];
-            if (std::find(path.begin(), path.end(), subMenu) != path.end())
-                continue;
+            if (std::find(path.begin(), path.end(), subMenu) != path.end()) continue;
             item.kind = Kind::SubMenu;
             item.text = s.substr(2);
             subMenu->buildMenu(item.items, owners, path);
-        } else if (hasMarker(s, 'G')) {
+        }
+        else if (hasMarker(s, 'G'))
+        {
             item.kind = Kind::Greyed;
             item.text = s.substr(2);
-        } else if (hasMarker(s, 'T')) {
+        }
+        else if (hasMarker(s, 'T'))
+        {
             item.kind = Kind::Title;
             item.text = s.substr(2);
-        } else {
+        }
+        else
+        {
             item.kind = Kind::Command;
             item.text = s;
             item.checked = ((style & kCheckStyle) && checks[static_cast<std::size_t>(k)]) ||
@@ -298,13 +293,15 @@ CViewPoint COptionMenu::popupPosition(CDrawContext* context) const
     CViewPoint where;
     if (context)
         where = context->offsetScreen;
-    else if (pParentFrame->getOwnWindow()) {
+    else if (pParentFrame->getOwnWindow())
+    {
         const platform::Point origin = pParentFrame->getOwnWindow()->screenOrigin();
         where = CViewPoint{origin.x, origin.y};
     }
-    for (CView* parent = pParentView; parent && parent->notify(const_cast<COptionMenu*>(this),
-                                                                kMsgCheckIfViewContainer) == 1;
-         parent = parent->getParentView()) {
+    for (CView* parent = pParentView;
+         parent && parent->notify(const_cast<COptionMenu*>(this), kMsgCheckIfViewContainer) == 1;
+         parent = parent->getParentView())
+    {
         const CViewPoint origin = parent->getViewSize().topLeft();
         where.offset(origin.h, origin.v);
     }
@@ -314,8 +311,7 @@ CViewPoint COptionMenu::popupPosition(CDrawContext* context) const
 
 void COptionMenu::takeFocus(CDrawContext* context)
 {
-    if (!pParentFrame)
-        return;
+    if (!pParentFrame) return;
     lastResult = -1;
     lastMenu = nullptr;
 
@@ -324,18 +320,18 @@ void COptionMenu::takeFocus(CDrawContext* context)
     std::vector<const COptionMenu*> path;
     buildMenu(menu.items, owners, path);
 
-    if (platform::Window* window = pParentFrame->getOwnWindow()) {
+    if (platform::Window* window = pParentFrame->getOwnWindow())
+    {
         const CViewPoint where = popupPosition(context);
         menuShown = true;
-        const std::int32_t command = window->popupMenu(menu, platform::Point{where.h, where.v},
-                                                       (lastButtons & buttonRight) != 0);
+        const std::int32_t command =
+            window->popupMenu(menu, platform::Point{where.h, where.v}, (lastButtons & buttonRight) != 0);
         menuShown = false;
         if (command >= 0 && command <= kMaxCommand && command < static_cast<std::int32_t>(owners.size()))
             lastResult = command;
     }
 
-    if (lastResult >= 0)
-        applyChoice(context, owners[static_cast<std::size_t>(lastResult)]);
+    if (lastResult >= 0) applyChoice(context, owners[static_cast<std::size_t>(lastResult)]);
     pParentFrame->setFocusView(nullptr);
     endEdit();
 }
@@ -343,35 +339,33 @@ void COptionMenu::takeFocus(CDrawContext* context)
 void COptionMenu::applyChoice(CDrawContext* context, const CommandOwner& owner)
 {
     CDrawContext* temporary = nullptr;
-    if (!context)
-        context = temporary = new CDrawContext(pParentFrame, nullptr, pParentFrame->getOwnWindow());
+    if (!context) context = temporary = new CDrawContext(pParentFrame, nullptr, pParentFrame->getOwnWindow());
     lastMenu = owner.menu;
     owner.menu->setValue(static_cast<float>(owner.index));
-    if (listener)
-        listener->valueChanged(context, owner.menu);
-    if (temporary)
-        temporary->release();
+    if (listener) listener->valueChanged(context, owner.menu);
+    if (temporary) temporary->release();
 }
 
 void COptionMenu::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled || !pParentFrame || !context)
-        return;
+    if (!bMouseEnabled || !pParentFrame || !context) return;
     buttons = resolveButtons(context, buttons);
     lastButtons = buttons;
-    if (offerModifierClick(context, buttons))
-        return;
-    if (!(buttons & (buttonLeft | buttonRight | modCommand)))
-        return;
+    if (offerModifierClick(context, buttons)) return;
+    if (!(buttons & (buttonLeft | buttonRight | modCommand))) return;
     beginEdit();
     takeFocus(context);
 }
 
-void COptionMenu::loseFocus(CDrawContext* context) { menuShown = false; }
+void COptionMenu::loseFocus(CDrawContext* context)
+{
+    menuShown = false;
+}
 
 void COptionMenu::draw(CDrawContext* context)
 {
-    if (!validIndex(currentIndex)) {
+    if (!validIndex(currentIndex))
+    {
         drawText(context, nullptr);
         return;
     }
@@ -381,4 +375,4 @@ void COptionMenu::draw(CDrawContext* context)
     drawText(context, s.c_str() + skip);
 }
 
-}  // namespace gui
+} // namespace gui

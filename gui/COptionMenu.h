@@ -10,19 +10,22 @@
 
 #include "gui/CParamDisplay.h"
 
-namespace platform {
+namespace platform
+{
 struct MenuItem;
 }
 
-namespace gui {
+namespace gui
+{
 
-class COptionMenu : public CParamDisplay {
-public:
+class COptionMenu : public CParamDisplay
+{
+  public:
     static constexpr std::int32_t kMaxEntries = 1024;
     static constexpr std::int32_t kMaxEntryLength = 255;
 
-    COptionMenu(const CViewRect& size, CControlListener* listener, std::int32_t tag, CBitmap* background = nullptr,
-                std::int32_t style = 0);
+    COptionMenu(const CViewRect& size, CControlListener* listener, std::int32_t tag,
+                CBitmap* background = nullptr, std::int32_t style = 0);
     ~COptionMenu() override;
 
     void draw(CDrawContext* context) override;
@@ -57,16 +60,20 @@ public:
     // 2, 3 or 4 numbers the entries added from now on ("1 ", "01 ", "001 ").
     virtual void setPrefixNumbers(std::int32_t width);
 
-    const std::string& entryText(std::int32_t index) const { return entries[static_cast<std::size_t>(index)]; }
+    const std::string& entryText(std::int32_t index) const
+    {
+        return entries[static_cast<std::size_t>(index)];
+    }
     std::int32_t getNbSubMenus() const { return static_cast<std::int32_t>(subMenus.size()); }
     COptionMenu* getSubMenu(std::int32_t index) const;
     // The command of the last selection and the menu it was made in.
     std::int32_t getLastResult() const { return lastResult; }
     COptionMenu* getLastItemMenu(std::int32_t& index) const;
 
-protected:
+  protected:
     // Who owns each command number of a built menu.
-    struct CommandOwner {
+    struct CommandOwner
+    {
         COptionMenu* menu;
         std::int32_t index;
     };
@@ -92,4 +99,4 @@ protected:
     bool menuShown = false;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -6,7 +6,8 @@
 #include "gui/CBitmap.h"
 #include "gui/CDrawContext.h"
 
-namespace gui {
+namespace gui
+{
 
 CParamDisplay::CParamDisplay(const CViewRect& rect, CBitmap* background, std::int32_t displayStyle)
     : CControl(rect, nullptr, 0, background), style(displayStyle)
@@ -34,29 +35,27 @@ void CParamDisplay::draw(CDrawContext* context)
 void CParamDisplay::drawText(CDrawContext* context, const char* text)
 {
     setDirty(false);
-    if ((style & kNoDrawStyle) || !context)
-        return;
+    if ((style & kNoDrawStyle) || !context) return;
     drawBackground(context);
-    if (style & (k3DIn | k3DOut))
-        draw3DFrame(context);
-    if (!(style & kNoTextStyle) && text && text[0] != '\0')
-        drawLabel(context, text);
+    if (style & (k3DIn | k3DOut)) draw3DFrame(context);
+    if (!(style & kNoTextStyle) && text && text[0] != '\0') drawLabel(context, text);
 }
 
 void CParamDisplay::drawBackground(CDrawContext* context)
 {
-    if (pBackground) {
+    if (pBackground)
+    {
         if (bTransparencyEnabled)
             pBackground->drawTransparent(context, size, backOffset);
         else
             pBackground->draw(context, size, backOffset);
         return;
     }
-    if (bTransparencyEnabled)
-        return;
+    if (bTransparencyEnabled) return;
     context->setFillColor(backColor);
     context->fillRect(size);
-    if (!(style & (kNoFrame | k3DIn | k3DOut))) {
+    if (!(style & (kNoFrame | k3DIn | k3DOut)))
+    {
         context->setFrameColor(frameColor);
         context->drawRect(size);
     }
@@ -90,9 +89,9 @@ void CParamDisplay::drawLabel(CDrawContext* context, const char* text)
     context->setFont(fontID, txtFace);
     const bool opaque = !bTextTransparencyEnabled;
     // Opaque text is backed by the fill colour; make that the display's own.
-    if (opaque)
-        context->setFillColor(backColor);
-    if (style & kShadowText) {
+    if (opaque) context->setFillColor(backColor);
+    if (style & kShadowText)
+    {
         context->setFontColor(shadowColor);
         context->drawString(text, size.offsetBy(1, 1), opaque, horiTxtAlign);
     }
@@ -103,7 +102,8 @@ void CParamDisplay::drawLabel(CDrawContext* context, const char* text)
 
 void CParamDisplay::setFont(std::int32_t fontId)
 {
-    if (fontID != fontId) {
+    if (fontID != fontId)
+    {
         fontID = fontId;
         setDirty();
     }
@@ -111,7 +111,8 @@ void CParamDisplay::setFont(std::int32_t fontId)
 
 void CParamDisplay::setFontColor(const CViewColor& color)
 {
-    if (!(fontColor == color)) {
+    if (!(fontColor == color))
+    {
         fontColor = color;
         setDirty();
     }
@@ -119,7 +120,8 @@ void CParamDisplay::setFontColor(const CViewColor& color)
 
 void CParamDisplay::setBackColor(const CViewColor& color)
 {
-    if (!(backColor == color)) {
+    if (!(backColor == color))
+    {
         backColor = color;
         setDirty();
     }
@@ -127,7 +129,8 @@ void CParamDisplay::setBackColor(const CViewColor& color)
 
 void CParamDisplay::setFrameColor(const CViewColor& color)
 {
-    if (!(frameColor == color)) {
+    if (!(frameColor == color))
+    {
         frameColor = color;
         setDirty();
     }
@@ -135,7 +138,8 @@ void CParamDisplay::setFrameColor(const CViewColor& color)
 
 void CParamDisplay::setShadowColor(const CViewColor& color)
 {
-    if (!(shadowColor == color)) {
+    if (!(shadowColor == color))
+    {
         shadowColor = color;
         setDirty();
     }
@@ -143,7 +147,8 @@ void CParamDisplay::setShadowColor(const CViewColor& color)
 
 void CParamDisplay::setHoriAlign(std::int32_t align)
 {
-    if (horiTxtAlign != align) {
+    if (horiTxtAlign != align)
+    {
         horiTxtAlign = align;
         setDirty();
     }
@@ -155,13 +160,20 @@ void CParamDisplay::setStringConvert(CValueToStringUserData convert, void* data)
     userData = data;
 }
 
-void CParamDisplay::setStringConvert(CValueToString convert) { stringConvert = convert; }
+void CParamDisplay::setStringConvert(CValueToString convert)
+{
+    stringConvert = convert;
+}
 
-void CParamDisplay::setString2FloatConvert(CStringToValue convert) { string2FloatConvert = convert; }
+void CParamDisplay::setString2FloatConvert(CStringToValue convert)
+{
+    string2FloatConvert = convert;
+}
 
 void CParamDisplay::setStyle(std::int32_t newStyle)
 {
-    if (style != newStyle) {
+    if (style != newStyle)
+    {
         style = newStyle;
         setDirty();
     }
@@ -169,10 +181,11 @@ void CParamDisplay::setStyle(std::int32_t newStyle)
 
 void CParamDisplay::setTxtFace(std::int32_t styleBits)
 {
-    if (txtFace != styleBits) {
+    if (txtFace != styleBits)
+    {
         txtFace = styleBits;
         setDirty();
     }
 }
 
-}  // namespace gui
+} // namespace gui

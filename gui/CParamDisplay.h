@@ -7,19 +7,21 @@
 
 #include "gui/CControl.h"
 
-namespace gui {
+namespace gui
+{
 
 // Style bits of displays, text edits and option menus.
-enum CParamDisplayStyle : std::int32_t {
-    kCheckStyle = 0x0001,            // option menu: every entry toggles its own mark
+enum CParamDisplayStyle : std::int32_t
+{
+    kCheckStyle = 0x0001, // option menu: every entry toggles its own mark
     kShadowText = 0x0004,
-    k3DIn = 0x0080,                  // sunken 3-D frame
-    k3DOut = 0x0100,                 // raised 3-D frame
-    kPopupStyle = 0x0200,            // option menu: opens at the control's top
-    kCheckCurrentStyle = 0x0400,     // option menu: mark on the current entry
+    k3DIn = 0x0080,              // sunken 3-D frame
+    k3DOut = 0x0100,             // raised 3-D frame
+    kPopupStyle = 0x0200,        // option menu: opens at the control's top
+    kCheckCurrentStyle = 0x0400, // option menu: mark on the current entry
     kNoTextStyle = 0x0800,
-    kNoDrawStyle = 0x1000,           // not even the background
-    kDoubleClickStyle = 0x2000,      // text edit: opens on a double click only
+    kNoDrawStyle = 0x1000,      // not even the background
+    kDoubleClickStyle = 0x2000, // text edit: opens on a double click only
     kNoFrame = 0x4000,
 };
 
@@ -31,8 +33,9 @@ using CStringToValue = void (*)(char* text, float& value, void* userData);
 
 inline constexpr std::int32_t kTextBufferSize = 256;
 
-class CParamDisplay : public CControl {
-public:
+class CParamDisplay : public CControl
+{
+  public:
     CParamDisplay(const CViewRect& size, CBitmap* background = nullptr, std::int32_t style = 0);
 
     void draw(CDrawContext* context) override;
@@ -65,7 +68,7 @@ public:
     // dirty state.
     void drawText(CDrawContext* context, const char* text);
 
-protected:
+  protected:
     void drawBackground(CDrawContext* context);
     void draw3DFrame(CDrawContext* context);
     void drawLabel(CDrawContext* context, const char* text);
@@ -74,7 +77,7 @@ protected:
     CValueToStringUserData stringConvert2 = nullptr;
     CStringToValue string2FloatConvert = nullptr;
     void* userData = nullptr;
-    std::int32_t horiTxtAlign = 1;  // 0 left, 1 centre, 2 right
+    std::int32_t horiTxtAlign = 1; // 0 left, 1 centre, 2 right
     std::int32_t style = 0;
     std::int32_t fontID = 3;
     std::int32_t txtFace = 0;
@@ -85,4 +88,4 @@ protected:
     bool bTextTransparencyEnabled = true;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace gui {
+namespace gui
+{
 
 CRockerSwitch::CRockerSwitch(const CViewRect& rect, CControlListener* switchListener, std::int32_t switchTag,
                              CBitmap* background)
@@ -17,16 +18,14 @@ bool CRockerSwitch::isTypeOf(const char* name) const
 
 bool CRockerSwitch::onWheel(CDrawContext* context, const CViewPoint& where, float distance)
 {
-    if (!bMouseEnabled)
-        return false;
+    if (!bMouseEnabled) return false;
     value = distance > 0.0f ? -1.0f : 1.0f;
     beginEdit();
     notifyIfDirty(context);
     value = 0.0f;
-    if (listener)
-        listener->valueChanged(context, this);
+    if (listener) listener->valueChanged(context, this);
     endEdit();
     return true;
 }
 
-}  // namespace gui
+} // namespace gui

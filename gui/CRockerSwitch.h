@@ -6,10 +6,12 @@
 
 #include "gui/CControl.h"
 
-namespace gui {
+namespace gui
+{
 
-class CRockerSwitch : public CControl {
-public:
+class CRockerSwitch : public CControl
+{
+  public:
     CRockerSwitch(const CViewRect& size, CControlListener* listener, std::int32_t tag, CBitmap* background);
 
     // Up (distance > 0) reports -1, down reports +1, each followed by 0.
@@ -18,4 +20,4 @@ public:
     bool isTypeOf(const char* name) const override;
 };
 
-}  // namespace gui
+} // namespace gui

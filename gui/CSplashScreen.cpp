@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace gui {
+namespace gui
+{
 
 CSplashScreen::CSplashScreen(const CViewRect& rect, CControlListener* splashListener, std::int32_t splashTag,
                              CBitmap* background)
@@ -22,11 +23,9 @@ bool CSplashScreen::isTypeOf(const char* name) const
 
 void CSplashScreen::unSplash(CDrawContext* context)
 {
-    if (value == 0.0f)
-        return;
+    if (value == 0.0f) return;
     value = 0.0f;
-    if (listener)
-        listener->valueChanged(context, this);
+    if (listener) listener->valueChanged(context, this);
 }
 
-}  // namespace gui
+} // namespace gui

@@ -6,10 +6,12 @@
 
 #include "gui/CControl.h"
 
-namespace gui {
+namespace gui
+{
 
-class CSplashScreen : public CControl {
-public:
+class CSplashScreen : public CControl
+{
+  public:
     CSplashScreen(const CViewRect& size, CControlListener* listener, std::int32_t tag, CBitmap* background);
 
     // Only left clicks reach it.
@@ -20,4 +22,4 @@ public:
     virtual void unSplash(CDrawContext* context);
 };
 
-}  // namespace gui
+} // namespace gui

@@ -7,14 +7,15 @@
 #include "gui/CFrame.h"
 #include "platform/TextEncoding.h"
 
-namespace gui {
+namespace gui
+{
 
-namespace {
+namespace
+{
 std::string cappedText(const char* text)
 {
     std::string s = text ? text : "";
-    if (s.size() > static_cast<std::size_t>(CTextEdit::kMaxTextLength))
-        s.resize(CTextEdit::kMaxTextLength);
+    if (s.size() > static_cast<std::size_t>(CTextEdit::kMaxTextLength)) s.resize(CTextEdit::kMaxTextLength);
     return s;
 }
 
@@ -23,10 +24,10 @@ std::uint32_t argbOf(const CViewColor& c)
     // Alpha is ignored by every colour operation: the field is always opaque.
     return 0xFF000000u | (std::uint32_t(c.red) << 16) | (std::uint32_t(c.green) << 8) | std::uint32_t(c.blue);
 }
-}  // namespace
+} // namespace
 
-CTextEdit::CTextEdit(const CViewRect& rect, CControlListener* editListener, std::int32_t editTag, const char* text,
-                     CBitmap* background, std::int32_t editStyle)
+CTextEdit::CTextEdit(const CViewRect& rect, CControlListener* editListener, std::int32_t editTag,
+                     const char* text, CBitmap* background, std::int32_t editStyle)
     : CParamDisplay(rect, background, editStyle), currentText(cappedText(text))
 {
     listener = editListener;
@@ -45,16 +46,14 @@ bool CTextEdit::isTypeOf(const char* name) const
 void CTextEdit::setText(const char* text)
 {
     const std::string next = cappedText(text);
-    if (next == currentText)
-        return;
+    if (next == currentText) return;
     currentText = next;
     setDirty();
 }
 
 void CTextEdit::getText(char* text) const
 {
-    if (!text)
-        return;
+    if (!text) return;
     std::memcpy(text, currentText.c_str(), currentText.size() + 1);
 }
 
@@ -64,7 +63,10 @@ void CTextEdit::setTextEditConvert(CTextToDisplayUserData convert, void* data)
     userData = data;
 }
 
-void CTextEdit::setTextEditConvert(CTextToDisplay convert) { editConvert = convert; }
+void CTextEdit::setTextEditConvert(CTextToDisplay convert)
+{
+    editConvert = convert;
+}
 
 std::string CTextEdit::displayText()
 {
@@ -75,7 +77,8 @@ std::string CTextEdit::displayText()
         editConvert2(source, shown, userData);
     else if (editConvert)
         editConvert(source, shown);
-    else if (stringConvert2 || stringConvert) {
+    else if (stringConvert2 || stringConvert)
+    {
         // The value converters write the stored text itself.
         if (stringConvert2)
             stringConvert2(value, source, userData);
@@ -84,7 +87,8 @@ std::string CTextEdit::displayText()
         source[kTextBufferSize - 1] = '\0';
         currentText = cappedText(source);
         return currentText;
-    } else
+    }
+    else
         return currentText;
     shown[kTextBufferSize - 1] = '\0';
     return shown;
@@ -93,26 +97,23 @@ std::string CTextEdit::displayText()
 void CTextEdit::draw(CDrawContext* context)
 {
     // The platform field covers the control while editing.
-    if (!editField)
-        drawText(context, displayText().c_str());
+    if (!editField) drawText(context, displayText().c_str());
     setDirty(false);
 }
 
 void CTextEdit::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled)
-        return;
+    if (!bMouseEnabled) return;
     buttons = resolveButtons(context, buttons);
-    if (offerModifierClick(context, buttons))
-        return;
-    if (!(buttons & buttonLeft))
-        return;
-    if (pParentFrame && pParentFrame->getFocusView() == this)
-        return;
+    if (offerModifierClick(context, buttons)) return;
+    if (!(buttons & buttonLeft)) return;
+    if (pParentFrame && pParentFrame->getFocusView() == this) return;
 
-    if (style & kDoubleClickStyle) {
+    if (style & kDoubleClickStyle)
+    {
         const std::int64_t now = pParentFrame ? pParentFrame->getTicks() : 0;
-        if (lastTicks < 1 || now >= std::int64_t(lastTicks) + getDoubleClickDelay()) {
+        if (lastTicks < 1 || now >= std::int64_t(lastTicks) + getDoubleClickDelay())
+        {
             lastTicks = static_cast<std::int32_t>(now);
             return;
         }
@@ -128,12 +129,12 @@ platform::Rect CTextEdit::fieldArea(CDrawContext* context) const
     CViewRect area = size;
     for (CView* parent = pParentView;
          parent && parent->notify(const_cast<CTextEdit*>(this), kMsgCheckIfViewContainer) == 1;
-         parent = parent->getParentView()) {
+         parent = parent->getParentView())
+    {
         const CViewPoint origin = parent->getViewSize().topLeft();
         area.offset(origin.h, origin.v);
     }
-    if (context)
-        area.offset(context->offset.h, context->offset.v);
+    if (context) area.offset(context->offset.h, context->offset.v);
     return platform::Rect{area.left, area.top, area.right, area.bottom};
 }
 
@@ -145,10 +146,11 @@ platform::EditFieldStyle CTextEdit::fieldStyle(CDrawContext* context) const
     platform::EditFieldStyle fieldStyle;
     fieldStyle.area = fieldArea(context);
     fieldStyle.text = platform::windows1252ToUtf8(currentText);
-    fieldStyle.align = horiTxtAlign >= 0 && horiTxtAlign <= 2 ? kAligns[horiTxtAlign] : platform::TextAlign::Left;
+    fieldStyle.align =
+        horiTxtAlign >= 0 && horiTxtAlign <= 2 ? kAligns[horiTxtAlign] : platform::TextAlign::Left;
     fieldStyle.fontFace = font.face;
     fieldStyle.fontHeight = font.height;
-    fieldStyle.bold = false;  // the field always edits in the normal weight
+    fieldStyle.bold = false; // the field always edits in the normal weight
     fieldStyle.textColor = argbOf(fontColor);
     fieldStyle.backColor = argbOf(backColor);
     fieldStyle.maxLength = kMaxTextLength;
@@ -158,8 +160,7 @@ platform::EditFieldStyle CTextEdit::fieldStyle(CDrawContext* context) const
 void CTextEdit::takeFocus(CDrawContext* context)
 {
     bWasReturnPressed = false;
-    if (editField || !pParentFrame || !pParentFrame->getOwnWindow())
-        return;
+    if (editField || !pParentFrame || !pParentFrame->getOwnWindow()) return;
     editField = pParentFrame->getOwnWindow()->openEditField(fieldStyle(context), *this);
 }
 
@@ -169,19 +170,21 @@ void CTextEdit::onEditReturn()
     loseFocus(nullptr);
 }
 
-void CTextEdit::onEditFocusLost() { loseFocus(nullptr); }
+void CTextEdit::onEditFocusLost()
+{
+    loseFocus(nullptr);
+}
 
 void CTextEdit::loseFocus(CDrawContext* context)
 {
-    if (bGestureOpen) {
+    if (bGestureOpen)
+    {
         bGestureOpen = false;
         endEdit();
     }
     // Clearing the frame's focus calls back into here and commits there.
-    if (pParentFrame && pParentFrame->getFocusView() == this)
-        pParentFrame->setFocusView(nullptr);
-    if (editField)
-        commit(context);
+    if (pParentFrame && pParentFrame->getFocusView() == this) pParentFrame->setFocusView(nullptr);
+    if (editField) commit(context);
 }
 
 void CTextEdit::commit(CDrawContext* context)
@@ -195,27 +198,22 @@ void CTextEdit::commit(CDrawContext* context)
         context->retain();
     else if (pParentFrame)
         context = new CDrawContext(pParentFrame, nullptr, pParentFrame->getOwnWindow());
-    if (changed && listener) {
+    if (changed && listener)
+    {
         // The listener may draw: give it the parent's origin in frame coordinates.
         CViewPoint origin;
-        if (pParentView)
-            pParentView->localToFrame(origin);
+        if (pParentView) pParentView->localToFrame(origin);
         const CViewPoint savedOffset = context ? context->offset : CViewPoint{};
-        if (context)
-            context->offset = origin;
+        if (context) context->offset = origin;
         listener->valueChanged(context, this);
-        if (context)
-            context->offset = savedOffset;
+        if (context) context->offset = savedOffset;
     }
-    if (context)
-        context->release();
+    if (context) context->release();
     setDirty();
-    if (changed)
-        doIdleStuff();
+    if (changed) doIdleStuff();
 
     CView* target = pParentView ? pParentView : static_cast<CView*>(pParentFrame);
-    if (target)
-        target->notify(this, kMsgLooseFocus);
+    if (target) target->notify(this, kMsgLooseFocus);
 }
 
-}  // namespace gui
+} // namespace gui

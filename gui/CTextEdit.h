@@ -10,14 +10,16 @@
 #include "gui/CParamDisplay.h"
 #include "platform/platform.h"
 
-namespace gui {
+namespace gui
+{
 
 // Text-to-display converters get 256-byte buffers.
 using CTextToDisplay = void (*)(char* text, char* displayText);
 using CTextToDisplayUserData = void (*)(char* text, char* displayText, void* userData);
 
-class CTextEdit : public CParamDisplay, private platform::EditFieldListener {
-public:
+class CTextEdit : public CParamDisplay, private platform::EditFieldListener
+{
+  public:
     static constexpr std::int32_t kMaxTextLength = 255;
 
     CTextEdit(const CViewRect& size, CControlListener* listener, std::int32_t tag, const char* text = nullptr,
@@ -43,7 +45,7 @@ public:
     bool isEditing() const { return editField != nullptr; }
     bool wasReturnPressed() const { return bWasReturnPressed; }
 
-private:
+  private:
     void onEditReturn() override;
     void onEditFocusLost() override;
     std::string displayText();
@@ -61,4 +63,4 @@ private:
     CTextToDisplayUserData editConvert2 = nullptr;
 };
 
-}  // namespace gui
+} // namespace gui

@@ -9,18 +9,21 @@
 #include "gui/CControl.h"
 #include "gui/CControlListener.h"
 
-namespace controltest {
+namespace controltest
+{
 
 using namespace viewtest;
 
-struct Change {
+struct Change
+{
     CControl* control;
     float value;
     bool hadContext;
 };
 
-class RecordingListener final : public CControlListener {
-public:
+class RecordingListener final : public CControlListener
+{
+  public:
     void valueChanged(CDrawContext* context, CControl* control) override
     {
         changes.push_back(Change{control, control->getValue(), context != nullptr});
@@ -43,7 +46,8 @@ public:
     std::int32_t takeModifierClicks = 0;
 };
 
-struct ClientStep {
+struct ClientStep
+{
     CViewPoint where;
     std::uint32_t modifiers = 0;
     bool held = true;
@@ -66,4 +70,4 @@ inline void drag(FrameRig& rig, const std::vector<ClientStep>& steps)
                        steps.front().modifiers);
 }
 
-}  // namespace controltest
+} // namespace controltest

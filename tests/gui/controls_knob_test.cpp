@@ -10,12 +10,13 @@
 #include "gui/CKnob.h"
 #include "gui/COffscreenContext.h"
 
-namespace {
+namespace
+{
 
 using namespace controltest;
 
 constexpr float kDeg = std::numbers::pi_v<float> / 180.0f;
-const CViewRect kKnobRect{50, 10, 110, 70};  // radius 30, centre (80, 40)
+const CViewRect kKnobRect{50, 10, 110, 70}; // radius 30, centre (80, 40)
 
 // A client point on the knob's circle at `degrees` (counter-clockwise from
 // the right), 20 pixels from the centre.
@@ -25,7 +26,8 @@ CViewPoint atAngle(float degrees)
                       40 - static_cast<std::int32_t>(std::lround(20.0f * std::sin(degrees * kDeg)))};
 }
 
-struct KnobRig {
+struct KnobRig
+{
     KnobRig()
     {
         knob = new CKnob(kKnobRect, &listener, 7, nullptr);
@@ -39,18 +41,20 @@ struct KnobRig {
 TEST(KnobGeometry, ValueFromPointFollowsTheClockwiseTravelAndSplitsTheDeadZone)
 {
     KnobRig k;
-    struct Case {
+    struct Case
+    {
         float degrees;
         float expected;
     };
     // Travel runs clockwise from 225 (minimum) through 90 (middle) to -45 (maximum).
     const Case cases[] = {
-        {225, 0.0f}, {180, 1.0f / 6}, {90, 0.5f}, {0, 5.0f / 6}, {-44, 1.0f - 1.0f / 270},
+        {225, 0.0f},  {180, 1.0f / 6}, {90, 0.5f}, {0, 5.0f / 6}, {-44, 1.0f - 1.0f / 270},
         {-60, 1.0f},  // dead zone, half next to the end
         {-120, 0.0f}, // dead zone, half next to the start
         {-80, 1.0f},  {-100, 0.0f},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         const CViewPoint client = atAngle(c.degrees);
         CViewPoint local{client.h - kKnobRect.left, client.v - kKnobRect.top};
         // Pixel rounding moves the angle by up to about 1.5 degrees.
@@ -109,8 +113,8 @@ TEST(KnobDrag, CrossingTheDeadZoneFromTheEndPinsTheMaximumUntilThePointerReturns
     const std::vector<float> seen = k.listener.values();
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_GT(seen[0], 0.97f);
-    EXPECT_EQ(seen[1], 1.0f);  // into the start half of the dead zone: pinned, not wrapped
-    EXPECT_EQ(seen[2], 1.0f);  // near the start of the travel: still pinned
+    EXPECT_EQ(seen[1], 1.0f); // into the start half of the dead zone: pinned, not wrapped
+    EXPECT_EQ(seen[2], 1.0f); // near the start of the travel: still pinned
     EXPECT_NEAR(seen[3], 1.0f - 15.0f / 270, 0.01f);
 }
 
@@ -128,7 +132,10 @@ TEST(KnobDrag, ShiftMidDragChangesTheSensitivityWithoutAJump)
     KnobRig k;
     k.rig.owner.knobMode = 2;
     k.knob->setValue(0.5f);
-    drag(k.rig, {{{60, 40}}, {{100, 40}}, {{101, 40}, platform::kModShift}, {{131, 40}, platform::kModShift},
+    drag(k.rig, {{{60, 40}},
+                 {{100, 40}},
+                 {{101, 40}, platform::kModShift},
+                 {{131, 40}, platform::kModShift},
                  {{141, 40}}});
     const std::vector<float> seen = k.listener.values();
     ASSERT_EQ(seen.size(), 5u);
@@ -142,13 +149,16 @@ TEST(KnobDrag, ShiftMidDragChangesTheSensitivityWithoutAJump)
 
 TEST(KnobDrag, AltSwapsTheGlobalKnobMode)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t knobMode;
         std::uint32_t modifiers;
         bool circular;
     };
-    const Case cases[] = {{0, 0, true}, {0, platform::kModAlt, false}, {2, 0, false}, {2, platform::kModAlt, true}};
-    for (const Case& c : cases) {
+    const Case cases[] = {
+        {0, 0, true}, {0, platform::kModAlt, false}, {2, 0, false}, {2, platform::kModAlt, true}};
+    for (const Case& c : cases)
+    {
         KnobRig k;
         k.rig.owner.knobMode = c.knobMode;
         k.knob->setValue(0.0f);
@@ -160,12 +170,15 @@ TEST(KnobDrag, AltSwapsTheGlobalKnobMode)
 
 TEST(KnobDrag, CtrlClickAloneResetsToTheDefault)
 {
-    struct Case {
+    struct Case
+    {
         std::uint32_t modifiers;
         bool resets;
     };
-    const Case cases[] = {{platform::kModControl, true}, {platform::kModControl | platform::kModShift, false}};
-    for (const Case& c : cases) {
+    const Case cases[] = {{platform::kModControl, true},
+                          {platform::kModControl | platform::kModShift, false}};
+    for (const Case& c : cases)
+    {
         KnobRig k;
         k.knob->setValue(0.9f);
         drag(k.rig, {{atAngle(180), c.modifiers}});
@@ -178,13 +191,16 @@ TEST(KnobDrag, CtrlClickAloneResetsToTheDefault)
 
 TEST(KnobWheelAndKeys, StepsByTheWheelIncrementTenTimesFinerWithShift)
 {
-    struct Case {
+    struct Case
+    {
         float distance;
         std::uint32_t modifiers;
         float expected;
     };
-    const Case cases[] = {{1, 0, 0.6f}, {-2, 0, 0.3f}, {1, platform::kModShift, 0.51f}, {10, 0, 1.0f}, {-10, 0, 0.0f}};
-    for (const Case& c : cases) {
+    const Case cases[] = {
+        {1, 0, 0.6f}, {-2, 0, 0.3f}, {1, platform::kModShift, 0.51f}, {10, 0, 1.0f}, {-10, 0, 0.0f}};
+    for (const Case& c : cases)
+    {
         KnobRig k;
         k.knob->setValue(0.5f);
         k.rig.owner.platform.setPointer(k.rig.window().toScreen({80, 40}), 0, c.modifiers);
@@ -197,18 +213,23 @@ TEST(KnobWheelAndKeys, StepsByTheWheelIncrementTenTimesFinerWithShift)
 
 TEST(KnobWheelAndKeys, ArrowKeysStepAndOtherKeysAreNotHandled)
 {
-    struct Case {
+    struct Case
+    {
         unsigned char virt;
         unsigned char modifier;
         std::int32_t answer;
         float expected;
     };
     const Case cases[] = {
-        {kVirtualKeyUp, 0, 1, 0.6f},   {kVirtualKeyRight, 0, 1, 0.6f}, {kVirtualKeyDown, 0, 1, 0.4f},
-        {kVirtualKeyLeft, 0, 1, 0.4f}, {kVirtualKeyUp, kKeyModifierShift, 1, 0.51f},
+        {kVirtualKeyUp, 0, 1, 0.6f},
+        {kVirtualKeyRight, 0, 1, 0.6f},
+        {kVirtualKeyDown, 0, 1, 0.4f},
+        {kVirtualKeyLeft, 0, 1, 0.4f},
+        {kVirtualKeyUp, kKeyModifierShift, 1, 0.51f},
         {kVirtualKeyTab, 0, kKeyNotHandled, 0.5f},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         KnobRig k;
         k.knob->setValue(0.5f);
         k.knob->setDirty(false);
@@ -216,7 +237,8 @@ TEST(KnobWheelAndKeys, ArrowKeysStepAndOtherKeysAreNotHandled)
         EXPECT_EQ(k.knob->onKeyDown(key), c.answer);
         EXPECT_NEAR(k.knob->getValue(), c.expected, 1e-6f);
         EXPECT_EQ(k.listener.changes.size(), c.answer == 1 ? 1u : 0u);
-        if (!k.listener.changes.empty()) {
+        if (!k.listener.changes.empty())
+        {
             EXPECT_FALSE(k.listener.changes[0].hadContext);
         }
     }
@@ -238,13 +260,15 @@ TEST(AnimKnob, DrawsTheNearestFrameAndNeverOneOutsideTheStrip)
     auto* knob = new CAnimKnob(CViewRect{0, 0, 10, 10}, nullptr, 0, 21, 10, strip);
     rig.frame->addView(knob);
     auto* offscreen = new COffscreenContext(rig.frame, 10, 10);
-    struct Case {
+    struct Case
+    {
         float value;
         int frame;
     };
-    const Case cases[] = {{0.0f, 0}, {0.024f, 0}, {0.026f, 1}, {0.5f, 10}, {1.0f, 20}, {1.7f, 20},
-                          {-0.3f, 0}, {std::nanf(""), 0}};
-    for (const Case& c : cases) {
+    const Case cases[] = {{0.0f, 0},  {0.024f, 0}, {0.026f, 1}, {0.5f, 10},
+                          {1.0f, 20}, {1.7f, 20},  {-0.3f, 0},  {std::nanf(""), 0}};
+    for (const Case& c : cases)
+    {
         knob->setValue(c.value);
         EXPECT_EQ(knob->frameIndexFor(c.value), c.frame) << c.value;
         knob->draw(offscreen);
@@ -276,4 +300,4 @@ TEST(AnimKnob, AValueChangeThatDoesNotMoveTheHandlePointIsNotARedraw)
     strip->release();
 }
 
-}  // namespace
+} // namespace

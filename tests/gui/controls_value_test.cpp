@@ -12,18 +12,21 @@
 #include "gui/CParamDisplay.h"
 #include "gui/CRockerSwitch.h"
 
-namespace {
+namespace
+{
 
 using namespace controltest;
 
-class PlainControl : public CControl {
-public:
+class PlainControl : public CControl
+{
+  public:
     using CControl::CControl;
     void draw(CDrawContext*) override { setDirty(false); }
 };
 
-class PlainRocker : public CRockerSwitch {
-public:
+class PlainRocker : public CRockerSwitch
+{
+  public:
     using CRockerSwitch::CRockerSwitch;
     void draw(CDrawContext*) override { setDirty(false); }
 };
@@ -31,7 +34,8 @@ public:
 TEST(ControlDirtyRule, DirtyWhenTheValueDiffersFromTheLastDrawnOne)
 {
     const float nan = std::nanf("");
-    struct Case {
+    struct Case
+    {
         float value;
         float oldValue;
         bool flag;
@@ -41,14 +45,16 @@ TEST(ControlDirtyRule, DirtyWhenTheValueDiffersFromTheLastDrawnOne)
         {0.5f, 0.5f, false, false}, {0.5f, 0.4f, false, true}, {0.5f, 0.5f, true, true},
         {nan, nan, false, true},    {nan, 0.5f, false, true},  {0.5f, nan, false, true},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         PlainControl control(CViewRect{0, 0, 10, 10});
         control.setDirty(c.flag);
         control.setValue(c.value);
         control.setOldValue(c.oldValue);
         EXPECT_EQ(control.isDirty(), c.dirty) << c.value << " " << c.oldValue << " " << c.flag;
     }
-    for (const float value : {0.5f, -1.0f}) {  // the flag moves the old value away, even from -1
+    for (const float value : {0.5f, -1.0f})
+    { // the flag moves the old value away, even from -1
         PlainControl control(CViewRect{0, 0, 10, 10});
         control.setValue(value);
         control.setDirty(true);
@@ -60,7 +66,8 @@ TEST(ControlDirtyRule, DirtyWhenTheValueDiffersFromTheLastDrawnOne)
 
 TEST(ControlDirtyRule, ResetToDefaultOnlyForExactlyCtrlAndLeft)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t buttons;
         bool resets;
     };
@@ -68,7 +75,8 @@ TEST(ControlDirtyRule, ResetToDefaultOnlyForExactlyCtrlAndLeft)
                           {modControl | modShift | buttonLeft, false},
                           {modControl | buttonRight, false},
                           {buttonLeft, false}};
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         FrameRig rig;
         RecordingListener listener;
         auto* control = new PlainControl(CViewRect{0, 0, 10, 10}, &listener, 3);
@@ -82,7 +90,8 @@ TEST(ControlDirtyRule, ResetToDefaultOnlyForExactlyCtrlAndLeft)
 }
 
 // Three positions over a 90-pixel background at x 10..100.
-struct SwitchRig {
+struct SwitchRig
+{
     SwitchRig(std::int32_t positions = 3)
     {
         strip = new CBitmap(CPixelSurface(90, 20 * positions));
@@ -98,12 +107,14 @@ struct SwitchRig {
 
 TEST(HorizontalSwitch, ThirdsOfTheBackgroundWidthGiveTheThreePositions)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t h;
         float value;
     };
     const Case cases[] = {{10, 0.0f}, {39, 0.0f}, {40, 0.5f}, {69, 0.5f}, {70, 1.0f}, {100, 1.0f}};
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         SwitchRig s;
         drag(s.rig, {{{c.h, 20}}});
         EXPECT_FLOAT_EQ(s.control->getValue(), c.value) << c.h;
@@ -130,11 +141,13 @@ TEST(HorizontalSwitch, ASinglePositionStripStaysAtZeroInsteadOfDividingByZero)
 
 TEST(RockerSwitch, OneWheelNotchIsAPressAndARelease)
 {
-    struct Case {
+    struct Case
+    {
         float distance;
         float pressed;
     };
-    for (const Case c : {Case{1.0f, -1.0f}, Case{-1.0f, 1.0f}}) {
+    for (const Case c : {Case{1.0f, -1.0f}, Case{-1.0f, 1.0f}})
+    {
         FrameRig rig;
         RecordingListener listener;
         auto* rocker = new PlainRocker(CViewRect{0, 0, 40, 20}, &listener, 44, nullptr);
@@ -149,7 +162,8 @@ TEST(RockerSwitch, OneWheelNotchIsAPressAndARelease)
 
 TEST(ParamDisplay, PaintsItsBackColourAndFrameUnlessTheStyleSaysOtherwise)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t style;
         bool filled;
         bool framed;
@@ -157,7 +171,8 @@ TEST(ParamDisplay, PaintsItsBackColourAndFrameUnlessTheStyleSaysOtherwise)
     const Case cases[] = {{0, true, true}, {kNoFrame, true, false}, {kNoDrawStyle, false, false}};
     const Pixel back = makePixel(0, 0, 200);
     const Pixel frame = makePixel(0, 200, 0);
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         FrameRig rig;
         auto* display = new CParamDisplay(CViewRect{2, 2, 30, 20}, nullptr, c.style);
         rig.frame->addView(display);
@@ -179,7 +194,8 @@ TEST(ParamDisplay, PaintsItsBackColourAndFrameUnlessTheStyleSaysOtherwise)
 // the fill covers only the inside, so those edges show the line colours alone.
 TEST(ParamDisplay, ThreeDFramesAndShadowTextUseTheirColoursOnTheirSides)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t style;
         Pixel leftAndTop, rightAndBottom;
         bool shadow;
@@ -193,7 +209,8 @@ TEST(ParamDisplay, ThreeDFramesAndShadowTextUseTheirColoursOnTheirSides)
         {kShadowText, frame, frame, true},
         {0, frame, frame, false},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         FrameRig rig;
         auto* display = new CParamDisplay(CViewRect{2, 2, 30, 20}, nullptr, c.style);
         rig.frame->addView(display);
@@ -218,4 +235,4 @@ TEST(ParamDisplay, ThreeDFramesAndShadowTextUseTheirColoursOnTheirSides)
     }
 }
 
-}  // namespace
+} // namespace

@@ -11,14 +11,16 @@
 #include "gui/COffscreenContext.h"
 #include "gui/COptionMenu.h"
 
-namespace {
+namespace
+{
 
 using namespace controltest;
 using Kind = platform::MenuItem::Kind;
 
 const CViewRect kMenuRect{20, 30, 120, 46};
 
-struct MenuRig {
+struct MenuRig
+{
     explicit MenuRig(std::int32_t style = 0)
     {
         menu = new COptionMenu(kMenuRect, &listener, 49, nullptr, style);
@@ -32,8 +34,7 @@ struct MenuRig {
     // Clicks the menu; the pop-up answers with the item called `choice` (none: dismissed).
     const platform::Menu& open(const char* choice = nullptr, std::uint32_t button = platform::kButtonLeft)
     {
-        if (choice)
-            rig.owner.platform.queueMenuChoice(choice);
+        if (choice) rig.owner.platform.queueMenuChoice(choice);
         rig.window().click({30, 35}, button);
         return rig.owner.platform.shownMenus().back().menu;
     }
@@ -63,16 +64,18 @@ TEST(OptionMenuEntries, SeparatorsAreRefusedAsCurrentAndSkippedWithoutCounting)
     EXPECT_EQ(m.menu->getCurrent(), 0);
     EXPECT_TRUE(m.menu->setCurrent(1, false));
     EXPECT_EQ(m.menu->getCurrent(), 2);
-    struct Case {
-        std::int32_t index;  // without separator counting
+    struct Case
+    {
+        std::int32_t index; // without separator counting
         std::int32_t position;
     };
-    for (const Case c : {Case{0, 0}, Case{2, 3}, Case{3, 5}, Case{4, 5}}) {
+    for (const Case c : {Case{0, 0}, Case{2, 3}, Case{3, 5}, Case{4, 5}})
+    {
         EXPECT_TRUE(m.menu->setCurrent(c.index, false));
         EXPECT_EQ(m.menu->getCurrent(nullptr, true), c.position);
         EXPECT_EQ(m.menu->getCurrent(nullptr, false), std::min(c.index, 3));
     }
-    EXPECT_TRUE(m.menu->setCurrent(4, true));  // a title may be current when counted
+    EXPECT_TRUE(m.menu->setCurrent(4, true)); // a title may be current when counted
     EXPECT_FALSE(m.menu->setCurrent(6, true));
     EXPECT_FALSE(m.menu->setCurrent(-1, false));
     char text[256];
@@ -96,13 +99,15 @@ TEST(OptionMenuEntries, InsertingShiftsTextsAndTheCurrentEntryButNotTheCheckMark
 
 TEST(OptionMenuEntries, RemovingMovesTheCurrentEntryBack)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t current;
         std::int32_t removed;
         std::int32_t after;
     };
     const Case cases[] = {{2, 2, 1}, {2, 0, 1}, {1, 2, 1}, {0, 0, -1}};
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         MenuRig m;
         m.add({"A", "B", "C"});
         m.menu->setCurrent(c.current);
@@ -131,11 +136,13 @@ TEST(OptionMenuEntries, LongTextsAreCutAndTheMenuHoldsAtMost1024Entries)
 
 TEST(OptionMenuEntries, NumberedEntriesShowTheNumberInTheMenuButNotOnTheControl)
 {
-    struct Case {
+    struct Case
+    {
         std::int32_t width;
         const char* third;
     };
-    for (const Case c : {Case{2, "3 Gamma"}, Case{3, "03 Gamma"}, Case{4, "003 Gamma"}}) {
+    for (const Case c : {Case{2, "3 Gamma"}, Case{3, "03 Gamma"}, Case{4, "003 Gamma"}})
+    {
         MenuRig m;
         m.menu->setPrefixNumbers(c.width);
         m.add({"Alpha", "Beta", "Gamma"});
@@ -162,10 +169,13 @@ TEST(OptionMenuPopup, ItemKindsFollowTheTextMarkers)
     m.add({"Plain", "-", "-GGrey", "-TTitle", "Other"});
     const platform::Menu& shown = m.open();
     ASSERT_EQ(shown.items.size(), 5u);
-    const std::pair<Kind, const char*> expected[] = {{Kind::Command, "Plain"}, {Kind::Separator, ""},
-                                                     {Kind::Greyed, "Grey"},   {Kind::Title, "Title"},
+    const std::pair<Kind, const char*> expected[] = {{Kind::Command, "Plain"},
+                                                     {Kind::Separator, ""},
+                                                     {Kind::Greyed, "Grey"},
+                                                     {Kind::Title, "Title"},
                                                      {Kind::Command, "Other"}};
-    for (std::size_t i = 0; i < 5; ++i) {
+    for (std::size_t i = 0; i < 5; ++i)
+    {
         EXPECT_EQ(shown.items[i].kind, expected[i].first) << i;
         EXPECT_EQ(shown.items[i].text, expected[i].second) << i;
         EXPECT_EQ(shown.items[i].checked, i == 0) << i;
@@ -174,22 +184,23 @@ TEST(OptionMenuPopup, ItemKindsFollowTheTextMarkers)
 
 TEST(OptionMenuPopup, ColumnsBreakEverySixteenItemsUnlessTheMenuIsVeryLong)
 {
-    struct Case {
+    struct Case
+    {
         int entries;
         std::vector<std::size_t> breaks;
     };
     const Case cases[] = {{25, {16}}, {40, {16, 32}}, {160, {}}};
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
+    {
         MenuRig m;
         m.menu->setNbItemsPerColumn(16);
-        m.add({"first", "-"});  // separators count as items
+        m.add({"first", "-"}); // separators count as items
         for (int i = 2; i < c.entries; ++i)
             m.menu->addEntry(("e" + std::to_string(i)).c_str());
         const platform::Menu& shown = m.open();
         std::vector<std::size_t> breaks;
         for (std::size_t i = 0; i < shown.items.size(); ++i)
-            if (shown.items[i].columnBreak)
-                breaks.push_back(i);
+            if (shown.items[i].columnBreak) breaks.push_back(i);
         EXPECT_EQ(breaks, c.breaks) << c.entries;
     }
 }
@@ -208,7 +219,7 @@ TEST(OptionMenuPopup, AChoiceSelectsTheEntryAndNotifiesOnceAndADismissalNobody)
     EXPECT_EQ(m.rig.owner.edits, (std::vector<std::string>{"begin 49", "end 49"}));
     EXPECT_EQ(m.rig.frame->getFocusView(), nullptr);
 
-    m.open();  // dismissed: nothing changes, nobody hears, the gesture still closes
+    m.open(); // dismissed: nothing changes, nobody hears, the gesture still closes
     EXPECT_EQ(m.menu->getCurrent(), 2);
     EXPECT_EQ(m.menu->getLastResult(), -1);
     EXPECT_EQ(m.listener.changes.size(), 1u);
@@ -217,7 +228,8 @@ TEST(OptionMenuPopup, AChoiceSelectsTheEntryAndNotifiesOnceAndADismissalNobody)
 
 TEST(OptionMenuPopup, OpensBelowTheControlOrAtItsTopAndTracksTheClickingButton)
 {
-    for (const std::int32_t style : {0, static_cast<std::int32_t>(kPopupStyle)}) {
+    for (const std::int32_t style : {0, static_cast<std::int32_t>(kPopupStyle)})
+    {
         MenuRig m(style);
         m.add({"A"});
         m.open(nullptr, platform::kButtonRight);
@@ -276,10 +288,10 @@ TEST(OptionMenuPopup, CheckStyleTogglesTheMarkOfEachChosenEntry)
     EXPECT_FALSE(shown.items[0].checked);
     EXPECT_TRUE(shown.items[1].checked);
     EXPECT_TRUE(shown.items[2].checked);
-    EXPECT_FALSE(m.menu->isCheckEntry(1));  // the third choice toggled it off again
+    EXPECT_FALSE(m.menu->isCheckEntry(1)); // the third choice toggled it off again
     m.menu->checkEntryAlone(0);
     EXPECT_TRUE(m.menu->isCheckEntry(0));
     EXPECT_FALSE(m.menu->isCheckEntry(2));
 }
 
-}  // namespace
+} // namespace

@@ -10,25 +10,27 @@
 #include "gui/CTextEdit.h"
 #include "gui/CViewContainer.h"
 
-namespace {
+namespace
+{
 
 using namespace controltest;
 using platform::headless::HeadlessEditField;
 
 // A container that records the notifications its children send.
-class RecordingBox : public CViewContainer {
-public:
+class RecordingBox : public CViewContainer
+{
+  public:
     using CViewContainer::CViewContainer;
     std::int32_t notify(CView* sender, const char* message) override
     {
-        if (message == kMsgLooseFocus)
-            ++looseFocus;
+        if (message == kMsgLooseFocus) ++looseFocus;
         return CViewContainer::notify(sender, message);
     }
     int looseFocus = 0;
 };
 
-struct EditRig {
+struct EditRig
+{
     explicit EditRig(std::int32_t style = 0)
     {
         box = new RecordingBox(CViewRect{10, 20, 190, 90}, rig.frame);
@@ -74,7 +76,7 @@ TEST(TextEditCommit, ReturnThenFocusLossCommitsOnce)
     e.field()->pressReturn();
     EXPECT_FALSE(e.edit->isEditing());
     EXPECT_TRUE(e.edit->wasReturnPressed());
-    e.rig.window().click({5, 97});  // elsewhere
+    e.rig.window().click({5, 97}); // elsewhere
     EXPECT_EQ(e.edit->text(), "Warm Bus");
     ASSERT_EQ(e.listener.changes.size(), 1u);
     EXPECT_EQ(e.listener.changes[0].control, e.edit);
@@ -87,15 +89,28 @@ TEST(TextEditCommit, ReturnThenFocusLossCommitsOnce)
 
 TEST(TextEditCommit, EveryWayOfLeavingTheFieldCommits)
 {
-    enum Way { kFieldFocusLost, kClickElsewhere, kFrameFocusChange };
-    for (const Way way : {kFieldFocusLost, kClickElsewhere, kFrameFocusChange}) {
+    enum Way
+    {
+        kFieldFocusLost,
+        kClickElsewhere,
+        kFrameFocusChange
+    };
+    for (const Way way : {kFieldFocusLost, kClickElsewhere, kFrameFocusChange})
+    {
         EditRig e;
         e.clickEdit();
         e.field()->type("Night");
-        switch (way) {
-        case kFieldFocusLost: e.field()->loseFocus(); break;
-        case kClickElsewhere: e.rig.window().click({5, 97}); break;
-        case kFrameFocusChange: e.rig.frame->setFocusView(nullptr); break;
+        switch (way)
+        {
+        case kFieldFocusLost:
+            e.field()->loseFocus();
+            break;
+        case kClickElsewhere:
+            e.rig.window().click({5, 97});
+            break;
+        case kFrameFocusChange:
+            e.rig.frame->setFocusView(nullptr);
+            break;
         }
         EXPECT_FALSE(e.edit->isEditing()) << way;
         EXPECT_EQ(e.edit->text(), "Night") << way;
@@ -132,7 +147,7 @@ TEST(TextEditText, TextsAreCutTo255CharactersAndNullEmpties)
     EXPECT_EQ(edit.text().size(), 255u);
     edit.setDirty(false);
     edit.setText(std::string(255, 'a').c_str());
-    EXPECT_FALSE(edit.isDirty());  // same text: nothing to redraw
+    EXPECT_FALSE(edit.isDirty()); // same text: nothing to redraw
     edit.setText(nullptr);
     EXPECT_EQ(edit.text(), "");
     EXPECT_TRUE(edit.isDirty());
@@ -140,11 +155,13 @@ TEST(TextEditText, TextsAreCutTo255CharactersAndNullEmpties)
 
 TEST(TextEditOpen, TheDoubleClickStyleOpensOnlyOnTheSecondClickInTime)
 {
-    struct Case {
+    struct Case
+    {
         std::uint32_t gap;
         bool opens;
     };
-    for (const Case c : {Case{100, true}, Case{499, true}, Case{500, false}}) {
+    for (const Case c : {Case{100, true}, Case{499, true}, Case{500, false}})
+    {
         EditRig e(kDoubleClickStyle);
         e.clickEdit();
         EXPECT_EQ(e.field(), nullptr);
@@ -157,13 +174,13 @@ TEST(TextEditOpen, TheDoubleClickStyleOpensOnlyOnTheSecondClickInTime)
 TEST(TextEditText, EightBitNamesCrossTheUtf8FieldUnchanged)
 {
     EditRig e;
-    e.edit->setText("Caf\xE9 \x80");  // Windows-1252: e acute, euro sign
+    e.edit->setText("Caf\xE9 \x80"); // Windows-1252: e acute, euro sign
     e.clickEdit();
     ASSERT_NE(e.field(), nullptr);
     EXPECT_EQ(e.field()->style().text, "Caf\xC3\xA9 \xE2\x82\xAC");
-    e.field()->type("Cr\xC3\xA8me");  // typed as UTF-8
+    e.field()->type("Cr\xC3\xA8me"); // typed as UTF-8
     e.field()->pressReturn();
     EXPECT_EQ(e.edit->text(), "Cr\xE8me");
 }
 
-}  // namespace
+} // namespace

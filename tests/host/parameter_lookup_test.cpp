@@ -62,7 +62,8 @@ TEST_F(ParameterLookupTest, ContinuousParametersReachTheWrittenNumber)
     {
         const char* assignment;
         double number;
-    } cases[] = {{"Width=33.3", 33.3}, {"width=150 %", 150.0}, {"Width=0.001", 0.001}, {"Width=199.99", 199.99}};
+    } cases[] = {
+        {"Width=33.3", 33.3}, {"width=150 %", 150.0}, {"Width=0.001", 0.001}, {"Width=199.99", 199.99}};
     const ParameterLookup lookup(*plugin);
     for (const auto& c : cases)
     {
