@@ -204,6 +204,33 @@ inline ::Window windowOf(NativeHandle h)
     return static_cast<::Window>(reinterpret_cast<uintptr_t>(h));
 }
 
+// A test on a display with a platform of our own; `openChild` adds a
+// host-made parent at (100, 80) with our 400 x 309 child window in it.
+class PlatformTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        SKIP_WITHOUT_DISPLAY();
+        ASSERT_NE(host.display, nullptr);
+        platform = x11::X11Platform::open();
+        ASSERT_NE(platform, nullptr);
+    }
+    // False when the set-up above skipped or failed.
+    bool ready() const { return platform && !IsSkipped() && !HasFatalFailure(); }
+    void openChild(WindowListener& events)
+    {
+        parent = host.makeWindow(100, 80, 400, 309);
+        window = platform->createChildWindow(handleOf(parent), Size{400, 309}, events);
+        ASSERT_NE(window, nullptr);
+    }
+
+    Host host;
+    std::unique_ptr<x11::X11Platform> platform;
+    ::Window parent = 0;
+    std::unique_ptr<platform::Window> window;
+};
+
 // Whether the server shows `rgb` (0xRRGGBB) at (x, y) of a window, to the
 // precision of the window's visual.
 inline bool showsPixel(Display* display, ::Window w, int x, int y, uint32_t rgb)

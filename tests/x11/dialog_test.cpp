@@ -26,15 +26,13 @@ if [ "$1" = "--question" ]; then exit "${DIALOG_QUESTION_EXIT:-0}"; fi
 exit "${DIALOG_EXIT:-0}"
 )";
 
-class DialogTest : public ::testing::Test
+class DialogTest : public PlatformTest
 {
   protected:
     void SetUp() override
     {
-        SKIP_WITHOUT_DISPLAY();
-        ASSERT_NE(host.display, nullptr);
-        platform = x11::X11Platform::open();
-        ASSERT_NE(platform, nullptr);
+        PlatformTest::SetUp();
+        if (!ready()) return;
         dir = fs::path(AMBERLIT_BINARY_DIR) / "x11-dialog-test";
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -77,8 +75,6 @@ class DialogTest : public ::testing::Test
         return r;
     }
 
-    Host host; // also waits out a server reset between test processes
-    std::unique_ptr<x11::X11Platform> platform;
     fs::path dir;
 };
 

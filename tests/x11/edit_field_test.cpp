@@ -26,18 +26,14 @@ struct CommittingListener final : EditFieldListener
     std::string committed;
 };
 
-class EditFieldTest : public ::testing::Test
+class EditFieldTest : public PlatformTest
 {
   protected:
     void SetUp() override
     {
-        SKIP_WITHOUT_DISPLAY();
-        ASSERT_NE(host.display, nullptr);
-        platform = x11::X11Platform::open();
-        ASSERT_NE(platform, nullptr);
-        parent = host.makeWindow(100, 80, 400, 309);
-        window = platform->createChildWindow(handleOf(parent), Size{400, 309}, windowListener);
-        ASSERT_NE(window, nullptr);
+        PlatformTest::SetUp();
+        if (!ready()) return;
+        openChild(windowListener);
         listener.field = &field;
     }
     void open(const std::string& text, int32_t maxLength = 255)
@@ -67,11 +63,7 @@ class EditFieldTest : public ::testing::Test
         return field ? field->text() : listener.committed;
     }
 
-    Host host;
-    std::unique_ptr<x11::X11Platform> platform;
-    ::Window parent = 0;
     RecordingListener windowListener;
-    std::unique_ptr<platform::Window> window;
     std::unique_ptr<EditField> field;
     CommittingListener listener;
 };

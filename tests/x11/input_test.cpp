@@ -9,25 +9,17 @@ namespace x11test
 namespace
 {
 
-class InputTest : public ::testing::Test
+class InputTest : public PlatformTest
 {
   protected:
     void SetUp() override
     {
-        SKIP_WITHOUT_DISPLAY();
-        ASSERT_NE(host.display, nullptr);
-        platform = x11::X11Platform::open();
-        ASSERT_NE(platform, nullptr);
-        parent = host.makeWindow(100, 80, 400, 309);
-        window = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
-        ASSERT_NE(window, nullptr);
+        PlatformTest::SetUp();
+        if (!ready()) return;
+        openChild(listener);
         pumpUntil(*platform, [&] { return !listener.exposes.empty(); });
     }
-    Host host;
-    std::unique_ptr<x11::X11Platform> platform;
-    ::Window parent = 0;
     RecordingListener listener;
-    std::unique_ptr<platform::Window> window;
 };
 
 TEST_F(InputTest, PressesArriveAsButtonsAndWheelNotchesInClientCoordinates)

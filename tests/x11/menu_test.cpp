@@ -45,18 +45,13 @@ Point rowCentre(const Rect& popup, int rows, int row, bool rightColumn)
                  popup.top + 3 + rowHeight * row + rowHeight / 2};
 }
 
-class MenuTest : public ::testing::Test
+class MenuTest : public PlatformTest
 {
   protected:
     void SetUp() override
     {
-        SKIP_WITHOUT_DISPLAY();
-        ASSERT_NE(host.display, nullptr);
-        platform = x11::X11Platform::open();
-        ASSERT_NE(platform, nullptr);
-        parent = host.makeWindow(100, 80, 400, 309);
-        window = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
-        ASSERT_NE(window, nullptr);
+        PlatformTest::SetUp();
+        if (ready()) openChild(listener);
     }
 
     // Opens the menu at `at` while a second connection plays the user.
@@ -78,11 +73,7 @@ class MenuTest : public ::testing::Test
         return answer;
     }
 
-    Host host;
-    std::unique_ptr<x11::X11Platform> platform;
-    ::Window parent = 0;
     RecordingListener listener;
-    std::unique_ptr<platform::Window> window;
 };
 
 TEST_F(MenuTest, ClickingAnItemAnswersItsCommand)

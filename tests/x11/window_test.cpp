@@ -13,20 +13,14 @@ uint32_t pattern(int x, int y)
            uint32_t((x ^ y) & 0xFF);
 }
 
-class WindowTest : public ::testing::Test
+class WindowTest : public PlatformTest
 {
   protected:
     void SetUp() override
     {
-        SKIP_WITHOUT_DISPLAY();
-        ASSERT_NE(host.display, nullptr);
-        platform = x11::X11Platform::open();
-        ASSERT_NE(platform, nullptr);
-        parent = host.makeWindow(60, 50, 480, 360);
+        PlatformTest::SetUp();
+        if (ready()) parent = host.makeWindow(60, 50, 480, 360);
     }
-    Host host;
-    std::unique_ptr<x11::X11Platform> platform;
-    ::Window parent = 0;
     RecordingListener listener;
 };
 
@@ -37,19 +31,19 @@ TEST_F(WindowTest, PresentedPixelsAreWhatTheServerShowsWithAndWithoutSharedMemor
         SCOPED_TRACE(shared ? "shared memory" : "protocol");
         auto own = x11::X11Platform::open();
         if (!shared) own->disableShm();
-        auto window = own->createChildWindow(handleOf(parent), Size{400, 309}, listener);
-        ASSERT_NE(window, nullptr);
-        PixelSpan span = window->backBuffer();
+        auto child = own->createChildWindow(handleOf(parent), Size{400, 309}, listener);
+        ASSERT_NE(child, nullptr);
+        PixelSpan span = child->backBuffer();
         ASSERT_EQ(span.width, 400);
         for (int y = 0; y < span.height; ++y)
             for (int x = 0; x < span.width; ++x)
                 span.pixels[y * span.stride + x] = pattern(x, y);
-        window->present(Rect{0, 0, 400, 309});
+        child->present(Rect{0, 0, 400, 309});
         // A partial present changes only its area.
         span.pixels[10 * span.stride + 10] = 0xFF123456;
         span.pixels[200 * span.stride + 300] = 0xFF654321;
-        window->present(Rect{0, 0, 50, 50});
-        const ::Window shown = windowOf(window->handle());
+        child->present(Rect{0, 0, 50, 50});
+        const ::Window shown = windowOf(child->handle());
         struct Probe
         {
             int x, y;
@@ -63,35 +57,35 @@ TEST_F(WindowTest, PresentedPixelsAreWhatTheServerShowsWithAndWithoutSharedMemor
         for (const Probe& p : probes)
             EXPECT_TRUE(showsPixel(host.display, shown, p.x, p.y, p.expected & 0xFFFFFF))
                 << p.x << "," << p.y;
-        window.reset();
+        child.reset();
     }
 }
 
 TEST_F(WindowTest, ChildSitsAtTheParentsOriginAndAnswersTheChainQueries)
 {
-    auto window = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->parent(), handleOf(parent));
-    EXPECT_EQ(window->screenOrigin(), (Point{60, 50}));
-    EXPECT_EQ(platform->parentOf(window->handle()), handleOf(parent));
+    auto child = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->parent(), handleOf(parent));
+    EXPECT_EQ(child->screenOrigin(), (Point{60, 50}));
+    EXPECT_EQ(platform->parentOf(child->handle()), handleOf(parent));
     EXPECT_EQ(platform->parentOf(handleOf(parent)), nullptr); // the top
     EXPECT_EQ(platform->windowRect(handleOf(parent)), (Rect{60, 50, 540, 410}));
     EXPECT_EQ(platform->windowClassName(handleOf(parent)), "HostEditorWindow");
-    EXPECT_EQ(platform->windowClassName(window->handle()).rfind("Plugin", 0), 0u);
-    EXPECT_FALSE(platform->hasCaption(window->handle()));
+    EXPECT_EQ(platform->windowClassName(child->handle()).rfind("Plugin", 0), 0u);
+    EXPECT_FALSE(platform->hasCaption(child->handle()));
     EXPECT_EQ(platform->dialogFrameHeight(), 0);
 
     EXPECT_TRUE(platform->resizeWindow(handleOf(parent), Size{420, 330}));
     EXPECT_EQ(platform->windowRect(handleOf(parent)), (Rect{60, 50, 480, 380}));
-    EXPECT_TRUE(window->setSize(Size{410, 320}));
-    EXPECT_EQ(window->backBuffer().width, 410);
-    EXPECT_EQ(platform->windowRect(window->handle()), (Rect{60, 50, 470, 370}));
+    EXPECT_TRUE(child->setSize(Size{410, 320}));
+    EXPECT_EQ(child->backBuffer().width, 410);
+    EXPECT_EQ(platform->windowRect(child->handle()), (Rect{60, 50, 470, 370}));
 }
 
 TEST_F(WindowTest, FirstShowIsExposed)
 {
-    auto window = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
-    ASSERT_NE(window, nullptr);
+    auto child = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
+    ASSERT_NE(child, nullptr);
     ASSERT_TRUE(pumpUntil(*platform, [&] { return !listener.exposes.empty(); }));
     EXPECT_EQ(listener.exposes.front(), (Rect{0, 0, 400, 309}));
 }
@@ -100,8 +94,8 @@ TEST_F(WindowTest, FirstShowIsExposed)
 // still reach the host's window, or its shortcuts die under the pointer.
 TEST_F(WindowTest, KeysTypedOverTheEditorReachTheHostsWindow)
 {
-    auto window = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
-    ASSERT_NE(window, nullptr);
+    auto child = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
+    ASSERT_NE(child, nullptr);
     ASSERT_TRUE(pumpUntil(*platform, [&] { return !listener.exposes.empty(); }));
     XSelectInput(host.display, parent, StructureNotifyMask | KeyPressMask);
     XSetInputFocus(host.display, parent, RevertToParent, CurrentTime);
@@ -126,22 +120,22 @@ TEST_F(WindowTest, HostWindowDestroyedUnderUsIsReportedAndNothingCrashes)
     auto hostHandler = [](Display*, XErrorEvent*) -> int { return ++hostHandlerCalls, 0; };
     XErrorHandler before = XSetErrorHandler(hostHandler);
 
-    auto window = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
-    ASSERT_NE(window, nullptr);
-    const NativeHandle gone = window->handle();
+    auto child = platform->createChildWindow(handleOf(parent), Size{400, 309}, listener);
+    ASSERT_NE(child, nullptr);
+    const NativeHandle gone = child->handle();
     XDestroyWindow(host.display, parent);
     XSync(host.display, False);
     ASSERT_TRUE(pumpUntil(*platform, [&] { return listener.destroyed == 1; }));
 
     // Everything still answers, quietly.
-    window->present(Rect{0, 0, 400, 309});
-    window->setCursor(platform::Cursor::Hand);
-    EXPECT_FALSE(window->setSize(Size{300, 200}));
+    child->present(Rect{0, 0, 400, 309});
+    child->setCursor(platform::Cursor::Hand);
+    EXPECT_FALSE(child->setSize(Size{300, 200}));
     EXPECT_EQ(platform->windowRect(gone), std::nullopt);
     EXPECT_EQ(platform->parentOf(gone), nullptr);
     EXPECT_EQ(platform->windowClassName(gone), "");
     EXPECT_FALSE(platform->resizeWindow(gone, Size{10, 10}));
-    window.reset();
+    child.reset();
     EXPECT_EQ(platform->createChildWindow(gone, Size{400, 309}, listener), nullptr);
 
     // And the backend goes on working in a new host window.
