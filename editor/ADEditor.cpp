@@ -121,17 +121,17 @@ bool ADEditor::open(void* parent)
 
 CAnimKnob3* ADEditor::addKnob(gui::CFrame& panel, std::int32_t tag)
 {
-    for (const KnobSpec& spec : kKnobs)
+    for (const KnobSpec& setup : kKnobs)
     {
-        if (spec.tag != tag) continue;
-        auto* strip = new (std::nothrow) gui::CBitmap(spec.bitmap);
+        if (setup.tag != tag) continue;
+        auto* strip = new (std::nothrow) gui::CBitmap(setup.bitmap);
         if (!strip) return nullptr;
-        const resources::SkinBitmap* skin = resources::findSkinBitmap(spec.bitmap);
-        auto* knob = new CAnimKnob3(viewRect(spec.rect), this, spec.tag, strip, skin ? skin->frames : 1);
+        const resources::SkinBitmap* skin = resources::findSkinBitmap(setup.bitmap);
+        auto* knob = new CAnimKnob3(viewRect(setup.rect), this, setup.tag, strip, skin ? skin->frames : 1);
         strip->release();
-        knob->setDefaultValue(spec.defaultValue);
-        knob->setValue(effect->getParameter(spec.tag));
-        knob->setDragScale(spec.dragScale);
+        knob->setDefaultValue(setup.defaultValue);
+        knob->setValue(effect->getParameter(setup.tag));
+        knob->setDragScale(setup.dragScale);
         panel.addView(knob);
         return knob;
     }

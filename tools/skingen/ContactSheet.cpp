@@ -14,7 +14,7 @@ constexpr int kGap = 10;
 
 struct PanelState
 {
-    int knobFrame[4]; // per knob spec, -1 for the last frame
+    int knobFrame[4]; // per knob, -1 for the last frame
     int switchFrame;
     int buttonFrame;
     int rockerFrame;

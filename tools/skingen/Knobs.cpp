@@ -96,7 +96,7 @@ double labelRadius(cairo_t* cr, const char* text, double degrees, double gap)
 
 const std::vector<KnobSpec>& knobSpecs()
 {
-    static const std::vector<KnobSpec> specs = []
+    static const std::vector<KnobSpec> knobSpecs = []
     {
         const std::vector<ScaleLabel> zeroToTen =
             evenLabels({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"});
@@ -110,7 +110,7 @@ const std::vector<KnobSpec>& knobSpecs()
              evenLabels({"1.2", "1.5", "2", "3", "4", "6", "10"}), 0, "RATIO", 3},
         };
     }();
-    return specs;
+    return knobSpecs;
 }
 
 void drawKnobScale(cairo_t* cr, const Fonts& fonts, const KnobSpec& knob)
