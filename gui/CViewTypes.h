@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "shell/host_interface.h"
+
 namespace gui
 {
 
@@ -100,12 +102,12 @@ inline constexpr std::int32_t kUnknownButtons = -1;
 inline constexpr std::int32_t kAnyModifierMask = 0x78;
 
 // Virtual keys and modifier bits of the host's key record that the toolkit reacts to.
-inline constexpr unsigned char kVirtualKeyTab = 2;
-inline constexpr unsigned char kVirtualKeyLeft = 11;
-inline constexpr unsigned char kVirtualKeyUp = 12;
-inline constexpr unsigned char kVirtualKeyRight = 13;
-inline constexpr unsigned char kVirtualKeyDown = 14;
-inline constexpr unsigned char kKeyModifierShift = 1;
+inline constexpr unsigned char kVirtualKeyTab = VKEY_TAB;
+inline constexpr unsigned char kVirtualKeyLeft = VKEY_LEFT;
+inline constexpr unsigned char kVirtualKeyUp = VKEY_UP;
+inline constexpr unsigned char kVirtualKeyRight = VKEY_RIGHT;
+inline constexpr unsigned char kVirtualKeyDown = VKEY_DOWN;
+inline constexpr unsigned char kKeyModifierShift = MODIFIER_SHIFT;
 
 // Answer of key handlers that did not use the key.
 inline constexpr std::int32_t kKeyNotHandled = -1;

@@ -2,6 +2,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #undef None
 #undef Status
 #undef Bool
@@ -96,14 +97,58 @@ HostWindow makeWindow(Display* display, int width, int height, const std::string
     XSetWMNormalHints(display, host.window, hints);
     XFree(hints);
     XSetWMProtocols(display, host.window, &host.deleteWindow, 1);
-    XSelectInput(display, host.window, StructureNotifyMask);
+    XSelectInput(display, host.window, StructureNotifyMask | KeyPressMask | KeyReleaseMask);
     XMapWindow(display, host.window);
     XSync(display, False);
     return host;
 }
 
-// True once the user closed the window (or it was destroyed).
-bool windowClosed(HostWindow& host)
+VstIntPtr dispatch(PluginInstance& plugin, VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr,
+                   VstInt32 index = 0, float opt = 0.0f)
+{
+    AEffect& effect = plugin.effect();
+    return effect.dispatcher(&effect, opcode, index, value, ptr, opt);
+}
+
+// Hands a key typed over the window to the editor, as a host does: the
+// character, the interface's virtual key for the keys that have one, and Shift.
+void forwardKey(PluginInstance& plugin, XKeyEvent& event)
+{
+    char text[8] = {};
+    KeySym keysym = NoSymbol;
+    const int length = XLookupString(&event, text, sizeof text - 1, &keysym, nullptr);
+    unsigned char virtualKey = 0;
+    switch (keysym)
+    {
+    case XK_Tab:
+    case XK_ISO_Left_Tab:
+        virtualKey = VKEY_TAB;
+        break;
+    case XK_Left:
+        virtualKey = VKEY_LEFT;
+        break;
+    case XK_Up:
+        virtualKey = VKEY_UP;
+        break;
+    case XK_Right:
+        virtualKey = VKEY_RIGHT;
+        break;
+    case XK_Down:
+        virtualKey = VKEY_DOWN;
+        break;
+    default:
+        break;
+    }
+    const VstInt32 character = length == 1 && virtualKey == 0 ? static_cast<unsigned char>(text[0]) : 0;
+    if (character == 0 && virtualKey == 0) return;
+    const float modifiers = (event.state & ShiftMask) ? float(MODIFIER_SHIFT) : 0.0f;
+    dispatch(plugin, event.type == KeyPress ? effEditKeyDown : effEditKeyUp, virtualKey, nullptr, character,
+             modifiers);
+}
+
+// True once the user closed the window (or it was destroyed); keys typed
+// meanwhile go to the editor.
+bool windowClosed(HostWindow& host, PluginInstance& plugin)
 {
     while (XPending(host.display))
     {
@@ -116,14 +161,9 @@ bool windowClosed(HostWindow& host)
         }
         if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == host.deleteWindow)
             return true;
+        if (event.type == KeyPress || event.type == KeyRelease) forwardKey(plugin, event.xkey);
     }
     return false;
-}
-
-VstIntPtr dispatch(PluginInstance& plugin, VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr)
-{
-    AEffect& effect = plugin.effect();
-    return effect.dispatcher(&effect, opcode, 0, value, ptr, 0.0f);
 }
 
 } // namespace
@@ -169,7 +209,7 @@ int runEditCommand(const CommandLine& commandLine, PluginInstance& plugin)
         {
             std::printf("%s: editor open; close the window to quit\n", plugin.effectName().c_str());
             std::fflush(stdout);
-            while (!windowClosed(window))
+            while (!windowClosed(window, plugin))
             {
                 dispatch(plugin, effEditIdle);
                 std::this_thread::sleep_for(idleInterval);

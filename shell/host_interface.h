@@ -308,6 +308,20 @@ static_assert(offsetof(VstKeyCode, virt) == 4);
 static_assert(offsetof(VstKeyCode, modifier) == 5);
 static_assert(sizeof(VstKeyCode) == 8);
 
+// The virtual keys and modifier bits of the key record that this system uses.
+enum VstVirtualKey : unsigned char
+{
+    VKEY_TAB = 2,
+    VKEY_LEFT = 11,
+    VKEY_UP = 12,
+    VKEY_RIGHT = 13,
+    VKEY_DOWN = 14,
+};
+enum VstModifierKey : unsigned char
+{
+    MODIFIER_SHIFT = 1 << 0,
+};
+
 enum VstPinPropertiesFlags : VstInt32
 {
     kVstPinIsActive = 1 << 0,
