@@ -43,6 +43,14 @@ CViewRect localBounds(const CViewRect& size)
     return CViewRect{0, 0, size.width(), size.height()};
 }
 
+// `area` holds all of `view` that the container (of `size`) can show.
+bool coversVisiblePart(const CViewRect& area, CViewRect view, const CViewRect& size)
+{
+    view.bound(localBounds(size));
+    return area.left <= view.left && area.top <= view.top && view.right <= area.right &&
+           view.bottom <= area.bottom;
+}
+
 // `view` is `ancestor` or lies somewhere inside it.
 bool isWithin(const CView* view, const CView* ancestor)
 {
@@ -287,6 +295,9 @@ void CViewContainer::drawRect(CDrawContext* context, const CViewRect& updateRect
         child->drawRect(target, local);
         // A view that moved while drawing still owes a paint at its new place.
         if (wasDirty && !(child->getViewSize() == before) && !scrolls) child->setDirty(true);
+        // Only the update area reaches the screen: a dirty view it covers in
+        // part still owes the rest.
+        if (wasDirty && !coversVisiblePart(local, before, size)) child->setDirty(true);
     }
     if (target == pOffscreenContext)
         pOffscreenContext->copyFrom(context, clipped, local.topLeft());

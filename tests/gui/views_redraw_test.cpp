@@ -73,6 +73,29 @@ TEST(ViewRedraw, AnExposeRepaintsOnlyTheViewsItTouchesAndPresentsOnlyItsArea)
     }
 }
 
+// A dialog closing over a knob whose value changed meanwhile exposes only part of it.
+TEST(ViewRedraw, ADirtyViewAnExposeCoversOnlyInPartIsFinishedByTheNextIdle)
+{
+    FrameRig rig;
+    ProbeView* view = rig.add({10, 10, 30, 30});
+    view->paintColor = CViewColor{0, 0, 255, 255};
+    rig.window().exposeAll();
+    view->paintColor = kRedCColor;
+    view->setDirty(true);
+
+    rig.window().expose({0, 0, 20, 50});
+    EXPECT_EQ(rig.window().shownPixel(15, 20), rgb(kRedCColor));
+    EXPECT_TRUE(view->isDirty());
+
+    rig.frame->idle();
+    EXPECT_EQ(rig.window().shownPixel(25, 20), rgb(kRedCColor));
+    EXPECT_FALSE(view->isDirty());
+
+    // A clean view an expose covers in part stays clean.
+    rig.window().expose({0, 0, 20, 50});
+    EXPECT_FALSE(view->isDirty());
+}
+
 TEST(ViewRedraw, AViewThatMovesWhileDrawnDirtyStaysDirtyExceptInAScrollContainer)
 {
     for (const bool scrolling : {false, true})
