@@ -227,6 +227,8 @@ class EditFieldListener
   public:
     virtual void onEditReturn() = 0;
     virtual void onEditFocusLost() = 0;
+    // Escape means nothing to a plain field; a dialog around one cancels on it.
+    virtual void onEditEscape() {}
 
   protected:
     ~EditFieldListener() = default;

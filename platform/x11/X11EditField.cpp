@@ -152,6 +152,9 @@ void X11EditField::onKey(const XKeyEvent& event)
     case Key::Return:
         listener_.onEditReturn();
         return;
+    case Key::Escape:
+        listener_.onEditEscape();
+        return;
     case Key::Backspace:
         if (!hasSelection()) anchor_ = previousBoundary(text_, caret_);
         eraseSelection();

@@ -41,6 +41,7 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     void handleEvent(const XEvent& event) override;
     void onEditReturn() override { finish(true); }
     void onEditFocusLost() override {}
+    void onEditEscape() override { finish(buttons_.size() == 1); }
 
   private:
     struct Button
