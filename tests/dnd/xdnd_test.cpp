@@ -99,6 +99,20 @@ struct XdndRig
         }
         return done();
     }
+    // The source enters the target and moves over the view area.
+    void dragOver(XdndSource& source)
+    {
+        source.enter(target);
+        source.position(target, 150, 150);
+    }
+    // A whole drag onto `view`: true once the view heard it and the source was told the drop finished.
+    bool dragAndDrop(XdndSource& source, const DropView& view)
+    {
+        dragOver(source);
+        if (!pump(source, [&] { return !view.events.empty(); })) return false;
+        source.drop(target);
+        return pump(source, [&] { return !source.finishes.empty(); });
+    }
     // The type of a property on the target window; None when absent.
     Atom propertyType(const char* name)
     {
@@ -130,11 +144,7 @@ TEST(Xdnd, TextCountsOneAndAnAcceptedDropIsDeliveredOnceThenLeft)
     SKIP_WITHOUT_RIG(rig);
     DropView* view = rig.addView(true);
     XdndSource source(rig.host.display, {{"UTF8_STRING", "hello"}});
-    source.enter(rig.target);
-    source.position(rig.target, 150, 150);
-    ASSERT_TRUE(rig.pump(source, [&] { return !view->events.empty(); }));
-    source.drop(rig.target);
-    ASSERT_TRUE(rig.pump(source, [&] { return !source.finishes.empty(); }));
+    ASSERT_TRUE(rig.dragAndDrop(source, *view));
 
     EXPECT_EQ(view->events, (std::vector<std::string>{"enter", "drop", "leave"}));
     EXPECT_EQ(view->count, 1);
@@ -162,11 +172,7 @@ TEST(Xdnd, ThreeFilesOfManyTypesCountThreeAndARefusedDropIsFinishedAsRefused)
          {"text/plain", "x"},
          {"text/uri-list",
           "file:///tmp/a%20b.wav\r\n# a comment\r\nfile://localhost/tmp/c.trp\r\nfile:///tmp/d\r\n"}});
-    source.enter(rig.target);
-    source.position(rig.target, 150, 150);
-    ASSERT_TRUE(rig.pump(source, [&] { return !view->events.empty(); }));
-    source.drop(rig.target);
-    ASSERT_TRUE(rig.pump(source, [&] { return !source.finishes.empty(); }));
+    ASSERT_TRUE(rig.dragAndDrop(source, *view));
 
     EXPECT_EQ(view->count, 3);
     EXPECT_EQ(view->files, (std::vector<std::string>{"/tmp/a b.wav", "/tmp/c.trp", "/tmp/d"}));
@@ -183,8 +189,7 @@ TEST(Xdnd, LeaveAfterEnterEndsTheDragAndALaterPositionOnlyGetsARefusal)
     SKIP_WITHOUT_RIG(rig);
     DropView* view = rig.addView(true);
     XdndSource source(rig.host.display, {{"text/plain;charset=utf-8", "words"}});
-    source.enter(rig.target);
-    source.position(rig.target, 150, 150);
+    rig.dragOver(source);
     ASSERT_TRUE(rig.pump(source, [&] { return !view->events.empty(); }));
     source.leave(rig.target);
     ASSERT_TRUE(rig.pump(source, [&] { return view->events.size() == 2; }));
@@ -204,8 +209,7 @@ TEST(Xdnd, ASourceThatNeverDeliversStillGetsItsFinish)
     DropView* view = rig.addView(true);
     XdndSource source(rig.host.display, {{"UTF8_STRING", "never sent"}});
     source.silent = true;
-    source.enter(rig.target);
-    source.position(rig.target, 150, 150);
+    rig.dragOver(source);
     source.drop(rig.target);
     const int waitMs = static_cast<int>(platform::x11::XdndTarget::kDefaultDataTimeoutMs) + 2000;
     ASSERT_TRUE(rig.pump(
@@ -235,8 +239,7 @@ TEST(Xdnd, ClosingTheEditorDuringADropFinishesItAndTakesNoSelection)
     rig.addView(true);
     XdndSource source(rig.host.display, {{"UTF8_STRING", "late"}});
     source.silent = true;
-    source.enter(rig.target);
-    source.position(rig.target, 150, 150);
+    rig.dragOver(source);
     source.drop(rig.target);
     ASSERT_TRUE(rig.pump(source, [&] { return source.requests == 1 && !source.statuses.empty(); }));
     rig.frame->release();
