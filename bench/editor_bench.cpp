@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "editor/ADEditor.h"
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "gui/CFrame.h"
 #include "platform/headless/HeadlessPlatform.h"
 

@@ -6,11 +6,11 @@
 #include "editor/CAbout.h"
 #include "editor/CAmberVuMeter2.h"
 #include "editor/CAnimKnob3.h"
-#include "engine/AutoComp.h"
 #include "engine/ParameterTable.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
 #include "gui/CHorizontalSwitch.h"
+#include "presets/CPresetSystemEffect.h"
 #include "resources/SkinLayout.h"
 #include "resources/SkinTable.h"
 
@@ -56,10 +56,9 @@ float switchPosition(float processValue)
 
 } // namespace
 
-ADEditor::ADEditor(AudioEffect* owner) : ADEditor(owner, nullptr) {}
-
-ADEditor::ADEditor(AudioEffect* owner, std::unique_ptr<platform::Platform> system)
-    : CPresetSystemEditor(owner, std::move(system)), background(new gui::CBitmap(resources::kPanel))
+ADEditor::ADEditor(AudioEffect* owner, const MeterSource* source, std::unique_ptr<platform::Platform> system)
+    : CPresetSystemEditor(owner, std::move(system)), meterSource(source),
+      background(new gui::CBitmap(resources::kPanel))
 {
     rect = ERect{0, 0, static_cast<VstInt16>(background->getHeight()),
                  static_cast<VstInt16>(background->getWidth())};
@@ -213,9 +212,8 @@ void ADEditor::idle()
 
 void ADEditor::driveMeter()
 {
-    auto* engine = dynamic_cast<AutoComp*>(effect);
-    if (!engine || !meter) return;
-    float v = static_cast<float>(1.0 - engine->getMeterGain());
+    if (!meterSource || !meter) return;
+    float v = static_cast<float>(1.0 - meterSource->getMeterGain());
     if (v > 1.0f)
         v = 1.0f;
     else if (!(v >= 0.0f))

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "editor/CPresetSystemEditor.h"
+#include "editor/MeterSource.h"
 
 namespace gui
 {
@@ -26,10 +27,11 @@ class ADEditor : public CPresetSystemEditor
     static constexpr std::int32_t kAboutTag = 13;
     static constexpr std::int32_t kMeterTag = 14;
 
-    // Attaches itself to `effect`, which owns it from then on. Without a
-    // `windowSystem` the native one is used.
-    explicit ADEditor(AudioEffect* effect);
-    ADEditor(AudioEffect* effect, std::unique_ptr<platform::Platform> windowSystem);
+    // Attaches itself to `effect`, which owns it from then on. The needle
+    // reads `meterSource` (null: it rests). Without a `windowSystem` the
+    // native one is used.
+    ADEditor(AudioEffect* effect, const MeterSource* meterSource,
+             std::unique_ptr<platform::Platform> windowSystem = nullptr);
     ~ADEditor() override;
 
     bool open(void* parent) override;
@@ -60,6 +62,7 @@ class ADEditor : public CPresetSystemEditor
     void driveMeter();
     bool onWindowThread() const;
 
+    const MeterSource* meterSource;
     gui::CBitmap* background = nullptr;
     gui::CHorizontalSwitch* processSwitch = nullptr;
     CAnimKnob3* ratioKnob = nullptr;

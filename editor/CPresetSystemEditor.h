@@ -6,8 +6,9 @@
 
 #include <string>
 
+#include "editor/AEffGUIEditor.h"
 #include "editor/CPresetSystemListener.h"
-#include "shell/AEffGUIEditor.h"
+#include "presets/PresetNameView.h"
 
 namespace gui
 {
@@ -20,7 +21,7 @@ class CTROnOffButton;
 class CTRRockerSwitch;
 struct FileResult;
 
-class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener
+class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, public PresetNameView
 {
   public:
     enum Tag : std::int32_t
@@ -49,7 +50,7 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener
     // Pointer-over highlighting of the bar's buttons.
     void idle() override;
 
-    virtual void showPresetName(const char* name);
+    void showPresetName(const char* name) override;
     virtual void renamePreset(const char* text);
     virtual void choosePreset(VstInt32 index, const char* name);
 

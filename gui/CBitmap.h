@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <span>
 
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 #include "gui/CReferenceCounter.h"
-#include "gui/CViewTypes.h"
+#include "raster/CViewTypes.h"
 
 namespace gui
 {

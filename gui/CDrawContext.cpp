@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "gui/CFontTable.h"
+#include "raster/CFontTable.h"
 #include "gui/CFrame.h"
-#include "gui/CTextRenderer.h"
+#include "raster/CTextRenderer.h"
 #include "platform/platform.h"
 
 namespace gui

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "gui/CFontTable.h"
-#include "gui/CPixelSurface.h"
+#include "raster/CFontTable.h"
+#include "raster/CPixelSurface.h"
 #include "gui/CReferenceCounter.h"
-#include "gui/CViewTypes.h"
+#include "raster/CViewTypes.h"
 
 namespace platform
 {

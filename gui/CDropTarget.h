@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "gui/CViewTypes.h"
+#include "raster/CViewTypes.h"
 #include "platform/platform.h"
 
 namespace gui

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "gui/CDrawContext.h"
-#include "gui/CFontTable.h"
+#include "raster/CFontTable.h"
 #include "gui/CFrame.h"
 #include "platform/TextEncoding.h"
 

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "gui/CReferenceCounter.h"
-#include "gui/CViewTypes.h"
-#include "shell/host_interface.h"
+#include "gui/CInputTypes.h"
+#include "raster/CViewTypes.h"
+#include "shell/KeyCode.h"
 
 namespace gui
 {

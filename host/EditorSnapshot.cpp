@@ -1,7 +1,7 @@
 #include "host/EditorSnapshot.h"
 
 #include "editor/ADEditor.h"
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "host/DemoProgramme.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "resources/SkinLayout.h"

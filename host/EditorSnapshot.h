@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "host/PresetSelector.h"
 
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "engine/ParameterTable.h"
 #include "presets/FactoryPresets.h"
 

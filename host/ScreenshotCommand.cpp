@@ -3,7 +3,7 @@
 #include "host/PresetSelector.h"
 
 #include "engine/ParameterTable.h"
-#include "gui/PngFile.h"
+#include "raster/PngFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <new>
 
-#include "editor/ADEditor.h"
 #include "engine/ParameterTable.h"
 #include "presets/FactoryPresets.h"
+#include "presets/PresetNameView.h"
 
 CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback host)
     : AudioEffectX(host, 1, params::kCount), programs(new (std::nothrow) CProgram[kNumPresets])
@@ -20,12 +20,6 @@ CProgram* CPresetSystemEffect::getPresetProgram(VstInt32 index)
     return programs && index >= 0 && index < kNumPresets ? &programs[index] : nullptr;
 }
 
-ADEditor* CPresetSystemEffect::presetEditor()
-{
-    // The only editor this effect ever attaches is its own.
-    return static_cast<ADEditor*>(editor);
-}
-
 void CPresetSystemEffect::initFactoryPresets()
 {
     if (!programs)
@@ -36,11 +30,9 @@ void CPresetSystemEffect::initFactoryPresets()
     {
         const FactoryPreset& preset = kFactoryPresets[static_cast<std::size_t>(i)];
         CProgram& program = programs[i];
-        program.setParameter(params::kProcess, preset.process);
-        program.setParameter(params::kRatio, preset.ratio);
-        program.setParameter(params::kTime, preset.time);
-        program.setParameter(params::kCompression, preset.compression);
-        program.setParameter(params::kOutput, preset.output);
+        const std::array<float, 12> values = factoryPresetValues(preset);
+        for (VstInt32 k = 0; k < params::kCount; ++k)
+            program.setParameter(k, values[static_cast<std::size_t>(k)]);
         program.setName(preset.name);
     }
 }
@@ -117,9 +109,9 @@ void CPresetSystemEffect::renameCurrentPreset(const char* text)
         programs[currentPreset].setName(name);
         programs[0].setName(name);
     }
-    if (ADEditor* presets = presetEditor())
+    if (PresetNameView* view = presetNameView())
     {
-        presets->showPresetName(name);
+        view->showPresetName(name);
     }
 }
 

@@ -5,7 +5,7 @@
 #include "presets/CProgram.h"
 #include "shell/AudioEffectX.h"
 
-class ADEditor;
+class PresetNameView;
 
 // The preset system: 24 internal programs filled with the factory presets,
 // the preset being edited, and the rule that copies every parameter change
@@ -49,8 +49,9 @@ class CPresetSystemEffect : public AudioEffectX
     bool isPresetLoading() const { return presetLoading; }
 
   protected:
-    // The plug-in's own editor, or null.
-    ADEditor* presetEditor();
+    // The view that shows the current preset's name, or null: the editor, as
+    // the plug-in wires it.
+    virtual PresetNameView* presetNameView() { return nullptr; }
 
     std::unique_ptr<CProgram[]> programs; // kNumPresets, or null
     VstInt32 currentPreset = 0;

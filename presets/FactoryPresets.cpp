@@ -1,15 +1,16 @@
 #include "presets/FactoryPresets.h"
 
-#include <cstring>
+#include "engine/ParameterTable.h"
 
-int32_t findFactoryPreset(const char* name)
+static_assert(params::kCount == 12);
+
+std::array<float, 12> factoryPresetValues(const FactoryPreset& preset)
 {
-    for (int32_t i = 0; i < kNumFactoryPresets; ++i)
-    {
-        if (std::strcmp(kFactoryPresets[static_cast<std::size_t>(i)].name, name) == 0)
-        {
-            return i;
-        }
-    }
-    return -1;
+    std::array<float, 12> values{};
+    values[params::kProcess] = preset.process;
+    values[params::kRatio] = preset.ratio;
+    values[params::kTime] = preset.time;
+    values[params::kCompression] = preset.compression;
+    values[params::kOutput] = preset.output;
+    return values;
 }

@@ -52,5 +52,6 @@ inline constexpr std::array<FactoryPreset, kNumFactoryPresets> kFactoryPresets =
     {"Stereo Toms", 1.0f, factory_detail::ratioStep(4), 0.5f, 0.625f, 0.233f},
 }};
 
-// Index of the preset with exactly this name, or -1.
-int32_t findFactoryPreset(const char* name);
+// All twelve parameter values of a preset in parameter order, the hidden ones
+// at 0 as in a fresh program: the one mapping from the table to parameters.
+std::array<float, 12> factoryPresetValues(const FactoryPreset& preset);

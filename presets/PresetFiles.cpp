@@ -4,6 +4,7 @@
 #include "presets/FactoryPresets.h"
 #include "presets/FileIO.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -52,11 +53,8 @@ ProgramBank factoryBankRecords()
     {
         const FactoryPreset& preset = kFactoryPresets[j];
         bank[j].setName(preset.name);
-        bank[j].values[0] = preset.process;
-        bank[j].values[2] = preset.ratio;
-        bank[j].values[4] = preset.time;
-        bank[j].values[5] = preset.compression;
-        bank[j].values[6] = preset.output;
+        const std::array<float, 12> values = factoryPresetValues(preset);
+        std::copy(values.begin(), values.end(), bank[j].values.begin());
     }
     return bank;
 }

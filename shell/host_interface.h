@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "shell/KeyCode.h"
+
 using VstInt16 = std::int16_t;
 using VstInt32 = std::int32_t;
 using VstInt64 = std::int64_t;
@@ -295,32 +297,6 @@ struct ERect
     VstInt16 right;
 };
 static_assert(sizeof(ERect) == 8);
-
-// Key record built by the dispatcher for effEditKeyDown / effEditKeyUp.
-struct VstKeyCode
-{
-    VstInt32 character;
-    unsigned char virt;     // virtual key code
-    unsigned char modifier; // modifier bits
-};
-static_assert(offsetof(VstKeyCode, character) == 0);
-static_assert(offsetof(VstKeyCode, virt) == 4);
-static_assert(offsetof(VstKeyCode, modifier) == 5);
-static_assert(sizeof(VstKeyCode) == 8);
-
-// The virtual keys and modifier bits of the key record that this system uses.
-enum VstVirtualKey : unsigned char
-{
-    VKEY_TAB = 2,
-    VKEY_LEFT = 11,
-    VKEY_UP = 12,
-    VKEY_RIGHT = 13,
-    VKEY_DOWN = 14,
-};
-enum VstModifierKey : unsigned char
-{
-    MODIFIER_SHIFT = 1 << 0,
-};
 
 enum VstPinPropertiesFlags : VstInt32
 {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "gui/CFontTable.h"
+#include "raster/CFontTable.h"
 #include "platform/x11/X11Keys.h"
 
 namespace platform::x11

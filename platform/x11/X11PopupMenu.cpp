@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 #include "platform/x11/X11Keys.h"
 
 namespace platform::x11

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "gui/CFontTable.h"
-#include "gui/CTextRenderer.h"
+#include "raster/CFontTable.h"
+#include "raster/CTextRenderer.h"
 #include "platform/TextEncoding.h"
 
 namespace platform::x11

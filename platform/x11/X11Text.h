@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 #include "platform/TextEncoding.h"
 
 namespace platform::x11

@@ -14,7 +14,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "resources/SkinLayout.h"
 #include "resources/SkinTable.h"
-#include "shell/AEffGUIEditor.h"
+#include "editor/AEffGUIEditor.h"
 #include "tests/shell/RecordingHost.h"
 #include "tests/shell/TestEffect.h"
 

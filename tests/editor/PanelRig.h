@@ -9,7 +9,7 @@
 
 #include "editor/ADEditor.h"
 #include "editor/CAnimKnob3.h"
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "gui/CFrame.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"

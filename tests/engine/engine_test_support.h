@@ -4,7 +4,7 @@
 #include <numbers>
 #include <vector>
 
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 
 // A host that answers version 2400 and reports the second input or output
 // pin as unconnected when asked to.

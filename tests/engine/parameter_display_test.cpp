@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "engine/ParameterTable.h"
 
 namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 
 namespace drawtest
 {

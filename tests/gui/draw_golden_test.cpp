@@ -17,7 +17,7 @@
 #include "DrawTestSupport.h"
 #include "gui/CBitmap.h"
 #include "gui/COffscreenContext.h"
-#include "gui/PngFile.h"
+#include "raster/PngFile.h"
 
 namespace
 {

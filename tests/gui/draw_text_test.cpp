@@ -6,8 +6,8 @@
 #include <string>
 
 #include "gui/CDrawContext.h"
-#include "gui/CFontTable.h"
-#include "gui/CTextRenderer.h"
+#include "raster/CFontTable.h"
+#include "raster/CTextRenderer.h"
 
 namespace
 {

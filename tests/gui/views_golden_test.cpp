@@ -21,7 +21,7 @@
 #include "gui/CKnob.h"
 #include "gui/CParamDisplay.h"
 #include "gui/CViewContainer.h"
-#include "gui/PngFile.h"
+#include "raster/PngFile.h"
 
 namespace
 {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "presets/FactoryPresets.h"
 
 namespace

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "presets/PreferenceStore.h"
 #include "presets/SettingsStore.h"
 

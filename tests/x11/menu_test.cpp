@@ -4,7 +4,7 @@
 
 #include <X11/keysym.h>
 
-#include "gui/PngFile.h"
+#include "raster/PngFile.h"
 
 namespace x11test
 {

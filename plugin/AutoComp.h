@@ -4,11 +4,14 @@
 
 #include "engine/CompressorKernel.h"
 #include "engine/ParameterTable.h"
+#include "editor/MeterSource.h"
 #include "presets/CPresetSystemEffect.h"
+
+class ADEditor;
 
 // The effect: twelve parameters feeding the compressor kernel, the plug-in's
 // identity and channel layouts, and the meter preferences.
-class AutoComp : public CPresetSystemEffect
+class AutoComp : public CPresetSystemEffect, public MeterSource
 {
   public:
     // 'QBXN', first character in the most significant byte.
@@ -66,10 +69,15 @@ class AutoComp : public CPresetSystemEffect
     const MeterPreferences& getMeterPreferences() const { return meterPreferences; }
 
     // Smoothed linear gain for the meter, 1.0 meaning no reduction. Any thread.
-    double getMeterGain() const { return kernel.getMeterGain(); }
+    double getMeterGain() const override { return kernel.getMeterGain(); }
     const CompressorKernel& getKernel() const { return kernel; }
 
+  protected:
+    PresetNameView* presetNameView() override;
+
   private:
+    // The editor this effect made, or null once it is gone.
+    ADEditor* panel();
     template <typename Sample> void processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
     void applyToKernel(VstInt32 index, float value);
 

@@ -1,4 +1,4 @@
-#include "gui/PngFile.h"
+#include "raster/PngFile.h"
 
 #include <png.h>
 

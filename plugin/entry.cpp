@@ -1,6 +1,6 @@
 // The module's only visible symbols: the entry a host looks up by name, under
 // both names hosts use for it.
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "shell/host_interface.h"
 
 #include <new>

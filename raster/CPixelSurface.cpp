@@ -1,4 +1,4 @@
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 
 #include <algorithm>
 #include <cstdlib>

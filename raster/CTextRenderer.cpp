@@ -1,4 +1,4 @@
-#include "gui/CTextRenderer.h"
+#include "raster/CTextRenderer.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "gui/CFontTable.h"
+#include "raster/CFontTable.h"
 
 namespace gui
 {

@@ -1,4 +1,4 @@
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,6 +6,7 @@
 #include <new>
 
 #include "editor/ADEditor.h"
+#include "platform/platform.h"
 #include "presets/PreferenceStore.h"
 
 namespace
@@ -68,7 +69,7 @@ AutoComp::AutoComp(audioMasterCallback host) : CPresetSystemEffect(host)
     // Start at the targets: no fade-in on the first block.
     kernel.settleSmoothing();
 
-    new (std::nothrow) ADEditor(this); // attaches itself; the effect owns it
+    new (std::nothrow) ADEditor(this, this); // attaches itself; the effect owns it
     suspend();
 
     meterPreferences.vuReferenceFactor = std::pow(10.0, readMeterPreference(kVUreference) * 0.05);
@@ -78,6 +79,17 @@ AutoComp::AutoComp(audioMasterCallback host) : CPresetSystemEffect(host)
 }
 
 AutoComp::~AutoComp() = default;
+
+ADEditor* AutoComp::panel()
+{
+    // The only editor this effect ever attaches is its own.
+    return static_cast<ADEditor*>(editor);
+}
+
+PresetNameView* AutoComp::presetNameView()
+{
+    return panel();
+}
 
 template <typename Sample>
 void AutoComp::processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
@@ -138,7 +150,7 @@ void AutoComp::setParameter(VstInt32 index, float value)
         applyToKernel(index, value);
     }
     CPresetSystemEffect::setParameter(index, value);
-    if (ADEditor* view = presetEditor())
+    if (ADEditor* view = panel())
     {
         view->setParameter(index, value);
     }
@@ -176,7 +188,7 @@ void AutoComp::getParameterDisplay(VstInt32 index, char* text)
 void AutoComp::suspend()
 {
     kernel.suspend();
-    if (ADEditor* view = presetEditor())
+    if (ADEditor* view = panel())
     {
         view->clearMeter();
     }

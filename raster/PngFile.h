@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 
 namespace gui
 {

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "gui/CPixelSurface.h"
+#include "raster/CPixelSurface.h"
 
 namespace gui
 {

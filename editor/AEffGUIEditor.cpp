@@ -1,8 +1,8 @@
-#include "shell/AEffGUIEditor.h"
+#include "editor/AEffGUIEditor.h"
 
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/NullPlatform.h"
 #include "shell/AudioEffectX.h"
 #ifdef AMBERLIT_NATIVE_PLATFORM
 #include "platform/native.h"
@@ -118,9 +118,9 @@ platform::Platform& AEffGUIEditor::getPlatform()
 {
     if (!hasPlatform())
     {
-        // Nowhere to show windows: an in-memory window system keeps the
+        // Nowhere to show windows: a window system that makes none keeps the
         // toolkit's calls harmless.
-        windowSystem = std::make_unique<platform::headless::HeadlessPlatform>();
+        windowSystem = std::make_unique<platform::NullPlatform>();
         lastTicks = windowSystem->ticks();
     }
     return *windowSystem;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gui/CViewTypes.h"
+#include "raster/CViewTypes.h"
 
 namespace gui
 {
