@@ -10,6 +10,7 @@
 #include "gui/CFrame.h"
 #include "gui/CFrameOwner.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "resources/SkinLayout.h"
 
 namespace
 {
@@ -28,8 +29,8 @@ class BenchOwner final : public gui::CFrameOwner
     platform::headless::HeadlessPlatform platform;
 };
 
-constexpr int kWidth = 400;
-constexpr int kHeight = 309;
+constexpr int kWidth = resources::kPanelWidth;
+constexpr int kHeight = resources::kPanelHeight;
 constexpr int kKnobs = 12;
 constexpr int kKnobFrames = 41;
 constexpr int kKnobSide = 114;

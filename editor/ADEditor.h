@@ -22,8 +22,6 @@ class CAnimKnob3;
 class ADEditor : public CPresetSystemEditor
 {
   public:
-    static constexpr VstInt16 kWidth = 400;
-    static constexpr VstInt16 kHeight = 309;
     static constexpr std::int32_t kAboutTag = 13;
     static constexpr std::int32_t kMeterTag = 14;
 

@@ -1,8 +1,7 @@
 #include "host/PresetSelector.h"
 
-#include "plugin/AutoComp.h"
-#include "engine/ParameterTable.h"
-#include "presets/FactoryPresets.h"
+#include "host/NameMatch.h"
+#include "host/own/OwnPlugin.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,29 +12,10 @@ namespace host
 namespace
 {
 
-bool sameName(const std::string& a, const std::string& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
-
 bool isNumber(const std::string& text)
 {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
-// All twelve values, hidden ones at 0 as in a fresh program.
-void applyFactoryPreset(PluginInstance& plugin, const FactoryPreset& preset)
-{
-    float values[params::kCount] = {};
-    values[params::kProcess] = preset.process;
-    values[params::kRatio] = preset.ratio;
-    values[params::kTime] = preset.time;
-    values[params::kCompression] = preset.compression;
-    values[params::kOutput] = preset.output;
-    for (int i = 0; i < params::kCount; ++i)
-        plugin.setParameter(i, values[i]);
 }
 
 int findIndex(const std::vector<std::string>& names, const std::string& choice)
@@ -46,7 +26,7 @@ int findIndex(const std::vector<std::string>& names, const std::string& choice)
         return number < static_cast<long>(names.size()) ? static_cast<int>(number) : -1;
     }
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (sameName(names[i], choice)) return static_cast<int>(i);
+        if (sameNameIgnoringCase(names[i], choice)) return static_cast<int>(i);
     return -1;
 }
 
@@ -62,18 +42,13 @@ std::string listOf(const std::vector<std::string>& names)
 
 bool PresetSelector::isOurPlugin(const PluginInstance& plugin)
 {
-    return plugin.effect().uniqueID == AutoComp::kUniqueId;
+    return own::recognises(plugin);
 }
 
 std::vector<std::string> PresetSelector::names(const PluginInstance& plugin)
 {
+    if (isOurPlugin(plugin)) return own::factoryPresetNames();
     std::vector<std::string> result;
-    if (isOurPlugin(plugin))
-    {
-        for (const FactoryPreset& preset : kFactoryPresets)
-            result.emplace_back(preset.name);
-        return result;
-    }
     for (int i = 0; i < plugin.programCount(); ++i)
     {
         std::string name = plugin.programName(i);
@@ -93,7 +68,7 @@ Status PresetSelector::apply(PluginInstance& plugin, const std::string& choice, 
     }
     chosen = available[static_cast<std::size_t>(index)];
     if (isOurPlugin(plugin))
-        applyFactoryPreset(plugin, kFactoryPresets[static_cast<std::size_t>(index)]);
+        own::applyFactoryPreset(plugin, index);
     else
         plugin.setProgram(index);
     return {};

@@ -1,8 +1,8 @@
 #include "host/RenderJob.h"
 
-#include "engine/ParameterTable.h"
+#include "host/own/OwnPlugin.h"
 #include "host/AudioFileWriter.h"
-#include "host/BankCommands.h"
+#include "host/own/BankCommands.h"
 #include "host/LevelMeter.h"
 #include "host/ParameterLookup.h"
 #include "host/PresetSelector.h"
@@ -108,7 +108,7 @@ std::string RenderJob::describe(const PluginInstance& plugin)
 std::optional<double> RenderJob::makeupDb(const PluginInstance& plugin)
 {
     if (!PresetSelector::isOurPlugin(plugin)) return std::nullopt;
-    return params::outputDisplayValue(plugin.parameter(params::kOutput));
+    return own::makeupDb(plugin);
 }
 
 } // namespace host

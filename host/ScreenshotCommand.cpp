@@ -1,8 +1,8 @@
 #include "host/EditorCommands.h"
-#include "host/EditorSnapshot.h"
+#include "host/own/EditorSnapshot.h"
 #include "host/PresetSelector.h"
 
-#include "engine/ParameterTable.h"
+#include "host/NameMatch.h"
 #include "raster/PngFile.h"
 
 #include <algorithm>
@@ -14,18 +14,12 @@ namespace host
 namespace
 {
 
-bool sameName(const std::string& a, const std::string& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
-
 // The factory preset the user named, so that the editor shows its name too.
 int factoryIndex(const PluginInstance& plugin, const std::string& choice)
 {
     const std::vector<std::string> names = PresetSelector::names(plugin);
     for (std::size_t i = 0; i < names.size(); ++i)
-        if (choice == std::to_string(i) || sameName(choice, names[i])) return static_cast<int>(i);
+        if (choice == std::to_string(i) || sameNameIgnoringCase(choice, names[i])) return static_cast<int>(i);
     return -1;
 }
 
@@ -57,7 +51,7 @@ int runScreenshotCommand(const CommandLine& commandLine, PluginInstance& plugin)
     EditorSnapshot::Settings settings;
     if (!commandLine.settings.preset.empty())
         settings.preset = factoryIndex(plugin, commandLine.settings.preset);
-    for (int i = 0; i < params::kCount; ++i)
+    for (int i = 0; i < plugin.parameterCount(); ++i)
         settings.values.push_back(plugin.parameter(i));
 
     gui::CPixelSurface image;

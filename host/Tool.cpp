@@ -3,7 +3,7 @@
 #include "host/AudioFile.h"
 #include "host/AudioFileReader.h"
 #include "host/AudioFileWriter.h"
-#include "host/BankCommands.h"
+#include "host/own/BankCommands.h"
 #include "host/DemoProgramme.h"
 #include "host/EditorCommands.h"
 #include "host/PresetSelector.h"

@@ -1,6 +1,6 @@
 // The bank command and the render options that start from a bank or preset file: the same
 // checks and messages as the editor, and programs reaching the plug-in through its record.
-#include "host/BankCommands.h"
+#include "host/own/BankCommands.h"
 #include "presets/FileIO.h"
 #include "presets/PresetFiles.h"
 

@@ -1,6 +1,7 @@
-#include "host/BankCommands.h"
+#include "host/own/BankCommands.h"
 
 #include "engine/ParameterTable.h"
+#include "host/NameMatch.h"
 #include "host/PresetSelector.h"
 #include "presets/PresetFiles.h"
 
@@ -22,15 +23,6 @@ Status fileFailure(const std::string& path, const FileResult& result)
                                : errno == EINVAL       ? "not a regular file"
                                                        : std::strerror(errno);
     return Status::failure(path + ": " + reason);
-}
-
-bool sameNameIgnoringCase(const char* a, const std::string& b)
-{
-    if (std::strlen(a) != b.size()) return false;
-    for (std::size_t i = 0; i < b.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 int parseIndex(const std::string& text)

@@ -1,4 +1,4 @@
-#include "host/EditorSnapshot.h"
+#include "host/own/EditorSnapshot.h"
 
 #include "editor/ADEditor.h"
 #include "plugin/AutoComp.h"
