@@ -258,7 +258,9 @@ TEST_F(MenuTest, MenuStaysOnScreen)
 }
 
 // Not a check: a picture of a preset-like menu for a person to look at.
-TEST_F(MenuTest, ScreenshotOfAnOpenMenu)
+// The picture a user sees: text in every row of the open sub-menu, the entry
+// under the pointer highlighted in the main menu (a PNG is left for a person).
+TEST_F(MenuTest, AnOpenMenuShowsItsEntriesAndTheSubMenuBesideIt)
 {
     Menu menu;
     menu.items.push_back(item("Current settings", 0));
@@ -273,25 +275,43 @@ TEST_F(MenuTest, ScreenshotOfAnOpenMenu)
     sub.items = {item("First", 40), item("Second", 41)};
     menu.items.push_back(sub);
     const std::string path = std::string(AMBERLIT_BINARY_DIR) + "/x11-menu.png";
-    popupWithUser(menu, Point{40, 40},
-                  [&](Host& u, std::vector<Rect> p)
-                  {
-                      // Onto the sub-menu entry, the 12th row of the second column: it opens.
-                      const int rowHeight = (p[0].height() - 6 - 7) / 15;
-                      u.moveTo(p[0].right - 30, p[0].top + 3 + rowHeight * 11 + rowHeight / 2);
-                      u.waitForPopups(2);
-                      pause(100);
-                      XImage* image = XGetImage(u.display, u.root, 0, 0, 700, 500, AllPlanes, ZPixmap);
-                      ASSERT_NE(image, nullptr);
-                      gui::CPixelSurface shot(700, 500);
-                      for (int y = 0; y < 500; ++y)
-                          for (int x = 0; x < 700; ++x)
-                              shot.setPixel(x, y,
-                                            0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y)));
-                      XDestroyImage(image);
-                      EXPECT_TRUE(gui::writePng(shot, path));
-                      u.key(XK_Escape);
-                  });
+    popupWithUser(
+        menu, Point{40, 40},
+        [&](Host& u, std::vector<Rect> p)
+        {
+            // Onto the sub-menu entry, the 12th row of the second column: it opens.
+            const int rowHeight = (p[0].height() - 6 - 7) / 15;
+            u.moveTo(p[0].right - 30, p[0].top + 3 + rowHeight * 11 + rowHeight / 2);
+            const std::vector<Rect> popups = u.waitForPopups(2);
+            ASSERT_EQ(popups.size(), 2u);
+            pause(100);
+            XImage* image = XGetImage(u.display, u.root, 0, 0, 700, 500, AllPlanes, ZPixmap);
+            ASSERT_NE(image, nullptr);
+            gui::CPixelSurface shot(700, 500);
+            for (int y = 0; y < 500; ++y)
+                for (int x = 0; x < 700; ++x)
+                    shot.setPixel(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y)));
+            XDestroyImage(image);
+            EXPECT_TRUE(gui::writePng(shot, path));
+            auto count = [&](const Rect& area, auto&& match)
+            {
+                int n = 0;
+                for (int y = std::max(area.top, 0); y < std::min(area.bottom, 500); ++y)
+                    for (int x = std::max(area.left, 0); x < std::min(area.right, 700); ++x)
+                        n += match(shot.pixel(x, y) & 0xFFFFFFu) ? 1 : 0;
+                return n;
+            };
+            auto dark = [](uint32_t rgb)
+            { return ((rgb >> 16) & 0xFF) < 0x40 && ((rgb >> 8) & 0xFF) < 0x40 && (rgb & 0xFF) < 0x40; };
+            const Rect& subMenu = popups[0] == p[0] ? popups[1] : popups[0];
+            const int middle = (subMenu.top + subMenu.bottom) / 2;
+            EXPECT_GT(count(Rect{subMenu.left + 1, subMenu.top + 1, subMenu.right - 1, middle}, dark), 10)
+                << "First";
+            EXPECT_GT(count(Rect{subMenu.left + 1, middle, subMenu.right - 1, subMenu.bottom - 1}, dark), 10)
+                << "Second";
+            EXPECT_GT(count(p[0], [](uint32_t rgb) { return rgb == 0x336EC8u; }), 100) << "highlighted entry";
+            u.key(XK_Escape);
+        });
 }
 
 } // namespace
