@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "editor/ADEditor.h"
-#include "plugin/AutoComp.h"
 #include "gui/CFrame.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "plugin/AutoComp.h"
 
 namespace
 {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <span>
 
-#include "raster/CPixelSurface.h"
 #include "gui/CReferenceCounter.h"
+#include "raster/CPixelSurface.h"
 #include "raster/CViewTypes.h"
 
 namespace gui

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "raster/CFontTable.h"
 #include "gui/CFrame.h"
-#include "raster/CTextRenderer.h"
 #include "platform/platform.h"
+#include "raster/CFontTable.h"
+#include "raster/CTextRenderer.h"
 
 namespace gui
 {

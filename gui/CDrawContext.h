@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "gui/CReferenceCounter.h"
 #include "raster/CFontTable.h"
 #include "raster/CPixelSurface.h"
-#include "gui/CReferenceCounter.h"
 #include "raster/CViewTypes.h"
 
 namespace platform

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "raster/CViewTypes.h"
 #include "platform/platform.h"
+#include "raster/CViewTypes.h"
 
 namespace gui
 {

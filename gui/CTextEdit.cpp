@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "gui/CDrawContext.h"
-#include "raster/CFontTable.h"
 #include "gui/CFrame.h"
 #include "platform/TextEncoding.h"
+#include "raster/CFontTable.h"
 
 namespace gui
 {

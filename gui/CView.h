@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "gui/CReferenceCounter.h"
 #include "gui/CInputTypes.h"
+#include "gui/CReferenceCounter.h"
 #include "raster/CViewTypes.h"
 #include "shell/KeyCode.h"
 

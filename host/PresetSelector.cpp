@@ -40,12 +40,12 @@ std::string listOf(const std::vector<std::string>& names)
 
 } // namespace
 
-bool PresetSelector::isOurPlugin(const PluginInstance& plugin)
+bool PresetSelector::isOurPlugin(PluginInstance& plugin)
 {
     return own::recognises(plugin);
 }
 
-std::vector<std::string> PresetSelector::names(const PluginInstance& plugin)
+std::vector<std::string> PresetSelector::names(PluginInstance& plugin)
 {
     if (isOurPlugin(plugin)) return own::factoryPresetNames();
     std::vector<std::string> result;

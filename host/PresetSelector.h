@@ -16,9 +16,9 @@ namespace host
 class PresetSelector
 {
   public:
-    static bool isOurPlugin(const PluginInstance& plugin);
+    static bool isOurPlugin(PluginInstance& plugin);
 
-    static std::vector<std::string> names(const PluginInstance& plugin);
+    static std::vector<std::string> names(PluginInstance& plugin);
 
     // `choice` is a number or a name (case-insensitive); `chosen` receives the
     // preset's name.

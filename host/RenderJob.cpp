@@ -1,11 +1,11 @@
 #include "host/RenderJob.h"
 
-#include "host/own/OwnPlugin.h"
 #include "host/AudioFileWriter.h"
-#include "host/own/BankCommands.h"
 #include "host/LevelMeter.h"
 #include "host/ParameterLookup.h"
 #include "host/PresetSelector.h"
+#include "host/own/BankCommands.h"
+#include "host/own/OwnPlugin.h"
 
 namespace host
 {
@@ -105,7 +105,7 @@ std::string RenderJob::describe(const PluginInstance& plugin)
     return text;
 }
 
-std::optional<double> RenderJob::makeupDb(const PluginInstance& plugin)
+std::optional<double> RenderJob::makeupDb(PluginInstance& plugin)
 {
     if (!PresetSelector::isOurPlugin(plugin)) return std::nullopt;
     return own::makeupDb(plugin);

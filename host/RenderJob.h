@@ -60,7 +60,7 @@ class RenderJob
     // The make-up gain in dB that the level trace takes out: our plug-in's
     // Output setting, read from the shared parameter table. Other plug-ins
     // name theirs in their own ways: none.
-    static std::optional<double> makeupDb(const PluginInstance& plugin);
+    static std::optional<double> makeupDb(PluginInstance& plugin);
 };
 
 } // namespace host

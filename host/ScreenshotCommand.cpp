@@ -1,6 +1,6 @@
 #include "host/EditorCommands.h"
-#include "host/own/EditorSnapshot.h"
 #include "host/PresetSelector.h"
+#include "host/own/EditorSnapshot.h"
 
 #include "host/NameMatch.h"
 #include "raster/PngFile.h"
@@ -15,7 +15,7 @@ namespace
 {
 
 // The factory preset the user named, so that the editor shows its name too.
-int factoryIndex(const PluginInstance& plugin, const std::string& choice)
+int factoryIndex(PluginInstance& plugin, const std::string& choice)
 {
     const std::vector<std::string> names = PresetSelector::names(plugin);
     for (std::size_t i = 0; i < names.size(); ++i)

@@ -3,13 +3,13 @@
 #include "host/AudioFile.h"
 #include "host/AudioFileReader.h"
 #include "host/AudioFileWriter.h"
-#include "host/own/BankCommands.h"
 #include "host/DemoProgramme.h"
 #include "host/EditorCommands.h"
 #include "host/PresetSelector.h"
 #include "host/ProgressBar.h"
 #include "host/RenderJob.h"
 #include "host/SvgPlot.h"
+#include "host/own/BankCommands.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -116,7 +116,7 @@ void printParameters(const PluginInstance& plugin)
                     plugin.parameter(i));
 }
 
-void printPresets(const PluginInstance& plugin)
+void printPresets(PluginInstance& plugin)
 {
     const auto names = PresetSelector::names(plugin);
     std::printf("  presets%s\n", PresetSelector::isOurPlugin(plugin) ? " (factory)" : " (programs)");

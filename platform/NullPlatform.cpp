@@ -6,7 +6,8 @@
 namespace platform
 {
 
-std::unique_ptr<Window> NullPlatform::createChildWindow(NativeHandle parent, Size size, WindowListener& listener)
+std::unique_ptr<Window> NullPlatform::createChildWindow(NativeHandle parent, Size size,
+                                                        WindowListener& listener)
 {
     return nullptr;
 }

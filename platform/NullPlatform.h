@@ -10,7 +10,8 @@ namespace platform
 class NullPlatform final : public Platform
 {
   public:
-    std::unique_ptr<Window> createChildWindow(NativeHandle parent, Size size, WindowListener& listener) override;
+    std::unique_ptr<Window> createChildWindow(NativeHandle parent, Size size,
+                                              WindowListener& listener) override;
     PointerState pointerState() override { return {}; }
     bool buttonsSwapped() override { return false; }
     uint32_t ticks() override;

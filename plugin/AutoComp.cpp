@@ -12,9 +12,6 @@
 namespace
 {
 
-constexpr const char* kEffectName = "TRV amberLit";
-constexpr const char* kVendorString = "trv-sonikwerk.example";
-constexpr const char* kProductString = "TRV amberLit - opto compressor";
 constexpr const char* kCanDos[] = {"offline", "plugAsChannelInsert", "mixDryWet", "1in1out", "1in2out",
                                    "2in2out"};
 

@@ -2,9 +2,9 @@
 
 #include <atomic>
 
+#include "editor/MeterSource.h"
 #include "engine/CompressorKernel.h"
 #include "engine/ParameterTable.h"
-#include "editor/MeterSource.h"
 #include "presets/CPresetSystemEffect.h"
 
 class ADEditor;
@@ -16,6 +16,9 @@ class AutoComp : public CPresetSystemEffect, public MeterSource
   public:
     // 'QBXN', first character in the most significant byte.
     static constexpr VstInt32 kUniqueId = ('Q' << 24) | ('B' << 16) | ('X' << 8) | 'N';
+    static constexpr const char* kEffectName = "TRV amberLit";
+    static constexpr const char* kVendorString = "trv-sonikwerk.example";
+    static constexpr const char* kProductString = "TRV amberLit - opto compressor";
 
     explicit AutoComp(audioMasterCallback host);
     ~AutoComp() override;

@@ -1,9 +1,9 @@
 #include "host/own/EditorSnapshot.h"
 
 #include "editor/ADEditor.h"
-#include "plugin/AutoComp.h"
 #include "host/DemoProgramme.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "plugin/AutoComp.h"
 #include "resources/SkinLayout.h"
 
 #include <algorithm>

@@ -2,7 +2,6 @@
 
 #include "engine/ParameterTable.h"
 #include "plugin/AutoComp.h"
-#include "presets/CPresetSystemEffect.h"
 #include "presets/FactoryPresets.h"
 
 namespace host::own
@@ -10,25 +9,43 @@ namespace host::own
 namespace
 {
 
-constexpr const char* kEffectName = "TRV amberLit";
-
-bool hasOurPrograms(const PluginInstance& plugin)
+std::string shown(const char* text)
 {
-    // The host sees program 0 only; it takes the name of whatever was loaded
-    // into it, the other 23 keep the factory names.
-    if (plugin.programCount() != 1) return false;
-    for (int i = 1; i < CPresetSystemEffect::kNumPresets; ++i)
-        if (plugin.programName(i) != kFactoryPresets[static_cast<std::size_t>(i)].name) return false;
+    return text[0] == ' ' && text[1] == '\0' ? std::string() : std::string(text);
+}
+
+// Names and display texts of every parameter, probed at a few values and
+// restored: the parameter table this tool was built with, seen through the
+// module.
+bool hasOurParameters(PluginInstance& plugin)
+{
+    for (int i = 0; i < params::kCount; ++i)
+    {
+        if (plugin.parameterName(i) != shown(params::name(i))) return false;
+        const float kept = plugin.parameter(i);
+        bool same = true;
+        for (float probe : {0.0f, 0.37f, 0.5f, 1.0f})
+        {
+            plugin.setParameter(i, probe);
+            char text[params::kTextSize];
+            params::display(i, probe, text);
+            same = same && plugin.parameterDisplay(i) == shown(text);
+        }
+        plugin.setParameter(i, kept);
+        if (!same) return false;
+    }
     return true;
 }
 
 } // namespace
 
-bool recognises(const PluginInstance& plugin)
+bool recognises(PluginInstance& plugin)
 {
     const AEffect& effect = plugin.effect();
     return effect.uniqueID == AutoComp::kUniqueId && effect.numParams == params::kCount &&
-           plugin.effectName() == kEffectName && hasOurPrograms(plugin);
+           effect.numPrograms == 1 && plugin.effectName() == AutoComp::kEffectName &&
+           plugin.vendorString() == AutoComp::kVendorString && plugin.productString() == AutoComp::kProductString &&
+           hasOurParameters(plugin);
 }
 
 std::vector<std::string> factoryPresetNames()
@@ -41,7 +58,8 @@ std::vector<std::string> factoryPresetNames()
 
 void applyFactoryPreset(PluginInstance& plugin, int index)
 {
-    const std::array<float, 12> values = factoryPresetValues(kFactoryPresets[static_cast<std::size_t>(index)]);
+    const std::array<float, 12> values =
+        factoryPresetValues(kFactoryPresets[static_cast<std::size_t>(index)]);
     for (int i = 0; i < params::kCount; ++i)
         plugin.setParameter(i, values[static_cast<std::size_t>(i)]);
 }

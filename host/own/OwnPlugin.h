@@ -14,10 +14,10 @@
 namespace host::own
 {
 
-// The loaded module is this build of our plug-in: its identity, shape and
-// program names all match what this tool was built with, so an older
-// installed build is treated as any other plug-in.
-bool recognises(const PluginInstance& plugin);
+// The loaded module is our plug-in with the parameter table this tool was
+// built with: identity, shape, and every parameter's name and display texts
+// (probed, then restored). Any other build is treated as a foreign plug-in.
+bool recognises(PluginInstance& plugin);
 
 std::vector<std::string> factoryPresetNames();
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "raster/CFontTable.h"
 #include "platform/x11/X11Keys.h"
+#include "raster/CFontTable.h"
 
 namespace platform::x11
 {

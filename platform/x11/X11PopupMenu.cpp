@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "raster/CPixelSurface.h"
 #include "platform/x11/X11Keys.h"
+#include "raster/CPixelSurface.h"
 
 namespace platform::x11
 {

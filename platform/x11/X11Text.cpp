@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "platform/TextEncoding.h"
 #include "raster/CFontTable.h"
 #include "raster/CTextRenderer.h"
-#include "platform/TextEncoding.h"
 
 namespace platform::x11
 {

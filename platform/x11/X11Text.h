@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "raster/CPixelSurface.h"
 #include "platform/TextEncoding.h"
+#include "raster/CPixelSurface.h"
 
 namespace platform::x11
 {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/AEffGUIEditor.h"
 #include "editor/CPresetSystemListener.h"
 #include "gui/CBitmap.h"
 #include "gui/CControl.h"
@@ -14,7 +15,6 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "resources/SkinLayout.h"
 #include "resources/SkinTable.h"
-#include "editor/AEffGUIEditor.h"
 #include "tests/shell/RecordingHost.h"
 #include "tests/shell/TestEffect.h"
 

@@ -9,11 +9,11 @@
 
 #include "editor/ADEditor.h"
 #include "editor/CAnimKnob3.h"
-#include "plugin/AutoComp.h"
 #include "gui/CFrame.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "plugin/AutoComp.h"
 #include "resources/SkinLayout.h"
 #include "tests/shell/RecordingHost.h"
 

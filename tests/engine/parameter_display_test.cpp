@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/AutoComp.h"
 #include "engine/ParameterTable.h"
+#include "plugin/AutoComp.h"
 
 namespace
 {

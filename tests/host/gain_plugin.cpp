@@ -165,7 +165,11 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
     e.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
     e.ioRatio = 1.0f;
     e.object = plugin;
+#ifdef GAIN_PLUGIN_UNIQUE_ID
+    e.uniqueID = GAIN_PLUGIN_UNIQUE_ID;
+#else
     e.uniqueID = fourCharCode('T', 'g', 'a', 'n');
+#endif
     e.version = 1;
     e.processReplacing = processFloat;
     e.processDoubleReplacing = processDouble;

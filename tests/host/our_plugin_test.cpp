@@ -84,6 +84,16 @@ TEST_F(OurPluginTest, OutOfRangeDisplayValuesAreRefused)
         EXPECT_FALSE(lookup.parse(text, assignment).ok()) << text;
 }
 
+TEST(OurPluginRecognition, AnotherPluginUnderOurIdIsNotTakenForOurs)
+{
+    host::Status status;
+    auto impostor = host::PluginInstance::load(GAIN_PLUGIN_WITH_OUR_ID_PATH, status);
+    ASSERT_TRUE(impostor) << status.message();
+    ASSERT_EQ(impostor->effect().uniqueID, 0x5142584E);
+    EXPECT_FALSE(host::PresetSelector::isOurPlugin(*impostor));
+    EXPECT_FALSE(host::RenderJob::makeupDb(*impostor).has_value());
+}
+
 TEST_F(OurPluginTest, FactoryPresetsComeFromTheSharedTable)
 {
     ASSERT_TRUE(host::PresetSelector::isOurPlugin(*plugin));
