@@ -44,8 +44,8 @@ bool recognises(PluginInstance& plugin)
     const AEffect& effect = plugin.effect();
     return effect.uniqueID == AutoComp::kUniqueId && effect.numParams == params::kCount &&
            effect.numPrograms == 1 && plugin.effectName() == AutoComp::kEffectName &&
-           plugin.vendorString() == AutoComp::kVendorString && plugin.productString() == AutoComp::kProductString &&
-           hasOurParameters(plugin);
+           plugin.vendorString() == AutoComp::kVendorString &&
+           plugin.productString() == AutoComp::kProductString && hasOurParameters(plugin);
 }
 
 std::vector<std::string> factoryPresetNames()
