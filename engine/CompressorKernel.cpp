@@ -127,7 +127,7 @@ struct CompressorKernel::Chunk
     double cosW[kChunkFrames];
     double sinW[kChunkFrames];
     CBiquadFilter::LowPass design[kChunkFrames];
-    double envelope[kChunkFrames]; // at least 0.001
+    double gain[kChunkFrames]; // from the gain curve
 };
 
 CompressorKernel::CompressorKernel()
@@ -316,10 +316,7 @@ void CompressorKernel::compress(const Settings& settings, const Sample* inL, con
 {
     // The block works on copies of the state and writes them back at its end.
     SideChain chain = sideChain;
-    CBiquadFilter envelopeLowPass = envelopeFilter;
-    CBiquadFilter meter = meterSmoother;
-    double level = envelope;
-    double meterValue = 0;
+    EnvelopeFollower follower{envelopeFilter, envelope, meterSmoother, 0.0};
     const GainCurve& curve = gainCurves[static_cast<std::size_t>(settings.ratio)];
 
     Chunk chunk;
@@ -328,9 +325,9 @@ void CompressorKernel::compress(const Settings& settings, const Sample* inL, con
         const int32_t count = std::min(kChunkFrames, frames - start);
         const SideChain chunkStart = chain;
         runSideChain(chain, settings, inL + start, inR + start, count, chunk);
-        designEnvelopeFilter(settings, envelopeLowPass, count, chunk);
+        designEnvelopeFilter(settings, follower.filter, count, chunk);
         bool wentNonFinite = false;
-        const int32_t done = followEnvelope(envelopeLowPass, level, count, chunk, wentNonFinite);
+        const int32_t done = followEnvelope(follower, curve, count, chunk, wentNonFinite);
         if (wentNonFinite)
         {
             // The side chain ran ahead of the frame whose envelope went bad:
@@ -339,18 +336,18 @@ void CompressorKernel::compress(const Settings& settings, const Sample* inL, con
             runSideChain(chain, settings, inL + start, inR + start, done, chunk);
             chain.resetNonFinite();
         }
-        envelopeLowPass.frequency = chunk.cutoff[done - 1];
-        meterValue = applyGain<valve>(settings, curve, meter, chunk, done, outL + start, outR + start);
+        follower.filter.frequency = chunk.cutoff[done - 1];
+        applyGain<valve>(settings, chunk, done, outL + start, outR + start);
         start += done;
     }
 
     sideChain = chain;
-    envelopeFilter = envelopeLowPass;
-    meterSmoother = meter;
-    envelope = level;
+    envelopeFilter = follower.filter;
+    envelope = follower.level;
+    meterSmoother = follower.meter;
     if (frames > 0)
     {
-        meterGain.store(meterValue, std::memory_order_relaxed);
+        meterGain.store(follower.meterValue, std::memory_order_relaxed);
     }
 }
 
@@ -384,8 +381,12 @@ void CompressorKernel::runSideChain(SideChain& chain, const Settings& settings, 
         const double hR = c.highpassR.step(right);
         const double power = (std::fabs(hR) * std::fabs(hR) + std::fabs(hL) * std::fabs(hL)) * 0.7071;
         chunk.power[i] = power;
-        chunk.fast[i] = c.detectorFast.step(power);
-        chunk.slow[i] = c.detectorSlow.step(power);
+    }
+    // The detectors in a loop of their own: fewer values live at once.
+    for (int32_t i = 0; i < frames; ++i)
+    {
+        chunk.fast[i] = c.detectorFast.step(chunk.power[i]);
+        chunk.slow[i] = c.detectorSlow.step(chunk.power[i]);
     }
     chain = c;
 }
@@ -436,70 +437,69 @@ void CompressorKernel::designEnvelopeFilter(const Settings& settings, const CBiq
     }
 }
 
-int32_t CompressorKernel::followEnvelope(CBiquadFilter& filter, double& level, int32_t frames, Chunk& chunk,
-                                         bool& wentNonFinite)
+int32_t CompressorKernel::followEnvelope(EnvelopeFollower& follower, const GainCurve& curve, int32_t frames,
+                                         Chunk& chunk, bool& wentNonFinite)
 {
-    CBiquadFilter f = filter;
-    double envelopeLevel = level;
+    CBiquadFilter filter = follower.filter;
+    CBiquadFilter meter = follower.meter;
+    double level = follower.level;
+    double meterValue = follower.meterValue;
     int32_t i = 0;
     while (i < frames)
     {
-        f.setLowPass(chunk.design[i]);
+        filter.setLowPass(chunk.design[i]);
         const double power = chunk.power[i];
         // Attack runs ten filter steps per frame, release one. This chain of
-        // dependent steps is the kernel's critical path.
-        if (power > envelopeLevel)
+        // dependent steps is the kernel's critical path; the gain lookup and
+        // the meter below run in its shadow.
+        if (power > level)
         {
-            f.stepHeld4(power);
-            f.stepHeld4(power);
-            f.step(power);
-            envelopeLevel = f.step(power);
+            filter.stepHeld4(power);
+            filter.stepHeld4(power);
+            filter.step(power);
+            level = filter.step(power);
         }
         else
         {
-            envelopeLevel = f.step(power);
+            level = filter.step(power);
         }
-        if (!std::isfinite(envelopeLevel))
+        if (!std::isfinite(level))
         {
-            if (!f.hasFiniteState())
+            if (!filter.hasFiniteState())
             {
-                f.reset();
+                filter.reset();
             }
-            envelopeLevel = 0.0001;
+            level = 0.0001;
             wentNonFinite = true;
         }
-        if (envelopeLevel < 0.001)
+        if (level < 0.001)
         {
-            envelopeLevel = 0.001;
+            level = 0.001;
         }
-        chunk.envelope[i++] = envelopeLevel;
+
+        // level >= 0.001, so the position is at least 1: entry 0 (0/0) is never read.
+        const double gain = static_cast<double>(curve[static_cast<std::size_t>(curvePosition(level))]);
+        chunk.gain[i++] = gain;
+        // The meter shows the gain smoothed; the audio uses it unsmoothed.
+        meterValue = meter.step(gain);
         if (wentNonFinite)
         {
             break;
         }
     }
-    filter = f;
-    level = envelopeLevel;
+    follower = {filter, level, meter, meterValue};
     return i;
 }
 
 template <bool valve, typename Sample>
-double CompressorKernel::applyGain(const Settings& settings, const GainCurve& curve, CBiquadFilter& meter,
-                                   const Chunk& chunk, int32_t frames, Sample* outL, Sample* outR)
+void CompressorKernel::applyGain(const Settings& settings, const Chunk& chunk, int32_t frames, Sample* outL,
+                                 Sample* outR)
 {
     const ValveShape shape = valveShape(settings.ratio);
-    CBiquadFilter m = meter;
-    double meterValue = 0;
     for (int32_t i = 0; i < frames; ++i)
     {
-        // The envelope is at least 0.001, so the position is at least 1:
-        // entry 0 (0/0) is never read.
-        const double gain =
-            static_cast<double>(curve[static_cast<std::size_t>(curvePosition(chunk.envelope[i]))]);
-        meterValue = m.step(gain);
-
-        double yL = gain * chunk.left[i];
-        double yR = gain * chunk.right[i];
+        double yL = chunk.gain[i] * chunk.left[i];
+        double yR = chunk.gain[i] * chunk.right[i];
         if constexpr (valve)
         {
             yL = shapeValve(yL, shape);
@@ -510,6 +510,4 @@ double CompressorKernel::applyGain(const Settings& settings, const GainCurve& cu
         outL[i] = static_cast<Sample>((yL * inverseDrive) * chunk.outputGain[i]);
         outR[i] = static_cast<Sample>((yR * inverseDrive) * chunk.outputGain[i]);
     }
-    meter = m;
-    return meterValue;
 }

@@ -96,6 +96,16 @@ class CompressorKernel
         void resetNonFinite();
     };
 
+    // What the envelope stage advances every frame: the envelope filter and
+    // level, and the meter smoother that follows the curve gain.
+    struct EnvelopeFollower
+    {
+        CBiquadFilter filter;
+        double level;
+        CBiquadFilter meter;
+        double meterValue;
+    };
+
     // Values the stages hand each other for one chunk of frames.
     struct Chunk;
 
@@ -108,17 +118,18 @@ class CompressorKernel
                   int32_t frames);
 
     // The stages of a chunk, in order; each runs over all its frames before
-    // the next starts, so that independent frames overlap in the processor.
+    // the next starts, so that the processor overlaps independent frames
+    // instead of waiting on one frame's chain of dependent operations.
     template <typename Sample>
     static void runSideChain(SideChain& chain, const Settings& settings, const Sample* inL, const Sample* inR,
                              int32_t frames, Chunk& chunk);
     static void designEnvelopeFilter(const Settings& settings, const CBiquadFilter& filter, int32_t frames,
                                      Chunk& chunk);
-    static int32_t followEnvelope(CBiquadFilter& filter, double& level, int32_t frames, Chunk& chunk,
-                                  bool& wentNonFinite);
+    static int32_t followEnvelope(EnvelopeFollower& follower, const GainCurve& curve, int32_t frames,
+                                  Chunk& chunk, bool& wentNonFinite);
     template <bool valve, typename Sample>
-    static double applyGain(const Settings& settings, const GainCurve& curve, CBiquadFilter& meter,
-                            const Chunk& chunk, int32_t frames, Sample* outL, Sample* outR);
+    static void applyGain(const Settings& settings, const Chunk& chunk, int32_t frames, Sample* outL,
+                          Sample* outR);
 
     void buildGainCurves();
     int32_t limitRatioIndex();
