@@ -108,8 +108,9 @@ int32_t curvePosition(double envelope)
     return static_cast<int32_t>(position);
 }
 
-// Frames per pass of the stages: what they hand each other stays in the
-// first-level cache.
+// Frames per pass of the stages: what they hand each other (7.5 KB on the
+// audio thread's stack) stays in the first-level cache. Longer chunks gain
+// nothing measurable.
 constexpr int32_t kChunkFrames = 64;
 
 } // namespace
