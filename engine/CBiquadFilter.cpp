@@ -2,11 +2,6 @@
 
 #include <cmath>
 
-namespace
-{
-constexpr double kTwoPi = 6.283185307179586;
-}
-
 void CBiquadFilter::design()
 {
     a1 = a2 = b0 = b1 = b2 = 1.0;
@@ -42,20 +37,6 @@ void CBiquadFilter::design()
         b1 = -(1 + cosW) / a0;
         b2 = (1 + cosW) * 0.5 / a0;
     }
-}
-
-void CBiquadFilter::designLowPassUncorrected(double frequencyHz)
-{
-    frequency = frequencyHz;
-    const double w = frequencyHz * kTwoPi / sampleRate;
-    const double cosW = std::cos(w);
-    const double alpha = std::sin(w) / (q * 2);
-    const double a0 = alpha + 1;
-    a1 = (cosW * -2) / a0;
-    a2 = (1 - alpha) / a0;
-    b1 = (1 - cosW) / a0;
-    b0 = ((1 - cosW) * 0.5) / a0;
-    b2 = b0;
 }
 
 bool CBiquadFilter::hasFiniteState() const

@@ -5,6 +5,12 @@
 // Second-order recursive filter with its own low-/high-pass design and its
 // own alternating anti-denormal offset. A plain record: the engine owns six.
 //
+// The designs are the bilinear-transform low- and high-pass biquads of
+// R. Bristow-Johnson, "Cookbook formulae for audio EQ biquad filter
+// coefficients" (music-dsp, 1998; republished as the W3C Working Group Note
+// "Audio EQ Cookbook", 2021), alpha = sin(w0) / 2Q, with our own narrowing
+// of Q near Nyquist.
+//
 // Order of operations in design and step is part of the output: any change
 // alters results in the last bits.
 struct CBiquadFilter
@@ -15,6 +21,9 @@ struct CBiquadFilter
         highPass = 1,
         lowPass = 2
     };
+
+    // 2 pi as every design writes it: w = frequency x kTwoPi / sampleRate.
+    static constexpr double kTwoPi = 6.283185307179586;
 
     double sampleRate = 44100.0;
     int32_t type = none;
@@ -36,9 +45,33 @@ struct CBiquadFilter
     // high-pass) offset untouched. A low-pass restarts its offset at +1e-12.
     void design();
 
-    // Low-pass at `frequencyHz` without the near-Nyquist correction of q,
-    // cheap enough to run every sample; state and offset untouched.
-    void designLowPassUncorrected(double frequencyHz);
+    // Normalised low-pass coefficients; b2 equals b0.
+    struct LowPass
+    {
+        double a1, a2, b0, b1;
+    };
+
+    // The low-pass design without the near-Nyquist correction of Q, cheap
+    // enough to run every sample: from cos(w) and sin(w) of w = 2 pi f / rate
+    // and q2 = Q x 2. Pure, so that a block's designs can be computed ahead of
+    // the filter steps that use them.
+    static LowPass designLowPassUncorrected(double cosW, double sinW, double q2)
+    {
+        const double alpha = sinW / q2;
+        const double a0 = alpha + 1;
+        const double oneMinusCos = 1 - cosW;
+        return {(cosW * -2) / a0, (1 - alpha) / a0, (oneMinusCos * 0.5) / a0, oneMinusCos / a0};
+    }
+
+    // Takes a design from designLowPassUncorrected; state and offset untouched.
+    void setLowPass(const LowPass& design)
+    {
+        a1 = design.a1;
+        a2 = design.a2;
+        b0 = design.b0;
+        b1 = design.b1;
+        b2 = design.b0;
+    }
 
     // One sample; a filter without a type passes its input through.
     double step(double input)

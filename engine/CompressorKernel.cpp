@@ -1,5 +1,6 @@
 #include "engine/CompressorKernel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -107,17 +108,38 @@ int32_t curvePosition(double envelope)
     return static_cast<int32_t>(position);
 }
 
+// Frames per pass of the stages: what they hand each other (7.5 KB on the
+// audio thread's stack) stays in the first-level cache. Longer chunks gain
+// nothing measurable.
+constexpr int32_t kChunkFrames = 64;
+
 } // namespace
+
+struct CompressorKernel::Chunk
+{
+    double left[kChunkFrames]; // driven input with its noise: what the gain multiplies
+    double right[kChunkFrames];
+    double drive[kChunkFrames];
+    double outputGain[kChunkFrames];
+    double power[kChunkFrames]; // stereo-linked power of the high-passed side chain
+    double fast[kChunkFrames];
+    double slow[kChunkFrames];
+    double cutoff[kChunkFrames]; // envelope filter frequency, Hz
+    double cosW[kChunkFrames];
+    double sinW[kChunkFrames];
+    CBiquadFilter::LowPass design[kChunkFrames];
+    double gain[kChunkFrames]; // from the gain curve
+};
 
 CompressorKernel::CompressorKernel()
 {
     meterSmoother.design();
     buildGainCurves();
-    detectorFast.design();
-    detectorSlow.design();
+    sideChain.detectorFast.design();
+    sideChain.detectorSlow.design();
     envelopeFilter.design();
-    sidechainHighpassL.design();
-    sidechainHighpassR.design();
+    sideChain.highpassL.design();
+    sideChain.highpassR.design();
 }
 
 void CompressorKernel::buildGainCurves()
@@ -136,8 +158,8 @@ void CompressorKernel::buildGainCurves()
 
 void CompressorKernel::settleSmoothing()
 {
-    drive = driveTarget.load(std::memory_order_relaxed);
-    outputGain = outputGainTarget.load(std::memory_order_relaxed);
+    sideChain.drive = driveTarget.load(std::memory_order_relaxed);
+    sideChain.outputGain = outputGainTarget.load(std::memory_order_relaxed);
 }
 
 double CompressorKernel::checkedSampleRate(double rate)
@@ -150,8 +172,8 @@ void CompressorKernel::suspend()
     meterSmoother.reset();
     meterSmoother.design();
     meterGain.store(1.0, std::memory_order_relaxed);
-    for (CBiquadFilter* filter :
-         {&sidechainHighpassL, &sidechainHighpassR, &envelopeFilter, &detectorFast, &detectorSlow})
+    for (CBiquadFilter* filter : {&sideChain.highpassL, &sideChain.highpassR, &envelopeFilter,
+                                  &sideChain.detectorFast, &sideChain.detectorSlow})
     {
         filter->design();
         filter->reset();
@@ -178,34 +200,47 @@ void CompressorKernel::resume(double announcedRate)
     meterSmoother.design();
     meterSmoother.reset();
 
-    denormalOffset = 1e-17;
+    sideChain.denormalOffset = 1e-17;
 
     designFor(envelopeFilter, rate);
     envelopeFilter.reset();
 
-    designFor(detectorFast, rate);
-    detectorFast.frequency = 5;
-    detectorFast.q = 0.5;
-    detectorFast.design();
-    detectorFast.reset();
-    designFor(detectorSlow, rate);
-    detectorSlow.frequency = 2;
-    detectorSlow.q = 0.5;
-    detectorSlow.design();
-    detectorSlow.reset();
+    for (const auto& [detector, frequency] :
+         {std::pair{&sideChain.detectorFast, 5.0}, std::pair{&sideChain.detectorSlow, 2.0}})
+    {
+        designFor(*detector, rate);
+        detector->frequency = frequency;
+        detector->q = 0.5;
+        detector->design();
+        detector->reset();
+    }
 
-    designFor(sidechainHighpassL, rate);
-    sidechainHighpassL.reset();
-    designFor(sidechainHighpassR, rate);
-    sidechainHighpassR.reset();
+    designFor(sideChain.highpassL, rate);
+    sideChain.highpassL.reset();
+    designFor(sideChain.highpassR, rate);
+    sideChain.highpassR.reset();
 }
 
-uint32_t CompressorKernel::nextNoise()
+uint32_t CompressorKernel::SideChain::nextNoise()
 {
     noiseState1 = advance1(noiseState1);
     noiseState2 = advance2(noiseState2);
     noiseState3 = advance3(noiseState3);
     return noiseState1 ^ noiseState2 ^ noiseState3;
+}
+
+// A non-finite sample (or a finite one so large that its power overflows)
+// turns the detector state into NaN or infinity, which would otherwise stay
+// for the rest of the session.
+void CompressorKernel::SideChain::resetNonFinite()
+{
+    for (CBiquadFilter* filter : {&highpassL, &highpassR, &detectorFast, &detectorSlow})
+    {
+        if (!filter->hasFiniteState())
+        {
+            filter->reset();
+        }
+    }
 }
 
 int32_t CompressorKernel::limitRatioIndex()
@@ -219,45 +254,38 @@ int32_t CompressorKernel::limitRatioIndex()
     return ratio;
 }
 
-// A non-finite sample (or a finite one so large that its power overflows)
-// turns the detector state into NaN or infinity, which would otherwise stay
-// for the rest of the session. Clears what went bad; finite state is kept.
-void CompressorKernel::recoverDetector()
-{
-    for (CBiquadFilter* filter :
-         {&sidechainHighpassL, &sidechainHighpassR, &detectorFast, &detectorSlow, &envelopeFilter})
-    {
-        if (!filter->hasFiniteState())
-        {
-            filter->reset();
-        }
-    }
-    envelope = 0.0001;
-}
-
 void CompressorKernel::processBlock(const float* inL, const float* inR, float* outL, float* outR,
                                     int32_t frames)
 {
-    if (processMode.load(std::memory_order_relaxed) == 0)
-    {
-        passThrough(inL, inR, outL, outR, frames);
-    }
-    else
-    {
-        compress(inL, inR, outL, outR, frames);
-    }
+    process(inL, inR, outL, outR, frames);
 }
 
 void CompressorKernel::processBlock(const double* inL, const double* inR, double* outL, double* outR,
                                     int32_t frames)
 {
-    if (processMode.load(std::memory_order_relaxed) == 0)
+    process(inL, inR, outL, outR, frames);
+}
+
+template <typename Sample>
+void CompressorKernel::process(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                               int32_t frames)
+{
+    const int32_t mode = processMode.load(std::memory_order_relaxed);
+    if (mode == 0)
     {
         passThrough(inL, inR, outL, outR, frames);
+        return;
+    }
+    const Settings settings{limitRatioIndex(), mode == 2, timeScale.load(std::memory_order_relaxed),
+                            driveTarget.load(std::memory_order_relaxed),
+                            outputGainTarget.load(std::memory_order_relaxed)};
+    if (settings.valve)
+    {
+        compress<true>(settings, inL, inR, outL, outR, frames);
     }
     else
     {
-        compress(inL, inR, outL, outR, frames);
+        compress<false>(settings, inL, inR, outL, outR, frames);
     }
 }
 
@@ -265,6 +293,8 @@ template <typename Sample>
 void CompressorKernel::passThrough(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
                                    int32_t frames)
 {
+    CBiquadFilter meter = meterSmoother;
+    double meterValue = 0;
     for (int32_t i = 0; i < frames; ++i)
     {
         const Sample left = inL[i];
@@ -272,42 +302,108 @@ void CompressorKernel::passThrough(const Sample* inL, const Sample* inR, Sample*
         outL[i] = left;
         outR[i] = right;
         // The meter glides back to no reduction; nothing else moves.
-        meterGain.store(meterSmoother.step(1.0), std::memory_order_relaxed);
+        meterValue = meter.step(1.0);
+    }
+    meterSmoother = meter;
+    if (frames > 0)
+    {
+        meterGain.store(meterValue, std::memory_order_relaxed);
+    }
+}
+
+template <bool valve, typename Sample>
+void CompressorKernel::compress(const Settings& settings, const Sample* inL, const Sample* inR, Sample* outL,
+                                Sample* outR, int32_t frames)
+{
+    // The block works on copies of the state and writes them back at its end.
+    SideChain chain = sideChain;
+    EnvelopeFollower follower{envelopeFilter, envelope, meterSmoother, 0.0};
+    const GainCurve& curve = gainCurves[static_cast<std::size_t>(settings.ratio)];
+
+    Chunk chunk;
+    for (int32_t start = 0; start < frames;)
+    {
+        const int32_t count = std::min(kChunkFrames, frames - start);
+        const SideChain chunkStart = chain;
+        runSideChain(chain, settings, inL + start, inR + start, count, chunk);
+        designEnvelopeFilter(settings, follower.filter, count, chunk);
+        bool wentNonFinite = false;
+        const int32_t done = followEnvelope(follower, curve, count, chunk, wentNonFinite);
+        if (wentNonFinite)
+        {
+            // The side chain ran ahead of the frame whose envelope went bad:
+            // take it to that frame again and clear what went bad there.
+            chain = chunkStart;
+            runSideChain(chain, settings, inL + start, inR + start, done, chunk);
+            chain.resetNonFinite();
+        }
+        follower.filter.frequency = chunk.cutoff[done - 1];
+        applyGain<valve>(settings, chunk, done, outL + start, outR + start);
+        start += done;
+    }
+
+    sideChain = chain;
+    envelopeFilter = follower.filter;
+    envelope = follower.level;
+    meterSmoother = follower.meter;
+    if (frames > 0)
+    {
+        meterGain.store(follower.meterValue, std::memory_order_relaxed);
     }
 }
 
 template <typename Sample>
-void CompressorKernel::compress(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
-                                int32_t frames)
+void CompressorKernel::runSideChain(SideChain& chain, const Settings& settings, const Sample* inL,
+                                    const Sample* inR, int32_t frames, Chunk& chunk)
 {
-    const ValveShape valve = valveShape(limitRatioIndex());
+    SideChain c = chain;
     for (int32_t i = 0; i < frames; ++i)
     {
-        // Parameter smoothing: one-pole glide of 0.001 per sample.
-        denormalOffset = -denormalOffset;
-        const double d = denormalOffset;
-        outputGain =
-            ((outputGainTarget.load(std::memory_order_relaxed) - outputGain) * 0.001 + d) + outputGain;
-        drive = ((driveTarget.load(std::memory_order_relaxed) - drive) * 0.001 + d) + drive;
-        const double inverseDrive = 1.0 / drive;
+        // Parameter smoothing: one-pole glide of 0.001 per frame, both glides
+        // with the same offset.
+        c.denormalOffset = -c.denormalOffset;
+        const double d = c.denormalOffset;
+        c.outputGain = ((settings.outputGainTarget - c.outputGain) * 0.001 + d) + c.outputGain;
+        c.drive = ((settings.driveTarget - c.drive) * 0.001 + d) + c.drive;
+        chunk.outputGain[i] = c.outputGain;
+        chunk.drive[i] = c.drive;
 
-        const double noiseL = noiseValue(nextNoise());
-        const double noiseR = noiseValue(nextNoise());
+        const double noiseL = noiseValue(c.nextNoise());
+        const double noiseR = noiseValue(c.nextNoise());
 
         // Drive; the gain multiplies these, not the high-passed detector input.
-        const Sample inputLeft = inL[i];
-        const Sample inputRight = inR[i];
-        const double left = static_cast<double>(inputLeft) * drive + noiseL;
-        const double right = static_cast<double>(inputRight) * drive + noiseR;
+        const double left = static_cast<double>(inL[i]) * c.drive + noiseL;
+        const double right = static_cast<double>(inR[i]) * c.drive + noiseR;
+        chunk.left[i] = left;
+        chunk.right[i] = right;
 
         // Stereo-linked power of the high-passed side chain.
-        const double hL = sidechainHighpassL.step(left);
-        const double hR = sidechainHighpassR.step(right);
+        const double hL = c.highpassL.step(left);
+        const double hR = c.highpassR.step(right);
         const double power = (std::fabs(hR) * std::fabs(hR) + std::fabs(hL) * std::fabs(hL)) * 0.7071;
+        chunk.power[i] = power;
+    }
+    // The detectors in a loop of their own: fewer values live at once.
+    for (int32_t i = 0; i < frames; ++i)
+    {
+        chunk.fast[i] = c.detectorFast.step(chunk.power[i]);
+        chunk.slow[i] = c.detectorSlow.step(chunk.power[i]);
+    }
+    chain = c;
+}
 
-        // Programme dependence: a rising level (fast above slow) speeds the envelope up.
-        double fast = detectorFast.step(power);
-        double slow = detectorSlow.step(power);
+void CompressorKernel::designEnvelopeFilter(const Settings& settings, const CBiquadFilter& filter,
+                                            int32_t frames, Chunk& chunk)
+{
+    const double rate = filter.sampleRate;
+    const double highest = 0.499 * rate;
+    for (int32_t i = 0; i < frames; ++i)
+    {
+        // Programme dependence: a rising level (fast above slow) speeds the
+        // envelope up. Both detectors are at least 1e-6 here, so g is finite
+        // for finite input.
+        double fast = chunk.fast[i];
+        double slow = chunk.slow[i];
         if (fast < 1e-6)
         {
             fast = 1e-6;
@@ -317,54 +413,102 @@ void CompressorKernel::compress(const Sample* inL, const Sample* inR, Sample* ou
             slow = 1e-6;
         }
         const double g = fast * 0.2 / slow;
-        double cutoff = ((g * 4) / (g + 1) + 0.1) * 0.7 / timeScale.load(std::memory_order_relaxed);
+        double cutoff = ((g * 4) / (g + 1) + 0.1) * 0.7 / settings.timeScale;
         if (cutoff < 0.001)
         {
             cutoff = 0.001;
         }
-        if (cutoff > 0.499 * envelopeFilter.sampleRate)
+        if (cutoff > highest)
         {
-            cutoff = 0.499 * envelopeFilter.sampleRate;
+            cutoff = highest;
         }
-        envelopeFilter.designLowPassUncorrected(cutoff);
+        chunk.cutoff[i] = cutoff;
+    }
+    for (int32_t i = 0; i < frames; ++i)
+    {
+        // One library call for both (the compiler pairs them into sincos).
+        const double w = chunk.cutoff[i] * CBiquadFilter::kTwoPi / rate;
+        chunk.cosW[i] = std::cos(w);
+        chunk.sinW[i] = std::sin(w);
+    }
+    const double q2 = filter.q * 2;
+    for (int32_t i = 0; i < frames; ++i)
+    {
+        chunk.design[i] = CBiquadFilter::designLowPassUncorrected(chunk.cosW[i], chunk.sinW[i], q2);
+    }
+}
 
-        // Attack runs ten filter steps per sample, release one.
-        if (power > envelope)
+int32_t CompressorKernel::followEnvelope(EnvelopeFollower& follower, const GainCurve& curve, int32_t frames,
+                                         Chunk& chunk, bool& wentNonFinite)
+{
+    CBiquadFilter filter = follower.filter;
+    CBiquadFilter meter = follower.meter;
+    double level = follower.level;
+    double meterValue = follower.meterValue;
+    int32_t i = 0;
+    while (i < frames)
+    {
+        filter.setLowPass(chunk.design[i]);
+        const double power = chunk.power[i];
+        // Attack runs ten filter steps per frame, release one. This chain of
+        // dependent steps is the kernel's critical path; the gain lookup and
+        // the meter below run in its shadow.
+        if (power > level)
         {
-            envelopeFilter.stepHeld4(power);
-            envelopeFilter.stepHeld4(power);
-            envelopeFilter.step(power);
-            envelope = envelopeFilter.step(power);
+            filter.stepHeld4(power);
+            filter.stepHeld4(power);
+            filter.step(power);
+            level = filter.step(power);
         }
         else
         {
-            envelope = envelopeFilter.step(power);
+            level = filter.step(power);
         }
-        if (!std::isfinite(envelope))
+        if (!std::isfinite(level))
         {
-            recoverDetector();
+            if (!filter.hasFiniteState())
+            {
+                filter.reset();
+            }
+            level = 0.0001;
+            wentNonFinite = true;
         }
-        if (envelope < 0.001)
+        if (level < 0.001)
         {
-            envelope = 0.001;
+            level = 0.001;
         }
 
-        // envelope >= 0.001 here, so the position is at least 1: entry 0 (0/0) is never read.
-        int32_t curve = ratioIndex.load(std::memory_order_relaxed);
-        curve = curve < 0 ? 0 : curve >= kCurveCount ? kCurveCount - 1 : curve;
-        const double gain = static_cast<double>(
-            gainCurves[static_cast<std::size_t>(curve)][static_cast<std::size_t>(curvePosition(envelope))]);
-        meterGain.store(meterSmoother.step(gain), std::memory_order_relaxed);
-
-        double yL = gain * left;
-        double yR = gain * right;
-        if (processMode.load(std::memory_order_relaxed) == 2)
+        // level >= 0.001, so the position is at least 1: entry 0 (0/0) is never read.
+        const double gain = static_cast<double>(curve[static_cast<std::size_t>(curvePosition(level))]);
+        chunk.gain[i++] = gain;
+        // The meter shows the gain smoothed; the audio uses it unsmoothed.
+        meterValue = meter.step(gain);
+        if (wentNonFinite)
         {
-            yL = shapeValve(yL, valve);
-            yR = shapeValve(yR, valve);
+            break;
+        }
+    }
+    follower = {filter, level, meter, meterValue};
+    return i;
+}
+
+template <bool valve, typename Sample>
+void CompressorKernel::applyGain(const Settings& settings, const Chunk& chunk, int32_t frames, Sample* outL,
+                                 Sample* outR)
+{
+    const ValveShape shape = valveShape(settings.ratio);
+    for (int32_t i = 0; i < frames; ++i)
+    {
+        double yL = chunk.gain[i] * chunk.left[i];
+        double yR = chunk.gain[i] * chunk.right[i];
+        if constexpr (valve)
+        {
+            yL = shapeValve(yL, shape);
+            yR = shapeValve(yR, shape);
         }
         // Make-up: undo the drive, then the output gain.
-        outL[i] = static_cast<Sample>((yL * inverseDrive) * outputGain);
-        outR[i] = static_cast<Sample>((yR * inverseDrive) * outputGain);
+        const double inverseDrive = 1.0 / chunk.drive[i];
+        outL[i] = static_cast<Sample>((yL * inverseDrive) * chunk.outputGain[i]);
+        outR[i] = static_cast<Sample>((yR * inverseDrive) * chunk.outputGain[i]);
     }
 }

@@ -20,8 +20,8 @@ class CompressorKernel
     // Builds the curves, seeds the noise and designs the filters for 44100 Hz.
     CompressorKernel();
 
-    // Parameter-derived values; any thread, read by the audio thread per
-    // block or per sample.
+    // Parameter-derived values; any thread, read by the audio thread at the
+    // start of every block.
     void setProcessMode(int32_t mode) { processMode.store(mode, std::memory_order_relaxed); }
     void setRatioIndex(int32_t index) { ratioIndex.store(index, std::memory_order_relaxed); }
     void setTimeScale(double scale) { timeScale.store(scale, std::memory_order_relaxed); }
@@ -38,23 +38,27 @@ class CompressorKernel
     void suspend();
     void resume(double announcedRate);
 
-    // Audio thread; real-time safe. Output buffers may alias each other (the
-    // right result is written last) and the inputs.
+    // Audio thread; real-time safe: no allocation, lock or system call. Each
+    // output buffer is an input buffer, the other output buffer or apart from
+    // them all (a partial overlap is not allowed); when both outputs are one
+    // buffer, the right result is the one that stays. Parameters are read
+    // once per block: a change made during a block is heard from the next.
     void processBlock(const float* inL, const float* inR, float* outL, float* outR, int32_t frames);
     void processBlock(const double* inL, const double* inR, double* outL, double* outR, int32_t frames);
 
-    // 1.0 means no reduction; written once per sample by the audio thread.
+    // 1.0 means no reduction; the audio thread writes the value of a block's
+    // last frame when the block ends.
     double getMeterGain() const { return meterGain.load(std::memory_order_relaxed); }
 
     // Read-only views for tests and tools.
     const GainCurve& gainCurve(int32_t index) const { return gainCurves[static_cast<std::size_t>(index)]; }
     double getEnvelope() const { return envelope; }
-    double getDrive() const { return drive; }
-    double getOutputGain() const { return outputGain; }
-    const CBiquadFilter& getSidechainHighpassL() const { return sidechainHighpassL; }
-    const CBiquadFilter& getSidechainHighpassR() const { return sidechainHighpassR; }
-    const CBiquadFilter& getDetectorFast() const { return detectorFast; }
-    const CBiquadFilter& getDetectorSlow() const { return detectorSlow; }
+    double getDrive() const { return sideChain.drive; }
+    double getOutputGain() const { return sideChain.outputGain; }
+    const CBiquadFilter& getSidechainHighpassL() const { return sideChain.highpassL; }
+    const CBiquadFilter& getSidechainHighpassR() const { return sideChain.highpassR; }
+    const CBiquadFilter& getDetectorFast() const { return sideChain.detectorFast; }
+    const CBiquadFilter& getDetectorSlow() const { return sideChain.detectorSlow; }
     const CBiquadFilter& getEnvelopeFilter() const { return envelopeFilter; }
     const CBiquadFilter& getMeterSmoother() const { return meterSmoother; }
 
@@ -62,15 +66,73 @@ class CompressorKernel
     static double checkedSampleRate(double rate);
 
   private:
+    // The parameter values a block works with, read once at its start.
+    struct Settings
+    {
+        int32_t ratio; // limited to 0..6
+        bool valve;
+        double timeScale;
+        double driveTarget;
+        double outputGainTarget;
+    };
+
+    // What the first stage advances every frame: the parameter glides, the
+    // noise and the side chain up to the two detectors.
+    struct SideChain
+    {
+        double drive = 0.0;
+        double outputGain = 0.0;
+        double denormalOffset = 1e-17; // flips every frame
+        uint32_t noiseState1 = 592;
+        uint32_t noiseState2 = 153768;
+        uint32_t noiseState3 = 1526;
+        CBiquadFilter highpassL{CBiquadFilter::highPass, 40.0, 0.3};
+        CBiquadFilter highpassR{CBiquadFilter::highPass, 40.0, 0.3};
+        CBiquadFilter detectorFast{CBiquadFilter::lowPass, 5.0, 0.5};
+        CBiquadFilter detectorSlow{CBiquadFilter::lowPass, 20.0, 0.5};
+
+        uint32_t nextNoise();
+        // Clears the filters whose state went non-finite; finite state stays.
+        void resetNonFinite();
+    };
+
+    // What the envelope stage advances every frame: the envelope filter and
+    // level, and the meter smoother that follows the curve gain.
+    struct EnvelopeFollower
+    {
+        CBiquadFilter filter;
+        double level;
+        CBiquadFilter meter;
+        double meterValue;
+    };
+
+    // Values the stages hand each other for one chunk of frames.
+    struct Chunk;
+
+    template <typename Sample>
+    void process(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, int32_t frames);
     template <typename Sample>
     void passThrough(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, int32_t frames);
+    template <bool valve, typename Sample>
+    void compress(const Settings& settings, const Sample* inL, const Sample* inR, Sample* outL, Sample* outR,
+                  int32_t frames);
+
+    // The stages of a chunk, in order; each runs over all its frames before
+    // the next starts, so that the processor overlaps independent frames
+    // instead of waiting on one frame's chain of dependent operations.
     template <typename Sample>
-    void compress(const Sample* inL, const Sample* inR, Sample* outL, Sample* outR, int32_t frames);
+    static void runSideChain(SideChain& chain, const Settings& settings, const Sample* inL, const Sample* inR,
+                             int32_t frames, Chunk& chunk);
+    static void designEnvelopeFilter(const Settings& settings, const CBiquadFilter& filter, int32_t frames,
+                                     Chunk& chunk);
+    static int32_t followEnvelope(EnvelopeFollower& follower, const GainCurve& curve, int32_t frames,
+                                  Chunk& chunk, bool& wentNonFinite);
+    template <bool valve, typename Sample>
+    static void applyGain(const Settings& settings, const Chunk& chunk, int32_t frames, Sample* outL,
+                          Sample* outR);
 
     void buildGainCurves();
-    uint32_t nextNoise();
     int32_t limitRatioIndex();
-    void recoverDetector();
     static void designFor(CBiquadFilter& filter, double rate);
 
     std::atomic<int32_t> processMode{0};
@@ -80,20 +142,10 @@ class CompressorKernel
     std::atomic<double> outputGainTarget{1.0};
     std::atomic<double> meterGain{1.0};
 
-    double drive = 0.0;
-    double outputGain = 0.0;
-    double denormalOffset = 1e-17;
-    uint32_t noiseState1 = 592;
-    uint32_t noiseState2 = 153768;
-    uint32_t noiseState3 = 1526;
+    SideChain sideChain;
     double envelope = 0.0001;
-
-    CBiquadFilter meterSmoother{CBiquadFilter::lowPass, 2.0, 0.583};
-    CBiquadFilter detectorFast{CBiquadFilter::lowPass, 5.0, 0.5};
-    CBiquadFilter detectorSlow{CBiquadFilter::lowPass, 20.0, 0.5};
     CBiquadFilter envelopeFilter{CBiquadFilter::lowPass, 1.0, 0.1};
-    CBiquadFilter sidechainHighpassL{CBiquadFilter::highPass, 40.0, 0.3};
-    CBiquadFilter sidechainHighpassR{CBiquadFilter::highPass, 40.0, 0.3};
+    CBiquadFilter meterSmoother{CBiquadFilter::lowPass, 2.0, 0.583};
 
     std::array<GainCurve, kCurveCount> gainCurves{};
 };
