@@ -29,7 +29,6 @@ struct CBiquadFilter
     int32_t type = none;
     double frequency = 1000.0; // limited to 0.499 x sampleRate by design()
     double q = 0.5;            // before the near-Nyquist correction
-    double gain = 0.0;         // unused by both responses
     double offset = 1e-14;     // sign flips on every step
     double a1 = 1.0, a2 = 1.0, b0 = 1.0, b1 = 1.0, b2 = 1.0;
     double x = 0.0, x1 = 0.0, x2 = 0.0;

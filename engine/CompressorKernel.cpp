@@ -196,7 +196,7 @@ void CompressorKernel::resume(double announcedRate)
     meterSmoother.sampleRate = announcedRate > 0 && std::isfinite(announcedRate) ? announcedRate : rate;
     meterSmoother.limitFrequency(rate);
     meterSmoother.design();
-    meterSmoother.frequency = 1000 * 0.7 / 300;
+    meterSmoother.frequency = filter_settings::kMeterHz;
     meterSmoother.design();
     meterSmoother.reset();
 
@@ -206,11 +206,12 @@ void CompressorKernel::resume(double announcedRate)
     envelopeFilter.reset();
 
     for (const auto& [detector, frequency] :
-         {std::pair{&sideChain.detectorFast, 5.0}, std::pair{&sideChain.detectorSlow, 2.0}})
+         {std::pair{&sideChain.detectorFast, filter_settings::kDetectorFastHz},
+          std::pair{&sideChain.detectorSlow, filter_settings::kDetectorSlowHz}})
     {
         designFor(*detector, rate);
         detector->frequency = frequency;
-        detector->q = 0.5;
+        detector->q = filter_settings::kDetectorQ;
         detector->design();
         detector->reset();
     }

@@ -10,6 +10,17 @@
 // noise, drive, opto-style detector, gain curves, Clear and Valve stages.
 // AutoComp owns one and feeds it parameter changes, life-cycle calls and
 // audio blocks. Every intermediate value is a double whatever the sample type.
+// The six filters' designs, in Hz and Q: what the constructor designs, and
+// the frequency every resume designs where it differs.
+namespace filter_settings
+{
+inline constexpr double kHighpassHz = 40.0, kHighpassQ = 0.3;
+inline constexpr double kDetectorFastHz = 5.0, kDetectorQ = 0.5;
+inline constexpr double kDetectorSlowConstructionHz = 20.0, kDetectorSlowHz = 2.0;
+inline constexpr double kEnvelopeConstructionHz = 1.0, kEnvelopeQ = 0.1; // replaced every frame
+inline constexpr double kMeterConstructionHz = 2.0, kMeterHz = 1000 * 0.7 / 300, kMeterQ = 0.583;
+} // namespace filter_settings
+
 class CompressorKernel
 {
   public:
@@ -86,10 +97,14 @@ class CompressorKernel
         uint32_t noiseState1 = 592;
         uint32_t noiseState2 = 153768;
         uint32_t noiseState3 = 1526;
-        CBiquadFilter highpassL{CBiquadFilter::highPass, 40.0, 0.3};
-        CBiquadFilter highpassR{CBiquadFilter::highPass, 40.0, 0.3};
-        CBiquadFilter detectorFast{CBiquadFilter::lowPass, 5.0, 0.5};
-        CBiquadFilter detectorSlow{CBiquadFilter::lowPass, 20.0, 0.5};
+        CBiquadFilter highpassL{CBiquadFilter::highPass, filter_settings::kHighpassHz,
+                                filter_settings::kHighpassQ};
+        CBiquadFilter highpassR{CBiquadFilter::highPass, filter_settings::kHighpassHz,
+                                filter_settings::kHighpassQ};
+        CBiquadFilter detectorFast{CBiquadFilter::lowPass, filter_settings::kDetectorFastHz,
+                                   filter_settings::kDetectorQ};
+        CBiquadFilter detectorSlow{CBiquadFilter::lowPass, filter_settings::kDetectorSlowConstructionHz,
+                                   filter_settings::kDetectorQ};
 
         uint32_t nextNoise();
         // Clears the filters whose state went non-finite; finite state stays.
@@ -144,8 +159,10 @@ class CompressorKernel
 
     SideChain sideChain;
     double envelope = 0.0001;
-    CBiquadFilter envelopeFilter{CBiquadFilter::lowPass, 1.0, 0.1};
-    CBiquadFilter meterSmoother{CBiquadFilter::lowPass, 2.0, 0.583};
+    CBiquadFilter envelopeFilter{CBiquadFilter::lowPass, filter_settings::kEnvelopeConstructionHz,
+                                 filter_settings::kEnvelopeQ};
+    CBiquadFilter meterSmoother{CBiquadFilter::lowPass, filter_settings::kMeterConstructionHz,
+                                filter_settings::kMeterQ};
 
     std::array<GainCurve, kCurveCount> gainCurves{};
 };
