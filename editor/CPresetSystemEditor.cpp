@@ -1,8 +1,5 @@
 #include "editor/CPresetSystemEditor.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstring>
 
 #include "editor/CSaveLoadButton.h"
@@ -29,15 +26,6 @@ constexpr const char* kErrorCaption = "Error...";
 gui::CViewRect viewRect(const resources::SkinRect& r)
 {
     return gui::CViewRect{r.left, r.top, r.right, r.bottom};
-}
-
-std::string currentDirectory()
-{
-    char buffer[PATH_MAX];
-    if (!getcwd(buffer, sizeof buffer)) return {};
-    std::string path = buffer;
-    if (path.empty() || path.back() != '/') path += '/';
-    return path;
 }
 
 // Menu entry 0 carries the settings in use; program i (from 1) sits after the

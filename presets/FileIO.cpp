@@ -105,6 +105,15 @@ bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> 
     return ok;
 }
 
+std::string currentDirectory()
+{
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer)) return {};
+    std::string path = buffer;
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
 ChosenPath splitChosenPath(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');

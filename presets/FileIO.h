@@ -17,11 +17,15 @@ bool readFileHead(const std::string& path, std::size_t limit, std::vector<std::u
 // writable is not replaced. An existing target keeps its permission bits.
 bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// A chosen path split at its last '/': the directory with its trailing '/', and the file name.
-// Either part may come back empty (a bare name, a path ending in '/').
+// A chosen path split at its last separator ('/'; on Windows also '\\'): the directory with its
+// trailing separator, and the file name. Either part may come back empty (a bare name, a path
+// ending in a separator).
 struct ChosenPath
 {
     std::string directory;
     std::string fileName;
 };
 ChosenPath splitChosenPath(const std::string& path);
+
+// The process's working directory with a trailing separator; empty when it cannot be read.
+std::string currentDirectory();

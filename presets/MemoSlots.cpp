@@ -94,22 +94,20 @@ VstInt32 recallMemo(CPresetSystemEffect& effect, const SettingsStore& store, Mem
 // The effect's memo operations use the user's store, shared by every instance.
 VstInt32 CPresetSystemEffect::storeMemoA()
 {
-    SettingsStore store = SettingsStore::forUser();
-    return storeMemo(*this, store, MemoSlot::a);
+    return storeMemo(*this, *SettingsStore::forUser(), MemoSlot::a);
 }
 
 VstInt32 CPresetSystemEffect::storeMemoB()
 {
-    SettingsStore store = SettingsStore::forUser();
-    return storeMemo(*this, store, MemoSlot::b);
+    return storeMemo(*this, *SettingsStore::forUser(), MemoSlot::b);
 }
 
 VstInt32 CPresetSystemEffect::recallMemoA()
 {
-    return recallMemo(*this, SettingsStore::forUser(), MemoSlot::a);
+    return recallMemo(*this, *SettingsStore::forUser(), MemoSlot::a);
 }
 
 VstInt32 CPresetSystemEffect::recallMemoB()
 {
-    return recallMemo(*this, SettingsStore::forUser(), MemoSlot::b);
+    return recallMemo(*this, *SettingsStore::forUser(), MemoSlot::b);
 }

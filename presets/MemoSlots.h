@@ -24,7 +24,7 @@ const char* memoKey(MemoSlot slot);
 std::string memoValueName(int index);
 
 // Writes the effect's twelve current values and the current preset's name in one replacement of
-// the store. Returns 0 or an errno value; nobody is told of a failure.
+// the store. Returns 0 or the store's failure status; nobody is told of a failure.
 VstInt32 storeMemo(CPresetSystemEffect& effect, SettingsStore& store, MemoSlot slot);
 
 // Applies each stored value as an automated change, then the name, then updates the host's

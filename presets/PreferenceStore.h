@@ -7,7 +7,7 @@ inline constexpr const char* kProductKey = "SOFTWARE\\TRV-sonikwerk\\TRVAL1";
 inline constexpr const char* kPreferencesKey = "SOFTWARE\\TRV-sonikwerk\\TRVAL1\\Preferences";
 
 // Stores one 32-bit float as a 4-byte binary value under kPreferencesKey.
-// Returns 0 or an errno value.
+// Returns 0 or the store's failure status (an errno value, a registry status).
 int32_t writePreference(const char* name, float value);
 
 // The stored float, or `fallback` when the value is missing, longer than 4

@@ -1,20 +1,18 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-// A small per-user settings store with registry-like keys ("SOFTWARE\...")
-// holding named, typed values. Kept as a human-readable text file; every
-// write replaces the file atomically under a lock, so two instances can write
-// at the same time. A missing, unreadable or damaged file reads as missing
-// values. Host and editor threads only: it allocates and does file I/O.
+// Where the memo slots and the meter preferences live: registry-like keys
+// ("SOFTWARE\...") holding named, typed values, shared by every instance of
+// the user. A text file on Linux (SettingsFile), the registry on Windows
+// (RegistryStore). Host and editor threads only: it allocates and does I/O.
 struct SettingValue
 {
     enum class Type
@@ -46,40 +44,25 @@ class SettingsStore
     };
 
     using Values = std::map<std::string, SettingValue>;
-    using Keys = std::map<std::string, Values>;
 
-    explicit SettingsStore(std::filesystem::path file);
+    virtual ~SettingsStore() = default;
 
-    // The user's store: $AMBERLIT_CONFIG_DIR/settings.ini if that is set,
-    // else $XDG_CONFIG_HOME (default ~/.config)/TRV-sonikwerk/settings.ini.
-    static SettingsStore forUser();
-    static std::filesystem::path userFile();
+    // The user's store on this system.
+    static std::unique_ptr<SettingsStore> forUser();
 
-    const std::filesystem::path& file() const { return path; }
+    virtual std::optional<SettingValue> read(std::string_view key, std::string_view name) const = 0;
+    // All values of a key from one reading, so they come from a single write.
+    virtual std::optional<Values> readKey(std::string_view key) const = 0;
 
-    bool hasKey(std::string_view key) const;
-    std::optional<SettingValue> read(std::string_view key, std::string_view name) const;
-    // All values of a key from one reading of the file, so they come from a single write.
-    std::optional<Values> readKey(std::string_view key) const;
+    // Creates the key if needed and sets the values in one write. Returns 0, or
+    // the system's reason for a failure (an errno value, a registry status).
+    virtual int write(std::string_view key,
+                      const std::vector<std::pair<std::string, SettingValue>>& values) = 0;
+    int write(std::string_view key, std::string_view name, const SettingValue& value);
 
     // Copies the stored bytes (a string with its terminator) into `buffer`,
     // like a registry query: a value longer than `capacity` is not copied.
     // `size` receives the stored size when not null.
     QueryStatus query(std::string_view key, std::string_view name, void* buffer, std::size_t capacity,
                       std::size_t* size = nullptr) const;
-
-    // Creates the key if needed and sets the values, all in one replacement
-    // of the file. Returns 0 or an errno value.
-    int write(std::string_view key, const std::vector<std::pair<std::string, SettingValue>>& values);
-    int write(std::string_view key, std::string_view name, const SettingValue& value);
-
-    // Whole-file text form, exposed for tests and tools.
-    static std::string format(const Keys& keys);
-    static Keys parse(std::string_view text);
-
-  private:
-    Keys load() const;
-    int replaceFile(const Keys& keys) const;
-
-    std::filesystem::path path;
 };

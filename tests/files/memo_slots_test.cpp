@@ -4,15 +4,15 @@
 #include "presets/MemoSlots.h"
 #include "presets/PreferenceStore.h"
 #include "presets/SettingsStore.h"
+#include "tests/support/SettingsSandbox.h"
 
 #include <bit>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
+#endif
 
 namespace
 {
@@ -29,15 +29,7 @@ SettingValue floatBytes(float v)
 class MemoSlots : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        // Each case gets its own store; ctest also points AMBERLIT_CONFIG_DIR at a private folder.
-        dir = fs::temp_directory_path() / ("amberlit-memo-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        ::setenv("AMBERLIT_CONFIG_DIR", dir.c_str(), 1);
-        hostLog() = {};
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { hostLog() = {}; }
 
     static void setAll(PresetTestEffect& e, float base)
     {
@@ -45,7 +37,7 @@ class MemoSlots : public ::testing::Test
             e.setParameter(i, base + 0.01f * float(i));
     }
 
-    fs::path dir;
+    SettingsSandbox settings; // each case gets its own, empty store
 };
 
 TEST_F(MemoSlots, AnotherInstanceRecallsValuesAndName)
@@ -55,10 +47,10 @@ TEST_F(MemoSlots, AnotherInstanceRecallsValuesAndName)
     setAll(first, 0.3f);
     first.renameCurrentPreset("Bass DI");
     ASSERT_EQ(first.storeMemoB(), 0);
-    const SettingsStore store = SettingsStore::forUser();
-    EXPECT_EQ(store.read(kMemoBKey, "param  4"), floatBytes(first.current[4]));
-    EXPECT_EQ(store.read(kMemoBKey, "param 11"), floatBytes(first.current[11]));
-    EXPECT_EQ(store.read(kMemoBKey, "name"), SettingValue::stringOf("Bass DI"));
+    const auto store = SettingsStore::forUser();
+    EXPECT_EQ(store->read(kMemoBKey, "param  4"), floatBytes(first.current[4]));
+    EXPECT_EQ(store->read(kMemoBKey, "param 11"), floatBytes(first.current[11]));
+    EXPECT_EQ(store->read(kMemoBKey, "name"), SettingValue::stringOf("Bass DI"));
 
     PresetTestEffect second;
     second.selectPreset(10);
@@ -91,7 +83,7 @@ TEST_F(MemoSlots, NeverStoredSlotChangesNothing)
 
 TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
 {
-    SettingsStore store = SettingsStore::forUser();
+    const auto store = SettingsStore::forUser();
     std::vector<std::pair<std::string, SettingValue>> values;
     for (int i = 0; i < 12; ++i)
         values.emplace_back(memoValueName(i), floatBytes(0.9f));
@@ -101,7 +93,7 @@ TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
     values[7].second = floatBytes(std::numeric_limits<float>::quiet_NaN());
     values[8].second = floatBytes(-std::numeric_limits<float>::infinity());
     values.erase(values.begin() + 6);
-    ASSERT_EQ(store.write(kMemoAKey, values), 0);
+    ASSERT_EQ(store->write(kMemoAKey, values), 0);
 
     PresetTestEffect e;
     e.selectPreset(9);
@@ -115,12 +107,13 @@ TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
     EXPECT_EQ(hostLog().nonFiniteAutomations, 0) << "a value that is not a number reached the host";
     EXPECT_EQ(e.name(9), "FastLim") << "no stored name: the name stays";
 
-    ASSERT_EQ(store.write(kMemoAKey, "name", SettingValue::stringOf("A name much longer than twenty-four")),
+    ASSERT_EQ(store->write(kMemoAKey, "name", SettingValue::stringOf("A name much longer than twenty-four")),
               0);
     ASSERT_EQ(e.recallMemoA(), 0);
     EXPECT_EQ(e.name(9), "A name much longer than ");
 }
 
+#ifndef _WIN32
 TEST_F(MemoSlots, ConcurrentStoresLeaveOneWritersCompleteSlot)
 {
     pid_t children[2];
@@ -153,5 +146,7 @@ TEST_F(MemoSlots, ConcurrentStoresLeaveOneWritersCompleteSlot)
     const float reference = readPreference("VUreference", -1000.0f);
     EXPECT_TRUE(reference == 0.0f || reference == 1.0f);
 }
+
+#endif
 
 } // namespace

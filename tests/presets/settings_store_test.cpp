@@ -12,7 +12,7 @@
 
 #include "plugin/AutoComp.h"
 #include "presets/PreferenceStore.h"
-#include "presets/SettingsStore.h"
+#include "presets/SettingsFile.h"
 
 namespace fs = std::filesystem;
 
@@ -40,7 +40,7 @@ class SettingsStoreTest : public ::testing::Test
         ::setenv("AMBERLIT_CONFIG_DIR", savedDir.c_str(), 1);
         fs::remove_all(dir);
     }
-    SettingsStore store() const { return SettingsStore(dir / "settings.ini"); }
+    SettingsFile store() const { return SettingsFile(dir / "settings.ini"); }
     void writeFile(const std::string& text) const
     {
         std::ofstream(dir / "settings.ini", std::ios::binary) << text;
@@ -68,7 +68,7 @@ TEST_F(SettingsStoreTest, ValuesSurviveARoundTripInReadableText)
               0);
     ASSERT_EQ(store().write(kPreferencesKey, "VUreference", SettingValue::binaryOf(&value, 4)), 0);
 
-    const SettingsStore again = store();
+    const SettingsFile again = store();
     EXPECT_EQ(again.read(kKey, "param  0"), SettingValue::binaryOf(&value, 4));
     EXPECT_EQ(again.read(kKey, "name"), SettingValue::stringOf("Kick"));
     EXPECT_EQ(again.read(kKey, "odd \"name\""), SettingValue::stringOf(awkward));
@@ -131,7 +131,7 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsMissingValues)
     for (const std::string& text : damaged)
     {
         writeFile(text);
-        const SettingsStore s = store();
+        const SettingsFile s = store();
         for (const char* name :
              {"orphan", "bad hex", "odd digits", "open quote", "unterminated", "escape", "type"})
         {
@@ -150,7 +150,7 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsMissingValues)
     fs::create_directory(dir / "settings.ini"); // unreadable as a file
     EXPECT_FALSE(store().read(kKey, "good"));
     EXPECT_NE(store().write(kKey, "new", SettingValue::stringOf("x")), 0);
-    EXPECT_FALSE(SettingsStore(dir / "missing" / "settings.ini").read(kKey, "good"));
+    EXPECT_FALSE(SettingsFile(dir / "missing" / "settings.ini").read(kKey, "good"));
 }
 
 TEST_F(SettingsStoreTest, ConcurrentWritersLoseNoValue)
@@ -194,37 +194,6 @@ TEST_F(SettingsStoreTest, ConcurrentWritersLoseNoValue)
         const std::string file = entry.path().filename().string();
         EXPECT_TRUE(file == "settings.ini" || file == "settings.ini.lock") << "left over " << file;
     }
-}
-
-TEST_F(SettingsStoreTest, ConstructionCreatesTheMeterPreferenceDefaults)
-{
-    AutoComp effect(nullptr);
-    EXPECT_EQ(readPreference("VUreference", -1000), -14.0f);
-    EXPECT_EQ(readPreference("VUtimeConst", -1000), 0.6f);
-    EXPECT_EQ(readPreference("PPMrelease", -1000), 0.6f);
-    EXPECT_EQ(readPreference("PPMhold", -1000), 1.0f);
-    EXPECT_DOUBLE_EQ(effect.getMeterPreferences().vuReferenceFactor, std::pow(10.0, -14 * 0.05));
-}
-
-TEST_F(SettingsStoreTest, MissingMarkersAndOversizedValuesAreReplacedByDefaults)
-{
-    const double eight = 3.0;
-    writePreference("VUtimeConst", -1000.0f);
-    store().write(kPreferencesKey, "PPMrelease", SettingValue::binaryOf(&eight, sizeof eight));
-    writePreference("VUreference", -20.0f);
-    writePreference("PPMhold", 2.5f);
-
-    AutoComp effect(nullptr);
-    const AutoComp::MeterPreferences& held = effect.getMeterPreferences();
-    EXPECT_FLOAT_EQ(static_cast<float>(held.vuReferenceFactor), 0.1f);
-    EXPECT_EQ(held.vuTimeConst, static_cast<double>(0.6f));
-    EXPECT_EQ(held.ppmRelease, static_cast<double>(0.6f));
-    EXPECT_EQ(held.ppmHold, 2.5);
-    EXPECT_EQ(readPreference("VUtimeConst", 7.0f), 0.6f);
-    EXPECT_EQ(readPreference("PPMrelease", 7.0f), 0.6f);
-
-    EXPECT_EQ(effect.setPPMhold(4.0), 0);
-    EXPECT_EQ(effect.getPPMhold(), 4.0);
 }
 
 TEST_F(SettingsStoreTest, AnUnwritableStoreLeavesTheDefaultsInUse)

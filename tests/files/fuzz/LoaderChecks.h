@@ -4,7 +4,7 @@
 #pragma once
 
 #include "presets/BankFile.h"
-#include "presets/SettingsStore.h"
+#include "presets/SettingsFile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -67,9 +67,8 @@ inline void checkPreset(std::span<const std::uint8_t> file)
 
 inline void checkSettings(std::string_view text)
 {
-    const SettingsStore::Keys keys = SettingsStore::parse(text);
-    require(SettingsStore::parse(SettingsStore::format(keys)) == keys,
-            "settings survive a write and re-read");
+    const SettingsFile::Keys keys = SettingsFile::parse(text);
+    require(SettingsFile::parse(SettingsFile::format(keys)) == keys, "settings survive a write and re-read");
 }
 
 inline void checkAll(const std::uint8_t* data, std::size_t size)

@@ -1,0 +1,463 @@
+#include "presets/SettingsFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr const char* kFileName = "settings.ini";
+constexpr const char* kVendorFolder = "TRV-sonikwerk";
+// Far beyond any real settings file; a bigger one is not ours.
+constexpr std::streamsize kMaxFileSize = 1 << 20;
+
+const char* nonEmptyEnv(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+void appendQuoted(std::string& out, std::string_view text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const char c : text)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\')
+        {
+            out += '\\';
+            out += c;
+        }
+        else if (byte < 0x20 || byte >= 0x7f)
+        {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xf];
+        }
+        else
+        {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+    {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f')
+    {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F')
+    {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// Reads a quoted text at `pos`, undoing appendQuoted; false on any damage.
+bool readQuoted(std::string_view line, std::size_t& pos, std::string& text)
+{
+    if (pos >= line.size() || line[pos] != '"')
+    {
+        return false;
+    }
+    for (++pos; pos < line.size(); ++pos)
+    {
+        const char c = line[pos];
+        if (c == '"')
+        {
+            ++pos;
+            return true;
+        }
+        if (c != '\\')
+        {
+            text += c;
+            continue;
+        }
+        if (++pos >= line.size())
+        {
+            return false;
+        }
+        if (line[pos] == '"' || line[pos] == '\\')
+        {
+            text += line[pos];
+        }
+        else if (line[pos] == 'x' && pos + 2 < line.size() && hexDigit(line[pos + 1]) >= 0 &&
+                 hexDigit(line[pos + 2]) >= 0)
+        {
+            text += static_cast<char>(hexDigit(line[pos + 1]) * 16 + hexDigit(line[pos + 2]));
+            pos += 2;
+        }
+        else
+        {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool readHex(std::string_view digits, std::string& bytes)
+{
+    int high = -1;
+    for (const char c : digits)
+    {
+        if (c == ' ')
+        {
+            continue;
+        }
+        const int digit = hexDigit(c);
+        if (digit < 0)
+        {
+            return false;
+        }
+        if (high < 0)
+        {
+            high = digit;
+        }
+        else
+        {
+            bytes += static_cast<char>(high * 16 + digit);
+            high = -1;
+        }
+    }
+    return high < 0;
+}
+
+void skipSpaces(std::string_view line, std::size_t& pos)
+{
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+    {
+        ++pos;
+    }
+}
+
+bool startsWithAt(std::string_view line, std::size_t pos, std::string_view word)
+{
+    return line.substr(pos, word.size()) == word;
+}
+
+// `"name" = binary 0a0b...` or `"name" = string "text"`.
+bool parseValueLine(std::string_view line, std::string& name, SettingValue& value)
+{
+    std::size_t pos = 0;
+    if (!readQuoted(line, pos, name))
+    {
+        return false;
+    }
+    skipSpaces(line, pos);
+    if (pos >= line.size() || line[pos] != '=')
+    {
+        return false;
+    }
+    ++pos;
+    skipSpaces(line, pos);
+    if (startsWithAt(line, pos, "binary"))
+    {
+        value.type = SettingValue::Type::binary;
+        return readHex(line.substr(pos + 6), value.bytes);
+    }
+    if (startsWithAt(line, pos, "string"))
+    {
+        value.type = SettingValue::Type::string;
+        pos += 6;
+        skipSpaces(line, pos);
+        if (!readQuoted(line, pos, value.bytes))
+        {
+            return false;
+        }
+        skipSpaces(line, pos);
+        return pos == line.size();
+    }
+    return false;
+}
+
+std::string_view trimmed(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+    {
+        line.remove_suffix(1);
+    }
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+    {
+        line.remove_prefix(1);
+    }
+    return line;
+}
+
+bool isValidKey(std::string_view key)
+{
+    return !key.empty() && key.find_first_of("\r\n") == std::string_view::npos && key.front() != ' ' &&
+           key.back() != ' ';
+}
+
+// Holds an exclusive lock on a file beside the store for one replacement.
+class WriteLock
+{
+  public:
+    explicit WriteLock(const std::filesystem::path& file)
+        : fd(::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (fd < 0)
+        {
+            error = errno;
+            return;
+        }
+        while (::flock(fd, LOCK_EX) != 0)
+        {
+            if (errno != EINTR)
+            {
+                error = errno;
+                return;
+            }
+        }
+    }
+    ~WriteLock()
+    {
+        if (fd >= 0)
+        {
+            ::close(fd); // also releases the lock
+        }
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+    int error = 0;
+
+  private:
+    int fd;
+};
+
+int writeAll(int fd, const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size())
+    {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0)
+        {
+            if (errno == EINTR)
+            {
+                continue;
+            }
+            return errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+} // namespace
+
+SettingsFile::SettingsFile(std::filesystem::path file) : path(std::move(file)) {}
+
+std::filesystem::path SettingsFile::userFile()
+{
+    if (const char* dir = nonEmptyEnv("AMBERLIT_CONFIG_DIR"))
+    {
+        return std::filesystem::path(dir) / kFileName;
+    }
+    const char* xdg = nonEmptyEnv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+    {
+        return std::filesystem::path(xdg) / kVendorFolder / kFileName;
+    }
+    if (const char* home = nonEmptyEnv("HOME"))
+    {
+        return std::filesystem::path(home) / ".config" / kVendorFolder / kFileName;
+    }
+    return {}; // nowhere to keep settings: reads find nothing, writes fail
+}
+
+std::unique_ptr<SettingsStore> SettingsStore::forUser()
+{
+    return std::make_unique<SettingsFile>(SettingsFile::userFile());
+}
+
+std::string SettingsFile::format(const Keys& keys)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out = "# TRV-sonikwerk settings. Lines: [key], then \"name\" = binary <hex bytes>\n"
+                      "# or \"name\" = string \"text\".\n";
+    for (const auto& [key, values] : keys)
+    {
+        out += "\n[" + key + "]\n";
+        for (const auto& [name, value] : values)
+        {
+            appendQuoted(out, name);
+            if (value.type == SettingValue::Type::binary)
+            {
+                out += " = binary ";
+                for (const char c : value.bytes)
+                {
+                    const auto byte = static_cast<unsigned char>(c);
+                    out += kHex[byte >> 4];
+                    out += kHex[byte & 0xf];
+                }
+            }
+            else
+            {
+                out += " = string ";
+                appendQuoted(out, value.bytes);
+            }
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+SettingsFile::Keys SettingsFile::parse(std::string_view text)
+{
+    Keys keys;
+    Values* current = nullptr;
+    while (!text.empty())
+    {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = trimmed(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == '#')
+        {
+            continue;
+        }
+        if (line.front() == '[')
+        {
+            // Values under a damaged header must not land in the key before it.
+            const bool valid = line.back() == ']' && line.size() > 2;
+            current = valid ? &keys[std::string(line.substr(1, line.size() - 2))] : nullptr;
+            continue;
+        }
+        std::string name;
+        SettingValue value;
+        // Damaged lines are skipped: their values read as missing.
+        if (current && parseValueLine(line, name, value))
+        {
+            (*current)[name] = std::move(value);
+        }
+    }
+    return keys;
+}
+
+SettingsFile::Keys SettingsFile::load() const
+{
+    if (path.empty())
+    {
+        return {};
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+    {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(kMaxFileSize) + 1, '\0');
+    in.read(text.data(), kMaxFileSize + 1);
+    if (in.gcount() > kMaxFileSize)
+    {
+        return {};
+    }
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return parse(text);
+}
+
+bool SettingsFile::hasKey(std::string_view key) const
+{
+    const Keys keys = load();
+    return keys.find(std::string(key)) != keys.end();
+}
+
+std::optional<SettingValue> SettingsFile::read(std::string_view key, std::string_view name) const
+{
+    const Keys keys = load();
+    const auto values = keys.find(std::string(key));
+    if (values == keys.end())
+    {
+        return std::nullopt;
+    }
+    const auto value = values->second.find(std::string(name));
+    if (value == values->second.end())
+    {
+        return std::nullopt;
+    }
+    return value->second;
+}
+
+std::optional<SettingsFile::Values> SettingsFile::readKey(std::string_view key) const
+{
+    Keys keys = load();
+    const auto values = keys.find(std::string(key));
+    if (values == keys.end())
+    {
+        return std::nullopt;
+    }
+    return std::move(values->second);
+}
+
+int SettingsFile::write(std::string_view key, const std::vector<std::pair<std::string, SettingValue>>& values)
+{
+    if (path.empty())
+    {
+        return ENOENT;
+    }
+    if (!isValidKey(key))
+    {
+        return EINVAL;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    if (error)
+    {
+        return error.value();
+    }
+    const WriteLock lock(path);
+    if (lock.error != 0)
+    {
+        return lock.error;
+    }
+    // Read under the lock so that a concurrent writer's values are kept.
+    Keys keys = load();
+    Values& target = keys[std::string(key)];
+    for (const auto& [name, value] : values)
+    {
+        target[name] = value;
+    }
+    return replaceFile(keys);
+}
+
+int SettingsFile::replaceFile(const Keys& keys) const
+{
+    std::string temporary = path.string() + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+    {
+        return errno;
+    }
+    int status = writeAll(fd, format(keys));
+    if (status == 0 && ::fsync(fd) != 0)
+    {
+        status = errno;
+    }
+    if (::close(fd) != 0 && status == 0)
+    {
+        status = errno;
+    }
+    if (status == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
+    {
+        status = errno;
+    }
+    if (status != 0)
+    {
+        ::unlink(temporary.c_str());
+    }
+    return status;
+}
