@@ -5,7 +5,12 @@
 
 #include <new>
 
+// On Windows the module definition file (exports.def) names the exports.
+#ifdef _WIN32
+#define AMBERLIT_EXPORT
+#else
 #define AMBERLIT_EXPORT __attribute__((visibility("default")))
+#endif
 
 extern "C" AMBERLIT_EXPORT AEffect* VSTPluginMain(audioMasterCallback host)
 {
@@ -22,7 +27,9 @@ extern "C" AMBERLIT_EXPORT AEffect* VSTPluginMain(audioMasterCallback host)
     return effect->getAeffect();
 }
 
+#ifndef _WIN32
 // "main" cannot be declared with this signature in C++; an assembler label
 // gives the same function its second name.
 extern "C" AMBERLIT_EXPORT AEffect* pluginMainAlias(audioMasterCallback host) __asm__("main")
     __attribute__((alias("VSTPluginMain")));
+#endif

@@ -5,12 +5,16 @@
 #include "presets/PresetFiles.h"
 
 #include <bit>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -132,6 +136,11 @@ TEST_F(PresetFiles, RejectedFilesChangeNothingAndReadOnlyFilesLoad)
     EXPECT_EQ(e.getCurrentPreset(), 5);
     EXPECT_EQ(hostLog().displayUpdates + hostLog().automations, 0);
 
+#ifdef _WIN32
+    fs::permissions(path("bank.trb"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_TRUE(loadBankFile(e, path("bank.trb")).ok()) << "read-only bank";
+    fs::permissions(path("bank.trb"), fs::perms::owner_write, fs::perm_options::add);
+#else
     // Root may write any file, so the read-only load runs in a child that has given that right up.
     ::chmod(path("bank.trb").c_str(), 0444);
     const pid_t child = ::fork();
@@ -145,6 +154,7 @@ TEST_F(PresetFiles, RejectedFilesChangeNothingAndReadOnlyFilesLoad)
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
         << "read-only bank: exit " << WEXITSTATUS(status) << " (1: not loaded, 2: could not drop root)";
+#endif
     EXPECT_EQ(saveBankFile(e, path("no-such-dir/x.trb")).message, "Error #04: Could not save file!");
 }
 

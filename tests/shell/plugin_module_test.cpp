@@ -1,19 +1,20 @@
-// Loads the built module exactly as a host does: dlopen, look up the entry,
-// drive the effect only through its record.
+// Loads the built module exactly as a host does (dlopen or LoadLibrary), looks
+// up the entry, drives the effect only through its record.
 #include "shell/host_interface.h"
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <atomic>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <memory>
+#include <numbers>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "LoadedModule.h"
 
 namespace
 {
@@ -38,38 +39,30 @@ struct PluginModule : ::testing::Test
 {
     void SetUp() override
     {
-        handle = dlopen(AMBERLIT_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle, nullptr) << dlerror();
-        entry = reinterpret_cast<VstPluginMainProc>(dlsym(handle, "VSTPluginMain"));
+        module = std::make_unique<LoadedModule>(AMBERLIT_PLUGIN_PATH);
+        ASSERT_TRUE(module->loaded()) << module->error();
+        entry = reinterpret_cast<VstPluginMainProc>(module->symbol("VSTPluginMain"));
         ASSERT_NE(entry, nullptr);
     }
-    void TearDown() override
-    {
-        if (handle) dlclose(handle);
-    }
-    void* handle = nullptr;
+    std::unique_ptr<LoadedModule> module;
     VstPluginMainProc entry = nullptr;
 };
 
 TEST(PluginModuleSymbols, OnlyTheEntryIsExported)
 {
-    const std::string command = std::string("nm -D --defined-only '") + AMBERLIT_PLUGIN_PATH + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::set<std::string> names;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe))
-    {
-        char address[64], type[8], name[400];
-        if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3) names.insert(name);
-    }
-    ASSERT_EQ(pclose(pipe), 0);
+#ifdef _WIN32
+    const LoadedModule module(AMBERLIT_PLUGIN_PATH);
+    ASSERT_TRUE(module.loaded()) << module.error();
+    const std::set<std::string> names = exportedNames(module);
+#else
+    const std::set<std::string> names = exportedNames(AMBERLIT_PLUGIN_PATH);
+#endif
     EXPECT_EQ(names, (std::set<std::string>{"VSTPluginMain", "main"}));
 }
 
 TEST_F(PluginModule, MainIsTheSameFunctionAsTheEntry)
 {
-    EXPECT_EQ(dlsym(handle, "main"), reinterpret_cast<void*>(entry));
+    EXPECT_EQ(module->symbol("main"), reinterpret_cast<void*>(entry));
 }
 
 TEST_F(PluginModule, HostAnsweringVersionZeroGetsNoEffect)
@@ -191,8 +184,8 @@ bool processBlocks(AEffect* e, int blocks, VstInt32 frames, std::vector<Sample>&
         {
             const double t = (b * frames + i) / 48000.0;
             const double burst = std::fmod(t, 0.25) < 0.05 ? 0.9 : 0.05; // attack and release both run
-            inL[i] = Sample(burst * std::sin(2 * M_PI * 440 * t));
-            inR[i] = Sample(burst * std::sin(2 * M_PI * 660 * t));
+            inL[i] = Sample(burst * std::sin(2 * std::numbers::pi * 440 * t));
+            inR[i] = Sample(burst * std::sin(2 * std::numbers::pi * 660 * t));
         }
         if constexpr (sizeof(Sample) == sizeof(float))
             e->processReplacing(e, inputs, outputs, frames);

@@ -95,18 +95,30 @@ std::string embedSource(const std::map<int, std::string>& files, const std::stri
                       static_cast<unsigned long long>(fnv1a(bytes)));
         src += line;
     }
-    src += "\nasm(\n\"  .pushsection .rodata\\n\"\n";
+    // Windows objects (PE) have no section stack and no hidden symbols: there
+    // the DLL's definition file keeps the blobs out of its exports.
+    src += "\n#ifdef _WIN32\n"
+           "#define SKIN_SECTION \"  .section .rdata,\\\"dr\\\"\\n\"\n"
+           "#define SKIN_HIDE(sym) \"\"\n"
+           "#define SKIN_END \"  .text\\n\"\n"
+           "#define SKIN_HIDDEN\n"
+           "#else\n"
+           "#define SKIN_SECTION \"  .pushsection .rodata\\n\"\n"
+           "#define SKIN_HIDE(sym) \"  .hidden \" sym \"\\n\"\n"
+           "#define SKIN_END \"  .popsection\\n\"\n"
+           "#define SKIN_HIDDEN __attribute__((visibility(\"hidden\")))\n"
+           "#endif\n";
+    src += "\nasm(\nSKIN_SECTION\n";
     for (const auto& [id, bytes] : files)
     {
         const std::string sym = "amberlit_skin_" + std::to_string(id);
         src += "\"  .balign 16\\n\"\n";
-        src += "\"  .globl " + sym + "\\n\"\n\"  .hidden " + sym + "\\n\"\n\"" + sym + ":\\n\"\n";
+        src += "\"  .globl " + sym + "\\n\"\nSKIN_HIDE(\"" + sym + "\")\n\"" + sym + ":\\n\"\n";
         src += "\"  .incbin " + quoted(dir + "/" + std::to_string(id) + ".bmp") + "\\n\"\n";
     }
-    src += "\"  .popsection\\n\");\n\n";
+    src += "SKIN_END);\n\n";
     for (const auto& [id, bytes] : files)
-        src += "extern \"C\" __attribute__((visibility(\"hidden\"))) const unsigned char amberlit_skin_" +
-               std::to_string(id) + "[];\n";
+        src += "extern \"C\" SKIN_HIDDEN const unsigned char amberlit_skin_" + std::to_string(id) + "[];\n";
     src += "\nnamespace resources::detail {\n\nstatic const Blob kBlobs[] = {\n";
     for (const auto& [id, bytes] : files)
         src += "    {" + std::to_string(id) + ", amberlit_skin_" + std::to_string(id) + ", " +
