@@ -2,7 +2,7 @@
 // Windows editor cannot open yet, so nothing is ever drawn through it. It
 // measures an empty cell and draws nothing, which keeps FreeType and
 // fontconfig out of the DLL.
-#include "gui/CTextRenderer.h"
+#include "raster/CTextRenderer.h"
 
 namespace gui
 {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/AutoComp.h"
+#include "plugin/AutoComp.h"
 #include "presets/PreferenceStore.h"
 #include "presets/SettingsStore.h"
 #include "tests/support/SettingsSandbox.h"
