@@ -4,6 +4,8 @@
 // raw output, little-endian: per case, the 32-bit entry's frames (float L, R),
 // then the 64-bit entry's (double L, R). The programme is made with integer
 // arithmetic and exact operations only, so it is bit-identical on every system.
+// OUTPUT.txt receives what a host reads from the module: record fields, names,
+// parameter display texts over a sweep of values, capability answers.
 //   amberlit_render_host MODULE OUTPUT [SECONDS]
 // Prints the realtime factor of each entry (audio time / processing time).
 #include <algorithm>
@@ -68,6 +70,46 @@ void makeProgramme(std::size_t frames, std::vector<double>& left, std::vector<do
 VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? 2400 : 0; // every pin connected
+}
+
+std::string textOf(AEffect* effect, VstInt32 opcode, VstInt32 index = 0)
+{
+    char text[256] = {};
+    const VstIntPtr answer = effect->dispatcher(effect, opcode, index, 0, text, 0.0f);
+    return std::to_string(answer) + " \"" + text + "\"";
+}
+
+// Everything here is text, so two systems' answers compare byte for byte.
+void describe(VstPluginMainProc entry, std::FILE* out)
+{
+    AEffect* effect = entry(host);
+    if (!effect) return;
+    std::fprintf(out, "magic %d flags %d programs %d params %d ins %d outs %d id %d version %d\n",
+                 effect->magic, effect->flags, effect->numPrograms, effect->numParams, effect->numInputs,
+                 effect->numOutputs, effect->uniqueID, effect->version);
+    std::fprintf(out, "effect %s\nvendor %s\nproduct %s\nprogram %s\n",
+                 textOf(effect, effGetEffectName).c_str(), textOf(effect, effGetVendorString).c_str(),
+                 textOf(effect, effGetProductString).c_str(), textOf(effect, effGetProgramName).c_str());
+    for (VstInt32 opcode : {effGetVendorVersion, effGetPlugCategory, effGetVstVersion, effGetTailSize})
+        std::fprintf(out, "opcode %d answers %lld\n", opcode,
+                     static_cast<long long>(effect->dispatcher(effect, opcode, 0, 0, nullptr, 0.0f)));
+    for (const char* can :
+         {"receiveVstEvents", "plugAsChannelInsert", "1in1out", "2in2out", "bypass", "sidechain"})
+        std::fprintf(
+            out, "canDo %s %lld\n", can,
+            static_cast<long long>(effect->dispatcher(effect, effCanDo, 0, 0, const_cast<char*>(can), 0.0f)));
+    for (VstInt32 i = 0; i < effect->numParams; ++i)
+    {
+        std::fprintf(out, "param %d name %s label %s\n", i, textOf(effect, effGetParamName, i).c_str(),
+                     textOf(effect, effGetParamLabel, i).c_str());
+        for (int step = 0; step <= 40; ++step)
+        {
+            effect->setParameter(effect, i, static_cast<float>(step) / 40.0f);
+            std::fprintf(out, "  %d/40 reads %.9g shows %s\n", step, effect->getParameter(effect, i),
+                         textOf(effect, effGetParamDisplay, i).c_str());
+        }
+    }
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
 template <typename Sample>
@@ -136,6 +178,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
     }
+    std::FILE* texts = std::fopen((std::string(argv[2]) + ".txt").c_str(), "wb");
+    if (!texts) return 1;
+    describe(entry, texts);
+    if (std::fclose(texts) != 0) return 1;
     std::vector<double> left, right;
     makeProgramme(static_cast<std::size_t>(seconds * kRate), left, right);
     double time32 = 0.0, time64 = 0.0;
@@ -149,6 +195,7 @@ int main(int argc, char** argv)
     }
     if (std::fclose(out) != 0) return 1;
     const double audio = seconds * static_cast<double>(settings().size());
+    std::printf("cases %zu frames %zu\n", settings().size(), left.size());
     std::printf("realtime factor, 32-bit entry: %.0f\n", audio / time32);
     std::printf("realtime factor, 64-bit entry: %.0f\n", audio / time64);
     return 0;

@@ -127,4 +127,19 @@ TEST_F(FileAccess, ABankSavedAtABackslashPathLoadsBack)
     EXPECT_EQ(loader.name(3), "Saved on Windows");
 }
 
+// The seed files were saved by the Linux build: Windows loads them and saves the same bytes.
+TEST_F(FileAccess, FilesSavedOnLinuxLoadAndSaveAgainByteForByte)
+{
+    const std::string corpus = AMBERLIT_SOURCE_DIR "/tests/files/fuzz/corpus/";
+    PresetTestEffect e;
+    ASSERT_TRUE(loadBankFile(e, corpus + "factory.trb").ok());
+    ASSERT_TRUE(saveBankFile(e, dir + "factory.trb").ok());
+    EXPECT_EQ(read(dir + "factory.trb"), read(corpus + "factory.trb"));
+
+    e.selectPreset(9);
+    ASSERT_TRUE(loadPresetFile(e, corpus + "fastlim.trp").ok());
+    ASSERT_TRUE(savePresetFile(e, dir + "fastlim.trp").ok());
+    EXPECT_EQ(read(dir + "fastlim.trp"), read(corpus + "fastlim.trp"));
+}
+
 } // namespace
