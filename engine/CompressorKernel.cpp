@@ -108,6 +108,21 @@ int32_t curvePosition(double envelope)
     return static_cast<int32_t>(position);
 }
 
+// The lowest envelope that reads the gain table's last entry: above it the
+// reduction is already at its floor. Its square root is 255.90625, exactly.
+constexpr double kTopEnvelope =
+    ((CompressorKernel::kCurveSize - 1 - 0.5) / 16) * ((CompressorKernel::kCurveSize - 1 - 0.5) / 16);
+
+// Caps a filter's state at `limit` in magnitude, as if its signal had never
+// gone beyond it.
+void capState(CBiquadFilter& filter, double limit)
+{
+    for (double* state : {&filter.x1, &filter.x2, &filter.y1, &filter.y2})
+    {
+        *state = std::clamp(*state, -limit, limit);
+    }
+}
+
 // Frames per pass of the stages: what they hand each other (7.5 KB on the
 // audio thread's stack) stays in the first-level cache. Longer chunks gain
 // nothing measurable.
@@ -244,6 +259,19 @@ void CompressorKernel::SideChain::resetNonFinite()
     }
 }
 
+// Above the gain table the gain no longer changes, so the envelope is held
+// at the table's top, and with it the powers it falls back from: a block far
+// over range then recovers like one that just reached the top. Signals whose
+// envelope stays within the table never come here.
+void CompressorKernel::SideChain::holdAtTop()
+{
+    const double topAmplitude = std::sqrt(kTopEnvelope);
+    capState(highpassL, topAmplitude);
+    capState(highpassR, topAmplitude);
+    capState(detectorFast, kTopEnvelope);
+    capState(detectorSlow, kTopEnvelope);
+}
+
 int32_t CompressorKernel::limitRatioIndex()
 {
     int32_t ratio = ratioIndex.load(std::memory_order_relaxed);
@@ -322,21 +350,32 @@ void CompressorKernel::compress(const Settings& settings, const Sample* inL, con
     const GainCurve& curve = gainCurves[static_cast<std::size_t>(settings.ratio)];
 
     Chunk chunk;
+    bool held = false;
     for (int32_t start = 0; start < frames;)
     {
-        const int32_t count = std::min(kChunkFrames, frames - start);
+        // While the envelope is held at the top, frames go one at a time:
+        // each of them takes the side chain back.
+        const int32_t count = std::min(held ? 1 : kChunkFrames, frames - start);
         const SideChain chunkStart = chain;
         runSideChain(chain, settings, inL + start, inR + start, count, chunk);
         designEnvelopeFilter(settings, follower.filter, count, chunk);
         bool wentNonFinite = false;
-        const int32_t done = followEnvelope(follower, curve, count, chunk, wentNonFinite);
-        if (wentNonFinite)
+        held = false;
+        const int32_t done = followEnvelope(follower, curve, count, chunk, wentNonFinite, held);
+        if (wentNonFinite || held)
         {
-            // The side chain ran ahead of the frame whose envelope went bad:
-            // take it to that frame again and clear what went bad there.
+            // The side chain ran ahead of the frame whose envelope went bad or
+            // over the top: take it to that frame again and mend it there.
             chain = chunkStart;
             runSideChain(chain, settings, inL + start, inR + start, done, chunk);
-            chain.resetNonFinite();
+            if (wentNonFinite)
+            {
+                chain.resetNonFinite();
+            }
+            if (held)
+            {
+                chain.holdAtTop();
+            }
         }
         follower.filter.frequency = chunk.cutoff[done - 1];
         applyGain<valve>(settings, chunk, done, outL + start, outR + start);
@@ -440,7 +479,7 @@ void CompressorKernel::designEnvelopeFilter(const Settings& settings, const CBiq
 }
 
 int32_t CompressorKernel::followEnvelope(EnvelopeFollower& follower, const GainCurve& curve, int32_t frames,
-                                         Chunk& chunk, bool& wentNonFinite)
+                                         Chunk& chunk, bool& wentNonFinite, bool& heldAtTop)
 {
     CBiquadFilter filter = follower.filter;
     CBiquadFilter meter = follower.meter;
@@ -474,6 +513,12 @@ int32_t CompressorKernel::followEnvelope(EnvelopeFollower& follower, const GainC
             level = 0.0001;
             wentNonFinite = true;
         }
+        else if (level > kTopEnvelope)
+        {
+            capState(filter, kTopEnvelope);
+            level = kTopEnvelope;
+            heldAtTop = true;
+        }
         if (level < 0.001)
         {
             level = 0.001;
@@ -484,7 +529,7 @@ int32_t CompressorKernel::followEnvelope(EnvelopeFollower& follower, const GainC
         chunk.gain[i++] = gain;
         // The meter shows the gain smoothed; the audio uses it unsmoothed.
         meterValue = meter.step(gain);
-        if (wentNonFinite)
+        if (wentNonFinite || heldAtTop)
         {
             break;
         }

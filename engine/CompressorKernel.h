@@ -109,6 +109,8 @@ class CompressorKernel
         uint32_t nextNoise();
         // Clears the filters whose state went non-finite; finite state stays.
         void resetNonFinite();
+        // Caps the state at the gain table's top once the envelope went over it.
+        void holdAtTop();
     };
 
     // What the envelope stage advances every frame: the envelope filter and
@@ -140,8 +142,10 @@ class CompressorKernel
                              int32_t frames, Chunk& chunk);
     static void designEnvelopeFilter(const Settings& settings, const CBiquadFilter& filter, int32_t frames,
                                      Chunk& chunk);
+    // Stops after a frame whose envelope went non-finite or over the table's
+    // top (held there), so that the side chain can be mended at that frame.
     static int32_t followEnvelope(EnvelopeFollower& follower, const GainCurve& curve, int32_t frames,
-                                  Chunk& chunk, bool& wentNonFinite);
+                                  Chunk& chunk, bool& wentNonFinite, bool& heldAtTop);
     template <bool valve, typename Sample>
     static void applyGain(const Settings& settings, const Chunk& chunk, int32_t frames, Sample* outL,
                           Sample* outR);

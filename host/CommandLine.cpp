@@ -70,6 +70,16 @@ Status CommandLine::parse(int argc, const char* const* argv, CommandLine& out)
             out.command = "help";
             return {};
         }
+        if (argument == "--version")
+        {
+            out.command = "version";
+            return {};
+        }
+        if (argument == "--quick" || argument == "--strict")
+        {
+            (argument == "--quick" ? out.quick : out.strict) = true;
+            continue;
+        }
         if (!argument.starts_with("--"))
         {
             if (out.command.empty())
@@ -89,6 +99,8 @@ Status CommandLine::parse(int argc, const char* const* argv, CommandLine& out)
             value = argv[++i];
         else
             return Status::failure(argument + " needs a value");
+        // An empty name would silently mean "none given" further on.
+        if (value.empty()) return Status::failure(argument + " needs a value, not an empty text");
         Status status;
         if (!applyOption(argument, value, out, status)) return Status::failure("unknown option " + argument);
         if (!status.ok()) return status;
@@ -112,6 +124,9 @@ commands:
   edit                     open the editor in a window while the demo programme
                            plays through the plug-in (silently); close to quit
   screenshot OUT.png       draw our editor off screen (with --preset, --set)
+  validate                 run a hostile host's checks on the plug-in (with
+                           --plugin, any plug-in of the interface); exits 1
+                           when one fails. --quick runs fewer rounds
 
 options:
   --plugin PATH            load another plug-in of the same interface
@@ -125,6 +140,10 @@ options:
   --precision 32|64        sample type of the process calls (default 32)
   --block N                frames per process call (default 512)
   --gr-plot FILE.svg       (render) draw levels and gain reduction over time
+  --quick                  (validate) fewer rounds of each check
+  --strict                 (validate) warnings fail too: behaviour the
+                           interface allows but careless hosts trip over
+  --version                the tool's version
 
 Output types follow the extension: .wav and .aiff hold 32-bit floats (64-bit
 with --precision 64), .flac holds 24-bit. The output appears only when the

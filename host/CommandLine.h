@@ -12,12 +12,14 @@ namespace host
 // The parsed arguments of the amberlit tool.
 struct CommandLine
 {
-    std::string command; // info, render, bench, demo, help
+    std::string command; // info, render, bench, demo, validate, help, version
     std::vector<std::string> positional;
     std::string pluginPath; // empty: our own plug-in
     std::string plotPath;
     RenderSettings settings;
     bool precisionGiven = false;
+    bool quick = false;  // validate: fewer rounds
+    bool strict = false; // validate: warnings fail
 
     static Status parse(int argc, const char* const* argv, CommandLine& out);
     static const char* usage();

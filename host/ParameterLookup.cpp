@@ -42,7 +42,8 @@ bool sameText(const std::string& a, const std::string& b)
     return lowered(trimmed(a)) == lowered(trimmed(b));
 }
 
-// A leading number and what follows it ("3.00", "-oo" is not one).
+// A leading decimal number and what follows it ("3.00"; "-oo" is not one,
+// nor are strtod's other forms: "0x10" would read as 16, "inf" as infinity).
 bool splitNumber(const std::string& text, double& number, std::string& rest)
 {
     const std::string clean = trimmed(text);
@@ -50,6 +51,8 @@ bool splitNumber(const std::string& text, double& number, std::string& rest)
     char* end = nullptr;
     number = std::strtod(begin, &end);
     if (end == begin || !std::isfinite(number)) return false;
+    if (std::any_of(begin, static_cast<const char*>(end), [](char c) { return c == 'x' || c == 'X'; }))
+        return false;
     rest = trimmed(end);
     return true;
 }
@@ -239,10 +242,10 @@ std::string describeChoices(const std::vector<Run>& runs)
 
 Status parseNormalised(const std::string& text, float& value)
 {
-    char* end = nullptr;
     const std::string number = text.substr(std::string(normalisedPrefix).size());
-    const double parsed = std::strtod(number.c_str(), &end);
-    if (number.empty() || !trimmed(end).empty() || !(parsed >= 0.0 && parsed <= 1.0))
+    double parsed = 0.0;
+    std::string rest;
+    if (!splitNumber(number, parsed, rest) || !rest.empty() || !(parsed >= 0.0 && parsed <= 1.0))
         return Status::failure("normalised value \"" + number + "\" must be a number from 0 to 1");
     value = static_cast<float>(parsed);
     return {};

@@ -7,8 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace host
 {
@@ -179,22 +180,41 @@ std::string SvgPlot::render(const LevelTrace& trace, const std::string& title)
 namespace
 {
 
-Status writeThrough(const std::string& temporaryPath, const std::string& path, const std::string& svg)
+bool writeAll(int fd, const std::string& text)
 {
+    std::size_t done = 0;
+    while (done < text.size())
     {
-        std::ofstream file(temporaryPath, std::ios::binary | std::ios::trunc);
-        if (!file) return Status::failure("cannot write " + path + ": " + std::strerror(errno));
-        file << svg;
-        if (!file.flush())
-        {
-            std::remove(temporaryPath.c_str());
-            return Status::failure("cannot write " + path);
-        }
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The temporary is a new file of a name nobody else uses (mkstemp creates
+// exclusively, so a link planted beside the target is never followed).
+Status writeThrough(const std::string& path, const std::string& svg, int& watchSlot)
+{
+    std::string temporaryPath = path + ".partXXXXXX";
+    const int fd = ::mkstemp(temporaryPath.data());
+    if (fd < 0) return Status::failure("cannot write " + path + ": " + std::strerror(errno));
+    watchSlot = TemporaryFiles::watch(temporaryPath);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, svg);
+    ok = ::close(fd) == 0 && ok;
+    if (!ok)
+    {
+        ::unlink(temporaryPath.c_str());
+        return Status::failure("cannot write " + path);
     }
     if (std::rename(temporaryPath.c_str(), path.c_str()) != 0)
     {
-        std::remove(temporaryPath.c_str());
-        return Status::failure("cannot move the plot to " + path + ": " + std::strerror(errno));
+        const int error = errno;
+        ::unlink(temporaryPath.c_str());
+        return Status::failure("cannot move the plot to " + path + ": " + std::strerror(error));
     }
     return {};
 }
@@ -203,9 +223,8 @@ Status writeThrough(const std::string& temporaryPath, const std::string& path, c
 
 Status SvgPlot::write(const std::string& path, const LevelTrace& trace, const std::string& title)
 {
-    const std::string temporaryPath = path + ".part";
-    const int slot = TemporaryFiles::watch(temporaryPath);
-    const Status status = writeThrough(temporaryPath, path, render(trace, title));
+    int slot = -1;
+    const Status status = writeThrough(path, render(trace, title), slot);
     TemporaryFiles::forget(slot);
     return status;
 }

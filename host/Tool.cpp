@@ -9,12 +9,14 @@
 #include "host/ProgressBar.h"
 #include "host/RenderJob.h"
 #include "host/SvgPlot.h"
+#include "host/Validator.h"
 #include "host/own/BankCommands.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace host
@@ -132,6 +134,21 @@ std::string fileSlug(const std::string& name)
     return slug;
 }
 
+// A render must not destroy what it reads, nor a file the user made read-only
+// (the rename would replace either without asking).
+Status checkReplaceable(const std::string& path, const std::string& inputPath)
+{
+    struct stat output = {};
+    if (::stat(path.c_str(), &output) != 0) return {};
+    struct stat input = {};
+    if (::stat(inputPath.c_str(), &input) == 0 && input.st_dev == output.st_dev &&
+        input.st_ino == output.st_ino)
+        return Status::failure("will not write " + path + ": it is the input file");
+    if ((output.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)
+        return Status::failure("will not replace " + path + ": the file is read-only");
+    return {};
+}
+
 void printNotes(const std::vector<std::string>& notes)
 {
     for (const auto& note : notes)
@@ -180,6 +197,12 @@ int Tool::run(const CommandLine& commandLine)
         std::printf("%s", CommandLine::usage());
         return 0;
     }
+    if (command == "version")
+    {
+        std::printf("amberlit %s\n", AMBERLIT_VERSION);
+        return 0;
+    }
+    if (command == "validate") return validate(commandLine);
     if (command == "info") return info(commandLine);
     if (command == "render") return render(commandLine);
     if (command == "bench") return bench(commandLine);
@@ -233,6 +256,8 @@ int Tool::render(const CommandLine& commandLine)
     auto reader = AudioFileReader::open(inputPath, status);
     if (!reader) return fail(status);
     if (status = AudioFileWriter::checkName(outputPath); !status.ok()) return fail(status);
+    for (const std::string& path : {outputPath, commandLine.plotPath})
+        if (status = checkReplaceable(path, inputPath); !path.empty() && !status.ok()) return fail(status);
     auto plugin = loadPlugin(commandLine);
     if (!plugin) return exitFailure;
     std::vector<std::string> notes;
@@ -297,6 +322,14 @@ int Tool::bench(const CommandLine& commandLine)
                     programme.seconds() / fastest.wallSeconds);
     }
     return 0;
+}
+
+int Tool::validate(const CommandLine& commandLine)
+{
+    if (!commandLine.positional.empty())
+        return usageError("validate takes no files; name the plug-in with --plugin");
+    const ValidationOptions options{commandLine.quick, commandLine.strict};
+    return runValidation(pluginPath(commandLine), options, stdout);
 }
 
 int Tool::demo(const CommandLine& commandLine)

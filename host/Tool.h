@@ -27,6 +27,7 @@ class Tool
     int render(const CommandLine& commandLine);
     int bench(const CommandLine& commandLine);
     int demo(const CommandLine& commandLine);
+    int validate(const CommandLine& commandLine);
 
     std::unique_ptr<PluginInstance> loadPlugin(const CommandLine& commandLine);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "editor/ADEditor.h"
 #include "platform/platform.h"
@@ -16,6 +17,8 @@ constexpr const char* kCanDos[] = {"offline", "plugAsChannelInsert", "mixDryWet"
                                    "2in2out"};
 
 constexpr float kMissingPreference = -1000.0f;
+// A host constructs instances on its own threads, often while loading a project.
+constexpr int kConstructionLockWaitMs = 250;
 
 struct MeterPreferenceDefault
 {
@@ -27,16 +30,25 @@ constexpr MeterPreferenceDefault kVUtimeConst{"VUtimeConst", 0.6f};
 constexpr MeterPreferenceDefault kPPMrelease{"PPMrelease", 0.6f};
 constexpr MeterPreferenceDefault kPPMhold{"PPMhold", 1.0f};
 
-// -1000 marks a missing value; the default then goes into the store.
-double readMeterPreference(const MeterPreferenceDefault& preference)
+// -1000 marks a missing value; the default is then used and, unless
+// `missing` collects it for one later write, goes into the store.
+double readMeterPreference(const MeterPreferenceDefault& preference,
+                           std::vector<Preference>* missing = nullptr)
 {
     const float value = readPreference(preference.name, kMissingPreference);
-    if (value == kMissingPreference)
+    if (value != kMissingPreference)
+    {
+        return value;
+    }
+    if (missing)
+    {
+        missing->push_back({preference.name, preference.fallback});
+    }
+    else
     {
         writePreference(preference.name, preference.fallback);
-        return preference.fallback;
     }
-    return value;
+    return preference.fallback;
 }
 
 void fillPin(VstPinProperties* properties, const char* format, VstInt32 index)
@@ -56,12 +68,9 @@ AutoComp::AutoComp(audioMasterCallback host) : CPresetSystemEffect(host)
     setUniqueID(kUniqueId);
 
     initFactoryPresets();
-    if (CProgram* first = getPresetProgram(0))
+    for (VstInt32 i = 0; i < params::kCount; ++i)
     {
-        for (VstInt32 i = 0; i < params::kCount; ++i)
-        {
-            setParameter(i, first->getParameter(i));
-        }
+        setParameter(i, storedValue(i));
     }
     // Start at the targets: no fade-in on the first block.
     kernel.settleSmoothing();
@@ -69,10 +78,17 @@ AutoComp::AutoComp(audioMasterCallback host) : CPresetSystemEffect(host)
     new (std::nothrow) ADEditor(this, this); // attaches itself; the effect owns it
     suspend();
 
-    meterPreferences.vuReferenceFactor = std::pow(10.0, readMeterPreference(kVUreference) * 0.05);
-    meterPreferences.vuTimeConst = readMeterPreference(kVUtimeConst);
-    meterPreferences.ppmRelease = readMeterPreference(kPPMrelease);
-    meterPreferences.ppmHold = readMeterPreference(kPPMhold);
+    // Missing defaults go into the store in one write: construction waits
+    // for another writer's lock once, briefly, or goes on without storing.
+    std::vector<Preference> missing;
+    meterPreferences.vuReferenceFactor = std::pow(10.0, readMeterPreference(kVUreference, &missing) * 0.05);
+    meterPreferences.vuTimeConst = readMeterPreference(kVUtimeConst, &missing);
+    meterPreferences.ppmRelease = readMeterPreference(kPPMrelease, &missing);
+    meterPreferences.ppmHold = readMeterPreference(kPPMhold, &missing);
+    if (!missing.empty())
+    {
+        writePreferences(missing, kConstructionLockWaitMs);
+    }
 }
 
 AutoComp::~AutoComp() = default;
@@ -88,16 +104,74 @@ PresetNameView* AutoComp::presetNameView()
     return panel();
 }
 
+// The kernel changes hands with acquire and release, so that whoever takes it
+// next sees every field the last owner wrote.
+bool AutoComp::claimKernel(KernelOwner owner)
+{
+    int32_t expected = kFree;
+    return kernelOwner.compare_exchange_strong(expected, owner, std::memory_order_acquire,
+                                               std::memory_order_relaxed);
+}
+
+void AutoComp::releaseKernel()
+{
+    kernelOwner.store(kFree, std::memory_order_release);
+}
+
+// Audio thread, owning the kernel: what the host asked for while the kernel
+// was busy, a rate the filters were not designed for (as a resume would take
+// it), and the parameters as program 0 holds them.
+void AutoComp::prepareBlock()
+{
+    if (suspendPending.exchange(false, std::memory_order_relaxed))
+    {
+        kernel.suspend();
+    }
+    const float rate = announcedRate.load(std::memory_order_relaxed);
+    const bool sameRate = std::memcmp(&rate, &designedRate, sizeof rate) == 0; // NaN equals itself here
+    if (resumePending.exchange(false, std::memory_order_relaxed) || !sameRate)
+    {
+        kernel.resume(static_cast<double>(rate));
+        designedRate = rate;
+    }
+    for (const VstInt32 index :
+         {params::kProcess, params::kRatio, params::kTime, params::kCompression, params::kOutput})
+    {
+        applyToKernel(index, storedValue(index));
+    }
+}
+
 template <typename Sample>
 void AutoComp::processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
 {
-    // Unconnected second pins: the left input feeds both channels, and both
-    // results go to output 0 (the right one written last).
+    if (sampleFrames <= 0 || !inputs || !outputs || !inputs[0] || !outputs[0])
+    {
+        return;
+    }
+    // Unconnected second pins, or a mono arrangement: the left input feeds
+    // both channels, and both results go to output 0 (the right one last).
     const Sample* inL = inputs[0];
-    const Sample* inR = isInputConnected(1) ? inputs[1] : inputs[0];
+    const bool stereoIn = !monoInput.load(std::memory_order_relaxed) && isInputConnected(1) && inputs[1];
+    const bool stereoOut = !monoOutput.load(std::memory_order_relaxed) && isOutputConnected(1) && outputs[1];
+    const Sample* inR = stereoIn ? inputs[1] : inputs[0];
     Sample* outL = outputs[0];
-    Sample* outR = isOutputConnected(1) ? outputs[1] : outputs[0];
+    Sample* outR = stereoOut ? outputs[1] : outputs[0];
+    if (!claimKernel(kAudio))
+    {
+        // A host thread is suspending or resuming the kernel: this block
+        // passes through untouched rather than meet a half-reset state.
+        for (VstInt32 i = 0; i < sampleFrames; ++i)
+        {
+            const Sample left = inL[i];
+            const Sample right = inR[i];
+            outL[i] = left;
+            outR[i] = right;
+        }
+        return;
+    }
+    prepareBlock();
     kernel.processBlock(inL, inR, outL, outR, sampleFrames);
+    releaseKernel();
 }
 
 void AutoComp::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -134,23 +208,30 @@ void AutoComp::applyToKernel(VstInt32 index, float value)
     }
 }
 
+float AutoComp::storedValue(VstInt32 index)
+{
+    return programs[0].getParameter(index);
+}
+
+// The kernel follows what program 0 holds, not the value passed in: with two
+// threads setting one parameter, the last store wins in both places.
+void AutoComp::applyStoredParameter(VstInt32 index)
+{
+    applyToKernel(index, storedValue(index));
+    if (ADEditor* view = panel())
+    {
+        view->setParameter(index, storedValue(index));
+    }
+}
+
 void AutoComp::setParameter(VstInt32 index, float value)
 {
-    if (index >= params::kCount)
+    if (index < 0 || index >= params::kCount)
     {
         return;
     }
-    value = params::clampValue(value);
-    if (index >= 0)
-    {
-        values[index].store(value, std::memory_order_relaxed);
-        applyToKernel(index, value);
-    }
-    CPresetSystemEffect::setParameter(index, value);
-    if (ADEditor* view = panel())
-    {
-        view->setParameter(index, value);
-    }
+    CPresetSystemEffect::setParameter(index, params::clampValue(value));
+    applyStoredParameter(index);
 }
 
 float AutoComp::getParameter(VstInt32 index)
@@ -159,7 +240,7 @@ float AutoComp::getParameter(VstInt32 index)
     {
         return 0.0f;
     }
-    return params::clampValue(values[index].load(std::memory_order_relaxed));
+    return storedValue(index);
 }
 
 void AutoComp::getParameterName(VstInt32 index, char* text)
@@ -179,12 +260,28 @@ void AutoComp::getParameterDisplay(VstInt32 index, char* text)
         std::strcpy(text, " ");
         return;
     }
-    params::display(index, values[index].load(std::memory_order_relaxed), text);
+    params::display(index, storedValue(index), text);
+}
+
+double AutoComp::getMeterGain() const
+{
+    const bool suspended =
+        suspendPending.load(std::memory_order_relaxed) || resumePending.load(std::memory_order_relaxed);
+    return suspended ? 1.0 : kernel.getMeterGain();
 }
 
 void AutoComp::suspend()
 {
-    kernel.suspend();
+    if (claimKernel(kHost))
+    {
+        kernel.suspend();
+        releaseKernel();
+    }
+    else
+    {
+        suspendPending.store(true, std::memory_order_relaxed);
+    }
+    resumePending.store(true, std::memory_order_relaxed);
     if (ADEditor* view = panel())
     {
         view->clearMeter();
@@ -194,13 +291,32 @@ void AutoComp::suspend()
 void AutoComp::resume()
 {
     AudioEffectX::resume();
-    kernel.resume(static_cast<double>(getSampleRate()));
+    // A host that knows its rate is asked: some set it only after resuming.
+    const float rate = static_cast<float>(updateSampleRate());
+    announcedRate.store(rate, std::memory_order_relaxed);
+    if (claimKernel(kHost))
+    {
+        // Runs any suspend the audio thread had not taken yet first.
+        if (suspendPending.exchange(false, std::memory_order_relaxed))
+        {
+            kernel.suspend();
+        }
+        kernel.resume(static_cast<double>(rate));
+        designedRate = rate;
+        resumePending.store(false, std::memory_order_relaxed);
+        releaseKernel();
+    }
+    else
+    {
+        resumePending.store(true, std::memory_order_relaxed);
+    }
     setProgram(getProgram());
 }
 
 void AutoComp::setSampleRate(float rate)
 {
     AudioEffectX::setSampleRate(rate);
+    announcedRate.store(rate, std::memory_order_relaxed);
     setInitialDelay(0);
 }
 
@@ -238,9 +354,10 @@ VstInt32 AutoComp::canDo(char* text)
     return 0;
 }
 
+// Only the two pins the record announces exist.
 bool AutoComp::getInputProperties(VstInt32 index, VstPinProperties* properties)
 {
-    if (index < 0 || index > 3 || !properties)
+    if (index < 0 || index > 1 || !properties)
     {
         return false;
     }
@@ -266,7 +383,13 @@ bool AutoComp::setSpeakerArrangement(VstSpeakerArrangement* pluginInput, VstSpea
     }
     const VstInt32 in = pluginInput->numChannels;
     const VstInt32 out = pluginOutput->numChannels;
-    return (in == 1 && out == 1) || (in == 1 && out == 2) || (in == 2 && out == 2);
+    if (!((in == 1 && out == 1) || (in == 1 && out == 2) || (in == 2 && out == 2)))
+    {
+        return false;
+    }
+    monoInput.store(in == 1, std::memory_order_relaxed);
+    monoOutput.store(out == 1, std::memory_order_relaxed);
+    return true;
 }
 
 double AutoComp::getVUreference()

@@ -34,7 +34,10 @@ class AutoComp : public CPresetSystemEffect, public MeterSource
     void getParameterLabel(VstInt32 index, char* label) override;
     void getParameterDisplay(VstInt32 index, char* text) override;
 
-    // Host thread while not processing.
+    // Host threads. Hosts may call these while the audio thread processes
+    // (a breach of the protocol that some commit): the kernel then takes the
+    // change at its next block, and a rate that differs from the one the
+    // filters were designed for is taken there too, resumed or not.
     void suspend() override;
     void resume() override;
     void setSampleRate(float sampleRate) override;
@@ -47,6 +50,7 @@ class AutoComp : public CPresetSystemEffect, public MeterSource
     VstInt32 canDo(char* text) override;
     bool getInputProperties(VstInt32 index, VstPinProperties* properties) override;
     bool getOutputProperties(VstInt32 index, VstPinProperties* properties) override;
+    // An accepted mono side is processed as an unconnected pin 1 would be.
     bool setSpeakerArrangement(VstSpeakerArrangement* pluginInput,
                                VstSpeakerArrangement* pluginOutput) override;
 
@@ -71,20 +75,45 @@ class AutoComp : public CPresetSystemEffect, public MeterSource
     };
     const MeterPreferences& getMeterPreferences() const { return meterPreferences; }
 
-    // Smoothed linear gain for the meter, 1.0 meaning no reduction. Any thread.
-    double getMeterGain() const override { return kernel.getMeterGain(); }
+    // Smoothed linear gain for the meter, 1.0 meaning no reduction (also while
+    // suspended, until the next block). Any thread.
+    double getMeterGain() const override;
     const CompressorKernel& getKernel() const { return kernel; }
 
   protected:
     PresetNameView* presetNameView() override;
+    void applyStoredParameter(VstInt32 index) override;
 
   private:
+    // Who works on the kernel's state: nobody, the audio thread for one
+    // block, or a host thread for a suspend or resume.
+    enum KernelOwner : int32_t
+    {
+        kFree,
+        kAudio,
+        kHost
+    };
+
     // The editor this effect made, or null once it is gone.
     ADEditor* panel();
     template <typename Sample> void processStereo(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
     void applyToKernel(VstInt32 index, float value);
+    float storedValue(VstInt32 index);
+    bool claimKernel(KernelOwner owner);
+    void releaseKernel();
+    void prepareBlock();
 
     CompressorKernel kernel;
-    std::atomic<float> values[params::kCount] = {};
     MeterPreferences meterPreferences{};
+
+    std::atomic<int32_t> kernelOwner{kFree};
+    // Requests a host thread left for the audio thread, when it found the
+    // kernel busy; and the state processing starts from.
+    std::atomic<bool> suspendPending{false};
+    std::atomic<bool> resumePending{true}; // suspended: the next block resumes first
+    std::atomic<float> announcedRate{44100.0f};
+    float designedRate = 44100.0f; // the kernel owner's: the rate of the last kernel resume
+    // Accepted speaker arrangements with one channel on that side.
+    std::atomic<bool> monoInput{false};
+    std::atomic<bool> monoOutput{false};
 };

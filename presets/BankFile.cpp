@@ -1,5 +1,7 @@
 #include "presets/BankFile.h"
 
+#include "engine/ParameterTable.h"
+
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -25,10 +27,11 @@ std::uint32_t readU32(const std::uint8_t* p)
            std::uint32_t(p[3]) << 24;
 }
 
-// A value that is not a number must not reach a program: it would pass the range clamp.
+// Values are clamped as the effect clamps them (NaN to 0, infinities to the
+// ends), so what a file shows is what loading it would set.
 float sanitize(float v)
 {
-    return std::isfinite(v) ? v : 0.0f;
+    return params::clampValue(v);
 }
 
 void appendRecord(std::vector<std::uint8_t>& out, const ProgramRecord& program)

@@ -1,14 +1,12 @@
 #include "presets/CPresetSystemEffect.h"
 
 #include <cstring>
-#include <new>
 
 #include "engine/ParameterTable.h"
 #include "presets/FactoryPresets.h"
 #include "presets/PresetNameView.h"
 
-CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback host)
-    : AudioEffectX(host, 1, params::kCount), programs(new (std::nothrow) CProgram[kNumPresets])
+CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback host) : AudioEffectX(host, 1, params::kCount)
 {
     initFactoryPresets();
 }
@@ -17,19 +15,15 @@ CPresetSystemEffect::~CPresetSystemEffect() = default;
 
 CProgram* CPresetSystemEffect::getPresetProgram(VstInt32 index)
 {
-    return programs && index >= 0 && index < kNumPresets ? &programs[index] : nullptr;
+    return index >= 0 && index < kNumPresets ? &programs[static_cast<std::size_t>(index)] : nullptr;
 }
 
 void CPresetSystemEffect::initFactoryPresets()
 {
-    if (!programs)
-    {
-        return;
-    }
     for (VstInt32 i = 0; i < kNumPresets; ++i)
     {
         const FactoryPreset& preset = kFactoryPresets[static_cast<std::size_t>(i)];
-        CProgram& program = programs[i];
+        CProgram& program = programs[static_cast<std::size_t>(i)];
         const std::array<float, 12> values = factoryPresetValues(preset);
         for (VstInt32 k = 0; k < params::kCount; ++k)
             program.setParameter(k, values[static_cast<std::size_t>(k)]);
@@ -37,22 +31,26 @@ void CPresetSystemEffect::initFactoryPresets()
     }
 }
 
+// Also while a preset is being selected: a change from another thread then
+// lands in the program being selected and in program 0, never nowhere.
 void CPresetSystemEffect::setParameter(VstInt32 index, float value)
 {
-    if (!programs || index < 0 || index >= params::kCount || presetLoading)
+    if (index < 0 || index >= params::kCount)
     {
         return;
     }
-    programs[currentPreset].setParameter(index, value);
-    programs[0].setParameter(index, value);
     if (index == params::kProcess)
     {
         // "Process" is one setting for all programs, not part of a preset.
-        for (VstInt32 i = 0; i < kNumPresets; ++i)
+        for (CProgram& program : programs)
         {
-            programs[i].setParameter(index, value);
+            program.setParameter(index, value);
         }
+        return;
     }
+    programs[static_cast<std::size_t>(currentPreset.load(std::memory_order_relaxed))].setParameter(index,
+                                                                                                   value);
+    programs[0].setParameter(index, value);
 }
 
 void CPresetSystemEffect::setProgram(VstInt32 program)
@@ -64,7 +62,16 @@ void CPresetSystemEffect::setProgram(VstInt32 program)
     }
     for (VstInt32 i = 0; i < params::kCount; ++i)
     {
-        setParameter(i, source->getParameter(i));
+        // Copying program 0 onto itself would write back a value that another
+        // thread may have replaced since it was read.
+        if (program == 0)
+        {
+            applyStoredParameter(i);
+        }
+        else
+        {
+            setParameter(i, source->getParameter(i));
+        }
     }
 }
 
@@ -75,14 +82,7 @@ void CPresetSystemEffect::setProgramName(char* name)
 
 void CPresetSystemEffect::getProgramName(char* name)
 {
-    if (programs)
-    {
-        programs[0].getName(name);
-    }
-    else
-    {
-        name[0] = '\0';
-    }
+    programs[0].getName(name);
 }
 
 bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
@@ -97,18 +97,15 @@ bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* 
 
 VstInt32 CPresetSystemEffect::getCurrentPreset()
 {
-    return currentPreset;
+    return currentPreset.load(std::memory_order_relaxed);
 }
 
 void CPresetSystemEffect::renameCurrentPreset(const char* text)
 {
     char name[CProgram::kNameSize] = {};
     std::strncpy(name, text ? text : "", CProgram::kNameSize - 1);
-    if (programs)
-    {
-        programs[currentPreset].setName(name);
-        programs[0].setName(name);
-    }
+    programs[static_cast<std::size_t>(currentPreset.load(std::memory_order_relaxed))].setName(name);
+    programs[0].setName(name);
     if (PresetNameView* view = presetNameView())
     {
         view->showPresetName(name);
@@ -117,32 +114,28 @@ void CPresetSystemEffect::renameCurrentPreset(const char* text)
 
 void CPresetSystemEffect::setCurrentPresetName(const char* text)
 {
-    if (programs)
-    {
-        programs[currentPreset].setName(text);
-        programs[0].setName(text);
-    }
+    programs[static_cast<std::size_t>(currentPreset.load(std::memory_order_relaxed))].setName(text);
+    programs[0].setName(text);
     updateDisplay();
 }
 
 void CPresetSystemEffect::selectPreset(VstInt32 index)
 {
-    if (!programs || index < 0 || index >= kNumPresets)
+    if (index < 0 || index >= kNumPresets)
     {
         return; // callers pass 0..23; anything else would index past the array
     }
-    presetLoading = true;
-    currentPreset = index;
-    CProgram& current = programs[currentPreset];
+    currentPreset.store(index, std::memory_order_relaxed);
+    CProgram& current = programs[static_cast<std::size_t>(index)];
+    // Each value goes through the store rule into program 0 (and back into
+    // this program, unchanged), so automation arriving meanwhile is kept too.
     for (VstInt32 i = 0; i < params::kCount; ++i)
     {
         setParameterWithHostEdit(i, current.getParameter(i));
-        programs[0].setParameter(i, current.getParameter(i));
     }
     char name[CProgram::kNameSize];
     current.getName(name);
     programs[0].setName(name);
-    presetLoading = false;
     updateDisplay();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <memory>
+#include <array>
+#include <atomic>
 
 #include "presets/CProgram.h"
 #include "shell/AudioEffectX.h"
@@ -11,8 +12,10 @@ class PresetNameView;
 // the preset being edited, and the rule that copies every parameter change
 // into it and into program 0, the only program the host sees.
 //
-// Programs are touched from the host's dispatcher thread and the editor's
-// thread, never from the audio thread.
+// Program 0 is the effect's parameter state: the one place each value lives,
+// which the engine follows and the host reads back. Its values are atomics;
+// the other programs are touched from the host's dispatcher thread and the
+// editor's thread, never from the audio thread.
 class CPresetSystemEffect : public AudioEffectX
 {
   public:
@@ -21,6 +24,8 @@ class CPresetSystemEffect : public AudioEffectX
     explicit CPresetSystemEffect(audioMasterCallback host);
     ~CPresetSystemEffect() override;
 
+    // Program 0 is the state itself: nothing is copied, the engine only takes
+    // its values again (applyStoredParameter).
     void setProgram(VstInt32 program) override;
     void setProgramName(char* name) override;
     void getProgramName(char* name) override;
@@ -44,16 +49,16 @@ class CPresetSystemEffect : public AudioEffectX
     virtual void setParameterWithHostEdit(VstInt32 index, float value);
     virtual void initFactoryPresets();
 
-    // Program 0..23, or null (also when the programs could not be allocated).
+    // Program 0..23, or null.
     CProgram* getPresetProgram(VstInt32 index);
-    bool isPresetLoading() const { return presetLoading; }
 
   protected:
     // The view that shows the current preset's name, or null: the editor, as
     // the plug-in wires it.
     virtual PresetNameView* presetNameView() { return nullptr; }
+    // The engine takes program 0's value of `index`; any thread.
+    virtual void applyStoredParameter(VstInt32 index) {}
 
-    std::unique_ptr<CProgram[]> programs; // kNumPresets, or null
-    VstInt32 currentPreset = 0;
-    bool presetLoading = false;
+    std::array<CProgram, kNumPresets> programs;
+    std::atomic<VstInt32> currentPreset{0};
 };

@@ -13,11 +13,15 @@ constexpr float kInitValues[CProgram::kNumValues] = {1.0f, 0.0f, 0.0f, 0.0f, 0.5
 CProgram::CProgram()
 {
     setName("init");
-    std::memcpy(values, kInitValues, sizeof values);
+    for (int32_t i = 0; i < kNumValues; ++i)
+    {
+        values[i].store(kInitValues[i], std::memory_order_relaxed);
+    }
 }
 
 void CProgram::setName(const char* text)
 {
+    const std::lock_guard lock(nameLock);
     std::memset(name, 0, sizeof name);
     if (text)
     {
@@ -27,6 +31,7 @@ void CProgram::setName(const char* text)
 
 void CProgram::getName(char* text)
 {
+    const std::lock_guard lock(nameLock);
     std::memcpy(text, name, sizeof name);
 }
 
@@ -34,11 +39,11 @@ void CProgram::setParameter(int32_t index, float value)
 {
     if (index >= 0 && index < kNumValues)
     {
-        values[index] = params::clampValue(value);
+        values[index].store(params::clampValue(value), std::memory_order_relaxed);
     }
 }
 
 float CProgram::getParameter(int32_t index)
 {
-    return index >= 0 && index < kNumValues ? values[index] : -1.0f;
+    return index >= 0 && index < kNumValues ? values[index].load(std::memory_order_relaxed) : -1.0f;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 
 // One program: a name of at most 24 characters and the twelve normalised
-// parameter values.
+// parameter values. Values are atomics because program 0 is the effect's
+// parameter state, read by the audio thread; the name is read and written
+// whole under a lock, on host and editor threads only.
 class CProgram
 {
   public:
@@ -23,6 +27,7 @@ class CProgram
     virtual float getParameter(int32_t index);
 
   private:
+    std::mutex nameLock;
     char name[kNameSize] = {};
-    float values[kNumValues] = {};
+    std::atomic<float> values[kNumValues];
 };

@@ -1,11 +1,11 @@
 #include "presets/MemoSlots.h"
 
+#include "engine/ParameterTable.h"
 #include "presets/CPresetSystemEffect.h"
 #include "presets/SettingsStore.h"
 
 #include <bit>
 #include <cerrno>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -33,10 +33,9 @@ std::optional<float> floatOf(const std::optional<SettingValue>& value)
     std::uint32_t bits = 0;
     for (int i = 3; i >= 0; --i)
         bits = bits << 8 | static_cast<unsigned char>(value->bytes[i]);
-    // As in bank files: a value that is not a finite number must reach neither
-    // the effect nor, through the automation call, the host's project.
-    const float number = std::bit_cast<float>(bits);
-    return std::isfinite(number) ? number : 0.0f;
+    // As in bank files, clamped as the effect clamps: nothing outside 0..1
+    // may reach the host's project through the automation call.
+    return params::clampValue(std::bit_cast<float>(bits));
 }
 
 std::optional<SettingValue> find(const SettingsStore::Values& values, const std::string& name)

@@ -1,13 +1,14 @@
 #include "presets/SettingsFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -16,7 +17,7 @@ namespace
 constexpr const char* kFileName = "settings.ini";
 constexpr const char* kVendorFolder = "TRV-sonikwerk";
 // Far beyond any real settings file; a bigger one is not ours.
-constexpr std::streamsize kMaxFileSize = 1 << 20;
+constexpr std::size_t kMaxFileSize = 1 << 20;
 
 const char* nonEmptyEnv(const char* name)
 {
@@ -207,7 +208,7 @@ bool isValidKey(std::string_view key)
 class WriteLock
 {
   public:
-    explicit WriteLock(const std::filesystem::path& file)
+    WriteLock(const std::filesystem::path& file, int waitMs)
         : fd(::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
     {
         if (fd < 0)
@@ -215,13 +216,21 @@ class WriteLock
             error = errno;
             return;
         }
-        while (::flock(fd, LOCK_EX) != 0)
+        // Bounded: a writer stuck in another process must not stall an
+        // instance being constructed; the write then fails instead.
+        for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; waited += kPollMs)
         {
-            if (errno != EINTR)
+            if (errno != EWOULDBLOCK && errno != EINTR)
             {
                 error = errno;
                 return;
             }
+            if (waited >= waitMs)
+            {
+                error = EWOULDBLOCK;
+                return;
+            }
+            ::usleep(kPollMs * 1000);
         }
     }
     ~WriteLock()
@@ -237,6 +246,7 @@ class WriteLock
     int error = 0;
 
   private:
+    static constexpr int kPollMs = 1;
     int fd;
 };
 
@@ -257,6 +267,104 @@ int writeAll(int fd, const std::string& text)
         done += static_cast<std::size_t>(n);
     }
     return 0;
+}
+
+// Reads a regular file of at most kMaxFileSize bytes; 0 or an errno value.
+int readWhole(int fd, std::string& text)
+{
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0)
+    {
+        return errno;
+    }
+    if (!S_ISREG(st.st_mode))
+    {
+        return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    }
+    char buffer[8192];
+    for (;;)
+    {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+        {
+            continue;
+        }
+        if (n < 0)
+        {
+            return errno;
+        }
+        if (n == 0)
+        {
+            return 0;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > kMaxFileSize)
+        {
+            return EFBIG; // not ours, or not only ours: leave it alone
+        }
+    }
+}
+
+// The file a chain of symbolic links ends at, even when that file does not
+// exist yet: writes go there, so the links stay links.
+std::filesystem::path linkTarget(std::filesystem::path path)
+{
+    for (int depth = 0; depth < 16; ++depth)
+    {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+        {
+            return path;
+        }
+        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+        if (error)
+        {
+            return path;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+// A damaged file is kept beside the new one under the first free name of
+// "settings.ini.damaged", "settings.ini.damaged-2", ...
+int keepAside(const std::filesystem::path& target)
+{
+    for (int n = 1; n < 100; ++n)
+    {
+        const std::string aside = target.string() + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        if (::link(target.c_str(), aside.c_str()) == 0)
+        {
+            return 0;
+        }
+        if (errno != EEXIST)
+        {
+            return errno;
+        }
+    }
+    return EEXIST;
+}
+
+// Temporaries of our own naming ("settings.ini.XXXXXX") left by a writer
+// that was killed: every live writer holds the lock we hold, so none is in use.
+void removeStaleTemporaries(const std::filesystem::path& target)
+{
+    const std::string prefix = target.filename().string() + ".";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error))
+    {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix) || !entry.is_regular_file(error))
+        {
+            continue;
+        }
+        const std::string_view tail = std::string_view(name).substr(prefix.size());
+        if (std::all_of(tail.begin(), tail.end(),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+        {
+            std::filesystem::remove(entry.path(), error);
+        }
+    }
 }
 
 } // namespace
@@ -318,10 +426,11 @@ std::string SettingsFile::format(const Keys& keys)
     return out;
 }
 
-SettingsFile::Keys SettingsFile::parse(std::string_view text)
+SettingsFile::Keys SettingsFile::parse(std::string_view text, bool* damaged)
 {
     Keys keys;
     Values* current = nullptr;
+    bool skipped = false;
     while (!text.empty())
     {
         const std::size_t end = text.find('\n');
@@ -336,6 +445,7 @@ SettingsFile::Keys SettingsFile::parse(std::string_view text)
             // Values under a damaged header must not land in the key before it.
             const bool valid = line.back() == ']' && line.size() > 2;
             current = valid ? &keys[std::string(line.substr(1, line.size() - 2))] : nullptr;
+            skipped = skipped || !valid;
             continue;
         }
         std::string name;
@@ -345,40 +455,51 @@ SettingsFile::Keys SettingsFile::parse(std::string_view text)
         {
             (*current)[name] = std::move(value);
         }
+        else
+        {
+            skipped = true;
+        }
+    }
+    if (damaged)
+    {
+        *damaged = skipped;
     }
     return keys;
 }
 
-SettingsFile::Keys SettingsFile::load() const
+SettingsFile::Loaded SettingsFile::load() const
 {
+    Loaded loaded;
     if (path.empty())
     {
-        return {};
+        return loaded;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Non-blocking: a named pipe in the file's place must not hold the caller.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
     {
-        return {};
+        loaded.error = errno == ENOENT ? 0 : errno;
+        return loaded;
     }
-    std::string text(static_cast<std::size_t>(kMaxFileSize) + 1, '\0');
-    in.read(text.data(), kMaxFileSize + 1);
-    if (in.gcount() > kMaxFileSize)
+    std::string text;
+    loaded.error = readWhole(fd, text);
+    ::close(fd);
+    if (loaded.error == 0)
     {
-        return {};
+        loaded.keys = parse(text, &loaded.damaged);
     }
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return parse(text);
+    return loaded;
 }
 
 bool SettingsFile::hasKey(std::string_view key) const
 {
-    const Keys keys = load();
+    const Keys keys = load().keys;
     return keys.find(std::string(key)) != keys.end();
 }
 
 std::optional<SettingValue> SettingsFile::read(std::string_view key, std::string_view name) const
 {
-    const Keys keys = load();
+    const Keys keys = load().keys;
     const auto values = keys.find(std::string(key));
     if (values == keys.end())
     {
@@ -394,7 +515,7 @@ std::optional<SettingValue> SettingsFile::read(std::string_view key, std::string
 
 std::optional<SettingsFile::Values> SettingsFile::readKey(std::string_view key) const
 {
-    Keys keys = load();
+    Keys keys = load().keys;
     const auto values = keys.find(std::string(key));
     if (values == keys.end())
     {
@@ -419,30 +540,53 @@ int SettingsFile::write(std::string_view key, const std::vector<std::pair<std::s
     {
         return error.value();
     }
-    const WriteLock lock(path);
+    const WriteLock lock(path, lockWaitMs);
     if (lock.error != 0)
     {
         return lock.error;
     }
-    // Read under the lock so that a concurrent writer's values are kept.
-    Keys keys = load();
-    Values& target = keys[std::string(key)];
+    // Read under the lock so that a concurrent writer's values are kept; a
+    // file that could not be read is never replaced by what little we know.
+    Loaded loaded = load();
+    if (loaded.error != 0)
+    {
+        return loaded.error;
+    }
+    Values& target = loaded.keys[std::string(key)];
     for (const auto& [name, value] : values)
     {
         target[name] = value;
     }
-    return replaceFile(keys);
+    return replaceFile(linkTarget(path), loaded);
 }
 
-int SettingsFile::replaceFile(const Keys& keys) const
+int SettingsFile::replaceFile(const std::filesystem::path& target, const Loaded& loaded) const
 {
-    std::string temporary = path.string() + ".XXXXXX";
+    struct stat existing = {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && (existing.st_mode & S_IWUSR) == 0)
+    {
+        return EACCES; // made read-only on purpose: keep it so
+    }
+    removeStaleTemporaries(target);
+    if (exists && loaded.damaged)
+    {
+        if (const int status = keepAside(target); status != 0)
+        {
+            return status;
+        }
+    }
+    std::string temporary = target.string() + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
     {
         return errno;
     }
-    int status = writeAll(fd, format(keys));
+    int status = writeAll(fd, format(loaded.keys));
+    if (status == 0 && exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
+    {
+        status = errno;
+    }
     if (status == 0 && ::fsync(fd) != 0)
     {
         status = errno;
@@ -451,7 +595,7 @@ int SettingsFile::replaceFile(const Keys& keys) const
     {
         status = errno;
     }
-    if (status == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
+    if (status == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
     {
         status = errno;
     }

@@ -10,7 +10,11 @@
 // The settings store of Linux: a human-readable text file; every write
 // replaces the file atomically under a lock, so two instances can write at
 // the same time. A missing, unreadable or damaged file reads as missing
-// values. Write failures are errno values.
+// values, but nothing is lost to a write: a file that cannot be read whole
+// fails the write and stays, a damaged one is first kept aside
+// ("settings.ini.damaged"), a link is written through, the file keeps its
+// mode, a read-only file is left alone, and temporaries of killed writers
+// are removed. Write failures are errno values.
 class SettingsFile : public SettingsStore
 {
   public:
@@ -31,13 +35,23 @@ class SettingsFile : public SettingsStore
     using SettingsStore::write;
     int write(std::string_view key, const std::vector<std::pair<std::string, SettingValue>>& values) override;
 
-    // Whole-file text form, exposed for tests and tools.
+    void setLockWait(int milliseconds) override { lockWaitMs = milliseconds; }
+
+    // Whole-file text form, exposed for tests and tools. `damaged`, when
+    // given, tells whether any line had to be skipped.
     static std::string format(const Keys& keys);
-    static Keys parse(std::string_view text);
+    static Keys parse(std::string_view text, bool* damaged = nullptr);
 
   private:
-    Keys load() const;
-    int replaceFile(const Keys& keys) const;
+    struct Loaded
+    {
+        Keys keys;
+        int error = 0; // the file exists but could not be read whole
+        bool damaged = false;
+    };
+    Loaded load() const;
+    int replaceFile(const std::filesystem::path& target, const Loaded& loaded) const;
 
     std::filesystem::path path;
+    int lockWaitMs = kDefaultLockWaitMs;
 };

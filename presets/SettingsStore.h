@@ -60,6 +60,12 @@ class SettingsStore
                       const std::vector<std::pair<std::string, SettingValue>>& values) = 0;
     int write(std::string_view key, std::string_view name, const SettingValue& value);
 
+    // How long a write may wait for another writer's lock, where the store
+    // has one, before it fails: long by default, short where waiting would
+    // stall a host, as while an instance is constructed.
+    static constexpr int kDefaultLockWaitMs = 10000;
+    virtual void setLockWait(int milliseconds) {}
+
     // Copies the stored bytes (a string with its terminator) into `buffer`,
     // like a registry query: a value longer than `capacity` is not copied.
     // `size` receives the stored size when not null.

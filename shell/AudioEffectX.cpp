@@ -87,6 +87,9 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
                                      static_cast<VstSpeakerArrangement*>(ptr))
                    ? 1
                    : 0;
+    case effSetBlockSizeAndSampleRate:
+        setBlockSizeAndSampleRate(v32, opt);
+        return 0;
     case effSetBypass:
         return setBypass(value != 0) ? 1 : 0;
     case effGetEffectName:

@@ -113,10 +113,11 @@ class AudioEffectX : public AudioEffect
     virtual bool getChunkFile(void* nativePath);
     virtual void wantAsyncOperation(bool state) { setFlag(effFlagsExtIsAsync, state); }
     virtual void hasExternalBuffer(bool state) { setFlag(effFlagsExtHasBuffer, state); }
+    // Older hosts announce both at once (effSetBlockSizeAndSampleRate).
     virtual void setBlockSizeAndSampleRate(VstInt32 newBlockSize, float newSampleRate)
     {
-        blockSize = newBlockSize;
-        sampleRate = newSampleRate;
+        setBlockSize(newBlockSize);
+        setSampleRate(newSampleRate);
     }
     virtual VstInt32 reportCurrentPosition() { return 0; }
     virtual float* reportDestinationBuffer() { return nullptr; }

@@ -3,8 +3,10 @@
 #include "engine/ParameterTable.h"
 #include "host/NameMatch.h"
 #include "host/PresetSelector.h"
+#include "platform/TextEncoding.h"
 #include "presets/PresetFiles.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -83,24 +85,26 @@ void giveToPlugin(PluginInstance& plugin, ProgramRecord& program, bool hasValues
     effect.dispatcher(&effect, effSetProgramName, 0, 0, program.name.data(), 0.0f);
 }
 
-// A name comes from a file anyone may have written: control characters (C0 and C1) would
-// reach the terminal as commands, so they show as '?'.
+// A name comes from a file anyone may have written, in the editor's 8-bit Windows-1252: control
+// characters would reach the terminal as commands, so they show as '?', and the rest is shown in
+// UTF-8 as the editor would draw it.
 std::string printableName(const ProgramRecord& program)
 {
     std::string name = program.name.data();
     for (char& c : name)
     {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || (byte >= 0x7f && byte < 0xa0)) c = '?';
+        if (byte < 0x20 || byte == 0x7f) c = '?';
     }
-    return name;
+    return platform::windows1252ToUtf8(name);
 }
 
 void printProgram(std::ostream& out, const std::string& label, const ProgramRecord& program, bool hasValues)
 {
-    char line[64];
-    std::snprintf(line, sizeof line, "%3s  %-24s", label.c_str(), printableName(program).c_str());
-    out << line;
+    char line[16];
+    std::snprintf(line, sizeof line, "%3s  ", label.c_str());
+    const std::string name = printableName(program);
+    out << line << name << std::string(24 - std::min<std::size_t>(24, platform::characterCount(name)), ' ');
     for (int k = 0; hasValues && k < params::kCount; ++k)
     {
         if (!params::isVisible(k)) continue;

@@ -3,7 +3,8 @@
 // The compressor kernel exactly as it was before it was restructured into
 // per-block stages, kept only so that the equivalence test can run old and
 // new side by side. Do not change or reformat: its order of operations is
-// the reference.
+// the reference. One change of behaviour came since, here as in the kernel:
+// the envelope held at the gain table's top (holdAtTop).
 // clang-format off
 
 #include <array>
@@ -237,6 +238,8 @@ class CompressorKernel
     uint32_t nextNoise();
     int32_t limitRatioIndex();
     void recoverDetector();
+    void holdAtTop();
+    static constexpr double kTopEnvelope = (4094.5 / 16) * (4094.5 / 16);
     static void designFor(CBiquadFilter& filter, double rate);
 
     std::atomic<int32_t> processMode{0};
@@ -486,6 +489,20 @@ inline int32_t CompressorKernel::limitRatioIndex()
 // A non-finite sample (or a finite one so large that its power overflows)
 // turns the detector state into NaN or infinity, which would otherwise stay
 // for the rest of the session. Clears what went bad; finite state is kept.
+inline void CompressorKernel::holdAtTop()
+{
+    envelope = kTopEnvelope;
+    const double topAmplitude = std::sqrt(kTopEnvelope);
+    for (CBiquadFilter* filter : {&envelopeFilter, &detectorFast, &detectorSlow, &sidechainHighpassL, &sidechainHighpassR})
+    {
+        const double limit = filter == &sidechainHighpassL || filter == &sidechainHighpassR ? topAmplitude : kTopEnvelope;
+        for (double* state : {&filter->x1, &filter->x2, &filter->y1, &filter->y2})
+        {
+            *state = *state > limit ? limit : *state < -limit ? -limit : *state;
+        }
+    }
+}
+
 inline void CompressorKernel::recoverDetector()
 {
     for (CBiquadFilter* filter :
@@ -607,6 +624,10 @@ inline void CompressorKernel::compress(const Sample* inL, const Sample* inR, Sam
         if (!std::isfinite(envelope))
         {
             recoverDetector();
+        }
+        else if (envelope > kTopEnvelope)
+        {
+            holdAtTop();
         }
         if (envelope < 0.001)
         {

@@ -3,8 +3,6 @@
 
 #include "presets/CPresetSystemEffect.h"
 
-#include <cmath>
-
 #include <array>
 #include <string>
 
@@ -12,7 +10,7 @@ struct HostLog
 {
     int displayUpdates = 0;
     int automations = 0;
-    int nonFiniteAutomations = 0;
+    int outOfRangeAutomations = 0;
 };
 
 inline HostLog& hostLog()
@@ -23,7 +21,7 @@ inline HostLog& hostLog()
 
 inline VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float opt)
 {
-    if (opcode == audioMasterAutomate && !std::isfinite(opt)) ++hostLog().nonFiniteAutomations;
+    if (opcode == audioMasterAutomate && !(opt >= 0.0f && opt <= 1.0f)) ++hostLog().outOfRangeAutomations;
     if (opcode == audioMasterVersion) return 2400;
     if (opcode == audioMasterUpdateDisplay) ++hostLog().displayUpdates;
     if (opcode == audioMasterAutomate) ++hostLog().automations;

@@ -95,7 +95,7 @@ TEST(BankFormat, NamesOnlySizesRenameWithoutValues)
     EXPECT_STREQ(p.program.name.data(), "Prog 4");
 }
 
-TEST(BankFormat, NonFiniteValuesBecomeZeroBothWays)
+TEST(BankFormat, ValuesAreClampedBothWays)
 {
     ProgramRecord program = sampleBank()[5];
     program.values[0] = std::numeric_limits<float>::quiet_NaN();
@@ -106,10 +106,14 @@ TEST(BankFormat, NonFiniteValuesBecomeZeroBothWays)
     const auto inf = std::bit_cast<std::uint32_t>(std::numeric_limits<float>::infinity());
     for (int i = 0; i < 4; ++i)
         raw[33 + i] = std::uint8_t(inf >> (8 * i));
+    const auto five = std::bit_cast<std::uint32_t>(5.0f);
+    for (int i = 0; i < 4; ++i)
+        raw[37 + i] = std::uint8_t(five >> (8 * i));
     PresetContents p;
     ASSERT_TRUE(decodePreset(raw, p).ok());
-    EXPECT_EQ(p.program.values[1], 0.0f);
-    EXPECT_EQ(p.program.values[2], program.values[2]);
+    EXPECT_EQ(p.program.values[1], 1.0f);
+    EXPECT_EQ(p.program.values[2], 1.0f);
+    EXPECT_EQ(p.program.values[3], program.values[3]);
 }
 
 TEST(BankFormat, BadFilesAreRejectedWithTheirMessageAndChangeNothing)

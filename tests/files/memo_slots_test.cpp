@@ -81,7 +81,7 @@ TEST_F(MemoSlots, NeverStoredSlotChangesNothing)
     EXPECT_EQ(hostLog().automations + hostLog().displayUpdates, 0);
 }
 
-TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
+TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalledClamped)
 {
     const auto store = SettingsStore::forUser();
     std::vector<std::pair<std::string, SettingValue>> values;
@@ -92,6 +92,8 @@ TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
     values[5].second = SettingValue::stringOf("abc"); // four bytes with its terminator
     values[7].second = floatBytes(std::numeric_limits<float>::quiet_NaN());
     values[8].second = floatBytes(-std::numeric_limits<float>::infinity());
+    values[9].second = floatBytes(std::numeric_limits<float>::infinity());
+    values[10].second = floatBytes(5.0f);
     values.erase(values.begin() + 6);
     ASSERT_EQ(store->write(kMemoAKey, values), 0);
 
@@ -101,10 +103,13 @@ TEST_F(MemoSlots, DamagedValuesAreSkippedAndTheRestRecalled)
     ASSERT_EQ(e.recallMemoA(), 0);
     for (int i = 0; i < 12; ++i)
     {
-        const float expected = i >= 3 && i <= 6 ? before[i] : i == 7 || i == 8 ? 0.0f : 0.9f;
+        const float expected = i >= 3 && i <= 6    ? before[i]
+                               : i == 7 || i == 8  ? 0.0f
+                               : i == 9 || i == 10 ? 1.0f
+                                                   : 0.9f;
         EXPECT_EQ(e.current[i], expected) << i;
     }
-    EXPECT_EQ(hostLog().nonFiniteAutomations, 0) << "a value that is not a number reached the host";
+    EXPECT_EQ(hostLog().outOfRangeAutomations, 0) << "a value outside 0..1 reached the host";
     EXPECT_EQ(e.name(9), "FastLim") << "no stored name: the name stays";
 
     ASSERT_EQ(store->write(kMemoAKey, "name", SettingValue::stringOf("A name much longer than twenty-four")),

@@ -35,7 +35,7 @@ TEST_F(DispatcherTest, AttachingAndDetachingAnEditorTogglesHasEditor)
 
 TEST_F(DispatcherTest, DeprecatedAndUnknownOpcodesAnswerZeroAndCallNothing)
 {
-    std::vector<VstInt32> opcodes = {9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37, 43, 46, 53, 54, 55, 57};
+    std::vector<VstInt32> opcodes = {9, 16, 17, 18, 20, 21, 28, 30, 31, 32, 36, 37, 46, 53, 54, 55, 57};
     for (VstInt32 op = 80; op < 140; ++op)
         opcodes.push_back(op);
     opcodes.push_back(-1);

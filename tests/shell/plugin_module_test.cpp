@@ -120,8 +120,10 @@ TEST_F(PluginModule, HostQueriesGetTheIdentityPinsAndLayouts)
     };
     const PinCase pins[] = {
         {effGetInputProperties, 0, "TRV amberLit 1 In"},
-        {effGetInputProperties, 3, "TRV amberLit 4 In"},
-        {effGetInputProperties, 4, nullptr},
+        {effGetInputProperties, 1, "TRV amberLit 2 In"},
+        // Pins the record does not announce do not exist.
+        {effGetInputProperties, 2, nullptr},
+        {effGetInputProperties, 3, nullptr},
         {effGetInputProperties, -1, nullptr},
         {effGetOutputProperties, 1, "TRV amberLit 2 Out"},
         {effGetOutputProperties, 2, nullptr},
