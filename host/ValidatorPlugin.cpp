@@ -118,11 +118,7 @@ void processBlock(const Plugin& plugin, const Stereo& input, std::size_t from, i
 {
     Buffers<Sample> buffers;
     buffers.fill(input, from, frames, way.inPlace);
-    if (way.emptyBlocks)
-    {
-        plugin.process(buffers.inputs, buffers.outputs, 0);
-        plugin.process(static_cast<Sample**>(nullptr), static_cast<Sample**>(nullptr), 0);
-    }
+    if (way.emptyBlocks) plugin.process(buffers.inputs, buffers.outputs, 0);
     plugin.process(buffers.inputs, buffers.outputs, frames);
     buffers.collect(output, frames);
 }

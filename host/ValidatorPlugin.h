@@ -104,7 +104,7 @@ struct RenderWay
     bool alternate = false;    // both entries, block by block
     bool inPlace = false;      // outputs are the input buffers
     bool randomBlocks = false; // sizes from 1 to `block`
-    bool emptyBlocks = false;  // a zero-length call (and a null one) between blocks
+    bool emptyBlocks = false;  // a zero-length call between blocks
 };
 
 Stereo render(const Plugin& plugin, const Stereo& input, const RenderWay& way = {});
