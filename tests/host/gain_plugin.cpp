@@ -3,10 +3,13 @@
 // parameters ("Gain" in 0.5 dB steps from -24 to +24 dB, "Mode" Bypass/Gain,
 // "Width" continuous 0..200 % and unused),
 // three programs, mono handling through the host's pin answers.
+// Built with GAIN_PLUGIN_FAULTY it has two faults for the validator to find:
+// an effect name longer than its field, and a crash on a block of 0 frames.
 #include "shell/host_interface.h"
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -95,7 +98,11 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
         display(plugin, index, ptr);
         return 0;
     case effGetEffectName:
+#ifdef GAIN_PLUGIN_FAULTY
+        copyText(ptr, "Test Gain, with a name far too long for its field");
+#else
         copyText(ptr, "Test Gain");
+#endif
         return 1;
     case effGetProductString:
         copyText(ptr, "Test Gain plug-in");
@@ -124,6 +131,9 @@ float getParameter(AEffect* effect, VstInt32 index)
 template <typename Sample> void process(AEffect* effect, Sample** inputs, Sample** outputs, VstInt32 frames)
 {
     const GainPlugin& plugin = *self(effect);
+#ifdef GAIN_PLUGIN_FAULTY
+    if (frames == 0) std::abort();
+#endif
     const double gain = plugin.gain();
     Sample* inRight = plugin.connected(1, 0) ? inputs[1] : inputs[0];
     Sample* outRight = plugin.connected(1, 1) ? outputs[1] : outputs[0];
