@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -108,6 +109,80 @@ TEST_F(KernelProcess, MonoPinsFeedTheLeftInputAndKeepTheRightResult)
         EXPECT_TRUE(bitEqual(outL, outputMissing ? refR : refL));
         EXPECT_TRUE(outputMissing ? outR == std::vector<double>(n, 42.0) : bitEqual(outR, refR));
     }
+}
+
+// A host that accepts a mono arrangement may then pass one buffer per side.
+TEST_F(KernelProcess, AMonoArrangementProcessesOneChannelLikeUnconnectedPins)
+{
+    std::vector<float> in = narrowed(programme(4096));
+    AutoComp pins(test_host::callback);
+    prepare(pins);
+    test_host::secondInputMissing = test_host::secondOutputMissing = true;
+    std::vector<float> expected(in.size());
+    float* pinInputs[2] = {in.data(), in.data()};
+    float* pinOutputs[2] = {expected.data(), expected.data()};
+    pins.processReplacing(pinInputs, pinOutputs, static_cast<VstInt32>(in.size()));
+    test_host::secondInputMissing = test_host::secondOutputMissing = false;
+
+    AutoComp mono(test_host::callback);
+    prepare(mono);
+    VstSpeakerArrangement one{};
+    one.numChannels = 1;
+    ASSERT_TRUE(mono.setSpeakerArrangement(&one, &one));
+    std::vector<float> out(in.size());
+    float* inputs[2] = {in.data(), nullptr};
+    float* outputs[2] = {out.data(), nullptr};
+    mono.processReplacing(inputs, outputs, static_cast<VstInt32>(in.size()));
+    EXPECT_TRUE(bitEqual(out, expected));
+}
+
+TEST_F(KernelProcess, EmptyBlocksTouchNoBufferInEitherEntry)
+{
+    AutoComp effect(test_host::callback);
+    prepare(effect);
+    effect.processReplacing(nullptr, nullptr, 0);
+    effect.processDoubleReplacing(nullptr, nullptr, 0);
+    AEffect* record = effect.getAeffect();
+    record->processReplacing(record, nullptr, nullptr, 0);
+    record->processDoubleReplacing(record, nullptr, nullptr, 0);
+}
+
+// Above the gain table the reduction is at its floor: one block far over range is held at the
+// table's top, so the output recovers as from a level that just reaches it, not for seconds
+// more per decade of level.
+TEST_F(KernelProcess, AnOverRangeBurstRecoversAsFromTheTableTop)
+{
+    constexpr int kRate = 44100;
+    constexpr int kBurstAt = kRate;
+    constexpr int kWindow = kRate / 100;
+    const std::vector<double> clean = sine(-10, 1000, kRate, 5 * kRate);
+    auto recoverySeconds = [&](double level)
+    {
+        std::vector<double> burst = clean, outL(clean.size()), outR(clean.size()), refL(outL), refR(outL);
+        std::fill(burst.begin() + kBurstAt, burst.begin() + kBurstAt + 512, level);
+        AutoComp effect(test_host::callback), reference(test_host::callback);
+        prepare(effect);
+        prepare(reference);
+        auto cleanCopy = clean;
+        run(effect, burst, burst, outL, outR);
+        run(reference, cleanCopy, cleanCopy, refL, refR);
+        int lastOff = kBurstAt;
+        for (int start = kBurstAt + 512; start + kWindow <= static_cast<int>(clean.size()); start += kWindow)
+        {
+            double out = 0, ref = 0;
+            for (int i = start; i < start + kWindow; ++i)
+            {
+                out += outL[static_cast<std::size_t>(i)] * outL[static_cast<std::size_t>(i)];
+                ref += refL[static_cast<std::size_t>(i)] * refL[static_cast<std::size_t>(i)];
+            }
+            if (!(std::fabs(10 * std::log10(out / ref)) <= 0.5)) lastOff = start + kWindow;
+        }
+        return static_cast<double>(lastOff - kBurstAt) / kRate;
+    };
+    const double atTop = recoverySeconds(100.0); // +40 dBFS: already past the top
+    EXPECT_LT(atTop, 3.0);
+    for (const double level : {1e6, 1e30})
+        EXPECT_LT(recoverySeconds(level), atTop + 0.25) << level;
 }
 
 TEST_F(KernelProcess, SilenceStaysBelowTheNoiseLevel)

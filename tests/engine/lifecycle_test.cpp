@@ -1,8 +1,11 @@
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstring>
 #include <limits>
 #include <numbers>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +103,84 @@ TEST(EngineLifecycle, SetSampleRateAloneChangesNoCoefficient)
     EXPECT_EQ(after.b0, before.b0);
     EXPECT_EQ(after.a1, before.a1);
     EXPECT_EQ(effect.getAeffect()->initialDelay, 0);
+}
+
+int hostRate = 0;
+VstIntPtr rateAnsweringHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                            float opt)
+{
+    if (opcode == audioMasterGetSampleRate) return hostRate;
+    return test_host::callback(e, opcode, index, value, ptr, opt);
+}
+
+std::vector<float> renderAt48k(AutoComp& effect)
+{
+    effect.setParameter(params::kProcess, 0.5f);
+    std::vector<float> left = narrowed(programme(512 * 90, 48000)), out;
+    for (std::size_t start = 0; start < left.size(); start += 512)
+    {
+        std::vector<float> l(left.begin() + static_cast<std::ptrdiff_t>(start),
+                             left.begin() + static_cast<std::ptrdiff_t>(start + 512));
+        std::vector<float> r = l, outL(512), outR(512);
+        run(effect, l, r, outL, outR);
+        out.insert(out.end(), outL.begin(), outL.end());
+    }
+    return out;
+}
+
+// Hosts announce the rate in many orders; each ends with the filters designed for it, taken at
+// the next block as a resume would, the host's own answer preferred at resume.
+TEST(EngineLifecycle, TheRateTakesEffectInEveryCallOrder)
+{
+    AutoComp reference(test_host::callback);
+    reference.setSampleRate(48000.0f);
+    reference.resume();
+    const std::vector<float> expected = renderAt48k(reference);
+    const struct
+    {
+        const char* order;
+        void (*announce)(AutoComp&);
+    } orders[] = {
+        {"rate after resume", [](AutoComp& e) { e.resume(), e.setSampleRate(48000.0f); }},
+        {"no resume at all", [](AutoComp& e) { e.setSampleRate(48000.0f); }},
+        {"block size and rate at once", [](AutoComp& e)
+         { e.dispatcher(effSetBlockSizeAndSampleRate, 0, 512, nullptr, 48000.0f), e.resume(); }},
+        {"the host's answer at resume", [](AutoComp& e) { hostRate = 48000, e.resume(), hostRate = 0; }},
+    };
+    for (const auto& o : orders)
+    {
+        AutoComp effect(rateAnsweringHost);
+        o.announce(effect);
+        EXPECT_EQ(renderAt48k(effect), expected) << o.order;
+    }
+}
+
+// A host breaking the protocol: suspend and resume on another thread while the audio thread
+// processes. The audio thread never meets a half-reset kernel.
+TEST(EngineLifecycle, SuspendAndResumeDuringProcessingNeverGiveNonFiniteOutput)
+{
+    AutoComp effect(test_host::callback);
+    prepare(effect);
+    std::atomic<bool> stop{false};
+    std::thread host(
+        [&]
+        {
+            while (!stop.load())
+            {
+                effect.suspend();
+                effect.resume();
+            }
+        });
+    std::vector<float> left = narrowed(programme(256)), right = left, outL(256), outR(256);
+    int nonFinite = 0;
+    for (int block = 0; block < 4000; ++block)
+    {
+        run(effect, left, right, outL, outR);
+        nonFinite += !std::all_of(outL.begin(), outL.end(), [](float x) { return std::isfinite(x); });
+    }
+    stop = true;
+    host.join();
+    EXPECT_EQ(nonFinite, 0);
 }
 
 TEST(EngineLifecycle, MeterSwingsFromFullScaleAfterResume)

@@ -4,6 +4,7 @@
 #include "presets/FileIO.h"
 #include "presets/PresetFiles.h"
 
+#include <bit>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -62,7 +63,23 @@ TEST_F(BankCommand, ExportWritesTheFactoryBankAndShowListsIt)
                     "2J");
     write("hostile.trp", encodePreset(hostile));
     ASSERT_EQ(run({"show", path("hostile.trp")}), 0);
-    EXPECT_NE(out.str().find("Kick?]0;title??2J"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Kick?]0;title?\u203a2J"), std::string::npos) << out.str();
+}
+
+// What a file holds is shown as the plug-in would take it: values clamped as it clamps them,
+// and the name's Windows-1252 characters as the terminal's UTF-8.
+TEST_F(BankCommand, ShowClampsValuesAndConvertsNames)
+{
+    ProgramRecord program = factoryBankRecords()[16];
+    program.setName("Caf\xe9 \x80");
+    Bytes file = encodePreset(program);
+    const auto five = std::bit_cast<std::uint32_t>(5.0e9f);
+    for (int i = 0; i < 4; ++i)
+        file[29 + 4 * 5 + i] = std::uint8_t(five >> (8 * i));
+    write("loud.trp", file);
+    ASSERT_EQ(run({"show", path("loud.trp")}), 0) << err.str();
+    EXPECT_NE(out.str().find("Caf\u00e9 \u20ac"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Compression=10.00 "), std::string::npos) << out.str();
 }
 
 TEST_F(BankCommand, BadFilesGiveTheEditorsMessagesAndFail)

@@ -3,8 +3,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -51,6 +54,31 @@ TEST_F(FileIO, SaveReplacesTheTargetKeepingItsPermissionsAndLinks)
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(entries(), 2u) << "no temporary file is left behind";
+}
+
+// A save killed midway leaves its temporary beside the target; the next save to that folder
+// removes it, but not one a live save holds. A dangling link is written through to its target.
+TEST_F(FileIO, StaleTemporariesGoAndDanglingLinksAreWrittenThrough)
+{
+    const fs::path stale = dir / ".old.trb.0123abcd.tmp";
+    const fs::path live = dir / ".new.trb.89abcdef.tmp";
+    const fs::path user = dir / ".notes.tmp";
+    for (const fs::path& p : {stale, live, user})
+        ASSERT_TRUE(replaceFileContents(p, Bytes{1}));
+    const timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const fs::path& p : {stale, live, user})
+        ::utimensat(AT_FDCWD, p.c_str(), anHourAgo, 0);
+    const int held = ::open(live.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    fs::create_symlink("target.trp", dir / "dangling.trp");
+    ASSERT_TRUE(replaceFileContents(dir / "dangling.trp", Bytes{7}));
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.trp"));
+    EXPECT_EQ(read(dir / "target.trp"), (Bytes{7}));
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_TRUE(fs::exists(user));
+    ::close(held);
 }
 
 TEST_F(FileIO, FailedSaveLeavesTheOldFileIntact)

@@ -98,6 +98,8 @@ TEST_F(ParameterLookupTest, MistakesAreRefusedWithAMessageThatNamesThem)
         {"Mode=Loud", "no setting \"Loud\""},
         {"Gain=loud", "no setting \"loud\""},
         {"Gain=norm:1.5", "from 0 to 1"},
+        {"Gain=0x10", "no setting \"0x10\""},
+        {"Gain=norm:0x0.8p0", "from 0 to 1"},
         {"Gain=norm:", "from 0 to 1"},
         {"Gain", "Name=value"},
         {"#5=0", "out of range"},

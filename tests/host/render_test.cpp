@@ -115,6 +115,37 @@ TEST(RenderCommand, FailuresLeaveNoOutputAndKeepAnExistingOne)
     EXPECT_EQ(content, "previous result");
 }
 
+// What a render must not destroy: its own input, an output made read-only, and whatever a link
+// planted beside the plot points to. Options that would mean nothing are refused too.
+TEST(RenderCommand, KeepsWhatTheUserKeepsAndFollowsNoPlantedLink)
+{
+    ScratchFolder folder;
+    const std::string input = folder.file("in.wav");
+    ASSERT_TRUE(host::AudioFile::writeAtomically(input, makeTone(2, 0.05, 44100.0), false).ok());
+    std::ofstream(folder.file("locked.wav")) << "kept";
+    std::filesystem::permissions(folder.file("locked.wav"), std::filesystem::perms::owner_read);
+    std::ofstream(folder.file("victim")) << "kept";
+    std::filesystem::create_symlink(folder.file("victim"), folder.file("gr.svg.part"));
+    const std::string plugin = GAIN_PLUGIN_PATH;
+
+    EXPECT_EQ(runTool({"render", input, input, "--plugin", plugin}), 1);
+    EXPECT_EQ(runTool({"render", input, folder.file("locked.wav"), "--plugin", plugin}), 1);
+    EXPECT_EQ(runTool({"render", input, folder.file("out.wav"), "--plugin", plugin, "--preset", ""}), 2);
+    EXPECT_EQ(runTool({"render", input, folder.file("out.wav"), "--plugin", plugin, "--gr-plot",
+                       folder.file("gr.svg")}),
+              0);
+    EXPECT_EQ(readBack(input).frames(), 2205u);
+    for (const char* kept : {"locked.wav", "victim"})
+    {
+        std::ifstream file(folder.file(kept));
+        std::string content;
+        std::getline(file, content);
+        EXPECT_EQ(content, "kept") << kept;
+    }
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder.file("gr.svg")));
+    EXPECT_EQ(runTool({"--version"}), 0);
+}
+
 // Ctrl-C in the middle of a render: the half-written output must not stay behind.
 TEST(RenderCommand, AnInterruptedWriteLeavesNoTemporaryFile)
 {

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -154,6 +155,29 @@ TEST_F(ProgramStore, NamesAreCutTo24Characters)
     EXPECT_EQ(nameOf(program(5)), "Renamed");
     ASSERT_EQ(hostCalls.size(), 1u);
     EXPECT_EQ(hostCalls[0].opcode, audioMasterUpdateDisplay);
+}
+
+// Stands in for automation from another thread that arrives while a preset is being selected:
+// the host sets "Compression" when the last parameter's edit ends.
+AutoComp* selecting = nullptr;
+VstIntPtr automatingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterEndEdit && index == params::kCount - 1 && selecting)
+        std::exchange(selecting, nullptr)->setParameter(params::kCompression, 0.9f);
+    return 0;
+}
+
+TEST(ProgramStoreThreads, AutomationDuringPresetSelectionIsKeptThroughAResume)
+{
+    AutoComp effect(automatingHost);
+    selecting = &effect;
+    effect.selectPreset(9);
+    EXPECT_EQ(effect.getParameter(params::kCompression), 0.9f);
+    EXPECT_EQ(effect.getPresetProgram(0)->getParameter(params::kCompression), 0.9f);
+    effect.suspend();
+    effect.resume();
+    EXPECT_EQ(effect.getParameter(params::kCompression), 0.9f);
 }
 
 TEST(ProgramRecord, NewProgramAndValueRules)

@@ -1,9 +1,12 @@
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -151,6 +154,54 @@ TEST_F(SettingsStoreTest, DamagedFilesReadAsMissingValues)
     EXPECT_FALSE(store().read(kKey, "good"));
     EXPECT_NE(store().write(kKey, "new", SettingValue::stringOf("x")), 0);
     EXPECT_FALSE(SettingsFile(dir / "missing" / "settings.ini").read(kKey, "good"));
+}
+
+// A write never loses what the file held: one it cannot read whole stays and the write fails,
+// a damaged one is kept aside, a link stays a link, the mode stays, a read-only file stays, and
+// temporaries of killed writers go.
+TEST_F(SettingsStoreTest, AWriteLosesNothingTheFileHeld)
+{
+    const SettingValue value = SettingValue::stringOf("new");
+    const std::string tooBig((1 << 20) + 1, '#');
+    writeFile(tooBig);
+    EXPECT_NE(store().write(kKey, "n", value), 0);
+    EXPECT_EQ(readFile(), tooBig);
+
+    const std::string damaged = "[" + std::string(kKey) + "]\n\"good\" = binary 0a\ngarbage\n";
+    writeFile(damaged);
+    EXPECT_EQ(store().write(kKey, "n", value), 0);
+    std::ifstream aside(dir / "settings.ini.damaged", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(aside), {}), damaged);
+    EXPECT_EQ(store().read(kKey, "good"), SettingValue::binaryOf("\x0a", 1));
+
+    fs::rename(dir / "settings.ini", dir / "real.ini");
+    fs::create_symlink("real.ini", dir / "settings.ini");
+    fs::permissions(dir / "real.ini", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    std::ofstream(dir / "real.ini.Ab12Cd") << "left by a killed writer";
+    EXPECT_EQ(store().write(kKey, "n", SettingValue::stringOf("through")), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "settings.ini"));
+    EXPECT_EQ(store().read(kKey, "n"), SettingValue::stringOf("through"));
+    EXPECT_EQ(fs::status(dir / "real.ini").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_FALSE(fs::exists(dir / "real.ini.Ab12Cd"));
+
+    fs::permissions(dir / "real.ini", fs::perms::owner_read);
+    EXPECT_NE(store().write(kKey, "n", value), 0);
+    EXPECT_EQ(store().read(kKey, "n"), SettingValue::stringOf("through"));
+}
+
+TEST_F(SettingsStoreTest, ConstructionWaitsOnlyBrieflyBehindAnotherWriter)
+{
+    const int fd = ::open((dir / "settings.ini.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        AutoComp effect(nullptr);
+        EXPECT_EQ(effect.getMeterPreferences().ppmHold, 1.0);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_FALSE(fs::exists(dir / "settings.ini")) << "nothing is stored without the lock";
+    ::close(fd);
 }
 
 TEST_F(SettingsStoreTest, ConcurrentWritersLoseNoValue)
