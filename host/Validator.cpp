@@ -86,8 +86,8 @@ Outcome outcomeOf(int status, const std::string& report)
     if (code == kExitWarn) return Outcome::warned(std::move(reason));
     if (code == kExitFail) return Outcome::failed(std::move(reason));
     return Outcome::failed("ended with exit code " + std::to_string(code) +
-                           " (a sanitizer's report on standard error?)" +
-                           (reason.empty() ? "" : ": " + reason));
+                           (reason.empty() ? "" : " during " + reason) +
+                           " (a sanitizer's report on standard error?)");
 }
 
 Outcome runIsolated(const Check& check, const std::string& pluginPath, const ValidationOptions& options)
