@@ -17,6 +17,7 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 mkdir -p build-fuzz/corpus
 clang++ -std=c++20 -O1 -g -I. -Itests/files -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  tests/files/fuzz/loaders_fuzz.cpp presets/BankFile.cpp presets/SettingsStore.cpp presets/SettingsFile.cpp -o build-fuzz/loaders_fuzz
+  tests/files/fuzz/loaders_fuzz.cpp presets/BankFile.cpp presets/SettingsStore.cpp presets/SettingsFile.cpp \
+  engine/ParameterTable.cpp -o build-fuzz/loaders_fuzz
 build-fuzz/loaders_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 \
   build-fuzz/corpus tests/files/fuzz/corpus
