@@ -1,6 +1,7 @@
 #pragma once
 // Single-line text in the fonts of the font table, rasterised with FreeType
-// from faces that fontconfig resolves ("Arial" to a metric-compatible sans).
+// from faces that fontconfig resolves ("Arial" to a metric-compatible sans);
+// on Windows, with GDI from the face it has or the same stand-in.
 // Text is 8-bit Windows-1252, as the rest of the toolkit stores it.
 //
 // Faces and glyphs are cached once per process: they are read-only data of
@@ -37,7 +38,8 @@ class CTextRenderer
     // with their coverage over what is there.
     void render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId, int style,
                 std::string_view text, Pixel colour);
-    // The font file a table entry resolved to (empty when none was found).
+    // The font file a table entry resolved to (empty when none was found);
+    // on Windows, the name of the face GDI selected.
     std::string fontFile(int fontId, int style);
 
     ~CTextRenderer();
