@@ -27,6 +27,7 @@
 #include "plugin/AutoComp.h"
 #include "presets/BankFile.h"
 #include "presets/MemoSlots.h"
+#include "raster/CTextRenderer.h"
 #include "resources/SkinLayout.h"
 #include "resources/SkinTable.h"
 #include "tests/shell/LoadedModule.h"
@@ -259,6 +260,17 @@ TEST_F(EditorOnWindows, OpensAsAChildOfTheHostWindowAndPaintsEveryPixel)
         for (int x = 0; x < kWidth; ++x)
             wrong += shown[static_cast<size_t>(y * kWidth + x)] != rgbOf(expected.pixel(x, y));
     EXPECT_EQ(wrong, 0);
+    // The preset name is drawn: dark ink on the light panel under the field.
+    const resources::SkinRect field = resources::kNameFieldRect;
+    int ink = 0;
+    for (int y = field.top + 2; y < field.bottom - 2; ++y)
+        for (int x = field.left + 2; x < field.right - 2; ++x)
+        {
+            const uint32_t p = shown[static_cast<size_t>(y * kWidth + x)];
+            ink += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 150;
+        }
+    EXPECT_GT(ink, 20) << "text in " << gui::CTextRenderer::shared().fontFile(4, 0);
+    std::printf("name field font: %s\n", gui::CTextRenderer::shared().fontFile(4, 0).c_str());
     writePortablePixmap(shown, fs::path(AMBERLIT_BINARY_DIR) / "editor-windows.ppm");
 }
 
