@@ -247,6 +247,7 @@ TEST_F(EditorOnWindows, OpensAsAChildOfTheHostWindowAndPaintsEveryPixel)
     EXPECT_EQ(client.bottom, 309);
     const LONG style = ::GetWindowLongA(children[0], GWL_STYLE);
     EXPECT_EQ(style & 0x56000000, 0x56000000) << std::hex << style;
+    EXPECT_NE(::GetPropA(children[0], "OleDropTargetInterface"), nullptr) << "registered for drops";
 
     // Covered and uncovered again: the paint restores every pixel.
     auto cover = std::make_unique<HostWindow>(kLeft + 50, kTop + 50, 200, 150);
