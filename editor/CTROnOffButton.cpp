@@ -32,9 +32,22 @@ void CTROnOffButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::int
     pressed = true;
     setDirty(true);
     pressPoll::drawNow(*this, context);
+    if (pressPoll::trackRelease(*this, *this)) return;
     pressPoll::waitForRelease(pParentFrame);
+    release();
+}
+
+void CTROnOffButton::release()
+{
     pressed = false;
     setDirty(true);
+}
+
+bool CTROnOffButton::trackPointer(gui::CDrawContext*, const gui::CViewPoint&, std::int32_t buttons)
+{
+    if (buttons & gui::buttonLeft) return true;
+    release();
+    return false;
 }
 
 void CTROnOffButton::setHover(bool flag)
