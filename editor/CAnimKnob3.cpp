@@ -128,8 +128,8 @@ void CAnimKnob3::dragStep(gui::CDrawContext* context, std::int32_t now)
     const gui::CViewPoint& current = drag.current;
     // A pixel up counts 2, a pixel right counts 1.
     drag.accumulator = static_cast<float>(
-        truncToInt(drag.accumulator + static_cast<float>(2 * (drag.previous.v - current.v) +
-                                                         (current.h - drag.previous.h))));
+        truncToInt(drag.accumulator +
+                   static_cast<float>(2 * (drag.previous.v - current.v) + (current.h - drag.previous.h))));
     drag.previous = current;
     const float diff = drag.accumulator - static_cast<float>(drag.first.v + drag.origin.h - drag.origin.v);
     if (now != drag.inForce)

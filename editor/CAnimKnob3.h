@@ -34,7 +34,8 @@ class CAnimKnob3 : public gui::CAnimKnob, private gui::CPointerTracker
     // one read at the end of the turn before.
     void dragStep(gui::CDrawContext* context, std::int32_t now);
     void endDrag(gui::CDrawContext* context);
-    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where, std::int32_t buttons) override;
+    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where,
+                      std::int32_t buttons) override;
     void abortTracking() override { endEdit(); }
 
     // The state of a drag in progress.
@@ -43,8 +44,8 @@ class CAnimKnob3 : public gui::CAnimKnob, private gui::CPointerTracker
         float start = 0.0f;
         float coefficient = 0.0f;
         float accumulator = 0.0f;
-        gui::CViewPoint origin;  // where the press was
-        gui::CViewPoint first;   // the first pointer reading
+        gui::CViewPoint origin; // where the press was
+        gui::CViewPoint first;  // the first pointer reading
         gui::CViewPoint previous;
         gui::CViewPoint current;
         std::int32_t inForce = 0; // buttons and modifiers the coefficient is for

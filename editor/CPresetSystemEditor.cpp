@@ -50,20 +50,10 @@ struct CPresetSystemEditor::FileDialog
 };
 
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadBankDialog{
-    platform::FileChooserRequest::Mode::Open,
-    "Select bank to load...",
-    "TRV Banks",
-    "*.trb",
-    "trb",
-    true,
+    platform::FileChooserRequest::Mode::Open, "Select bank to load...", "TRV Banks", "*.trb", "trb", true,
     &CPresetSystemEditor::applyLoadBank};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kSaveBankDialog{
-    platform::FileChooserRequest::Mode::Save,
-    "Save bank as...",
-    "TRV Banks",
-    "*.trb",
-    "trb",
-    true,
+    platform::FileChooserRequest::Mode::Save, "Save bank as...", "TRV Banks", "*.trb", "trb", true,
     &CPresetSystemEditor::applySaveBank};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadPresetDialog{
     platform::FileChooserRequest::Mode::Open,
@@ -74,12 +64,7 @@ const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadPresetDialog{
     false,
     &CPresetSystemEditor::applyLoadPreset};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kSavePresetDialog{
-    platform::FileChooserRequest::Mode::Save,
-    "Save preset as...",
-    "TRV Presets",
-    "*.trp",
-    "trp",
-    false,
+    platform::FileChooserRequest::Mode::Save, "Save preset as...", "TRV Presets", "*.trp", "trp", false,
     &CPresetSystemEditor::applySavePreset};
 
 CPresetSystemEditor::CPresetSystemEditor(AudioEffect* owner, std::unique_ptr<platform::Platform> system)

@@ -111,7 +111,7 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     std::string bankFileName;
     std::string presetFileName;
     std::unique_ptr<platform::DialogTask> dialogTask; // the dialog that is up
-    const FileDialog* pendingFile = nullptr;           // its file operation; none for a message
+    const FileDialog* pendingFile = nullptr;          // its file operation; none for a message
 
     gui::CTextEdit* nameField = nullptr;
     gui::COptionMenu* presetMenu = nullptr;

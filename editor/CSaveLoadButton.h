@@ -34,7 +34,8 @@ class CSaveLoadButton : public gui::CControl, private gui::CPointerTracker
 
   private:
     void runFileOperation();
-    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where, std::int32_t buttons) override;
+    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where,
+                      std::int32_t buttons) override;
     void abortTracking() override { release(); }
     void release();
 

@@ -23,7 +23,8 @@ class CTROnOffButton : public gui::COnOffButton, private gui::CPointerTracker
     void setActive(bool flag) { active = flag; }
 
   private:
-    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where, std::int32_t buttons) override;
+    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where,
+                      std::int32_t buttons) override;
     void abortTracking() override { release(); }
     void release();
 

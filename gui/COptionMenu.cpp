@@ -331,8 +331,8 @@ void COptionMenu::takeFocus(CDrawContext* context)
     menuShown = true;
     retain(); // a modal menu tells us inside, and the choice may change the view tree
     clickContext = context;
-    auto shown = window->openPopupMenu(menu, platform::Point{where.h, where.v}, (lastButtons & buttonRight) != 0,
-                                       *this);
+    auto shown = window->openPopupMenu(menu, platform::Point{where.h, where.v},
+                                       (lastButtons & buttonRight) != 0, *this);
     clickContext = nullptr;
     if (menuShown) openMenu = std::move(shown);
     release();

@@ -157,7 +157,8 @@ std::vector<std::string> X11Dialogs::fileArguments(const FileChooserRequest& req
             args.emplace_back("--save");
             if (request.confirmOverwrite) args.emplace_back("--confirm-overwrite");
         }
-        if (const std::string start = startPath(request); !start.empty()) args.push_back("--filename=" + start);
+        if (const std::string start = startPath(request); !start.empty())
+            args.push_back("--filename=" + start);
         for (const FileFilter& f : filters)
             args.push_back("--file-filter=" + f.description + " | " + linuxPattern(f.pattern));
     }
@@ -191,9 +192,9 @@ std::vector<std::string> X11Dialogs::questionArguments(const std::string& title,
                                                        const Program& program, ::Window owner)
 {
     std::vector<std::string> args =
-        program.kdialog ? std::vector<std::string>{"--title", title, "--warningyesno", text}
-                        : std::vector<std::string>{"--question", "--title=" + title, "--text=" + text,
-                                                   "--no-markup"};
+        program.kdialog
+            ? std::vector<std::string>{"--title", title, "--warningyesno", text}
+            : std::vector<std::string>{"--question", "--title=" + title, "--text=" + text, "--no-markup"};
     addAttach(args, program, owner);
     return args;
 }
@@ -324,7 +325,9 @@ class FileDialogTask final : public DialogTask
         : platform_(platform), owner_(owner), request_(request), modal_(platform),
           program_(X11Dialogs::findProgram()), path_(startPath(request))
     {
-        if (program_) step_.child = DialogChild::start(*program_, X11Dialogs::fileArguments(request_, *program_, owner_));
+        if (program_)
+            step_.child =
+                DialogChild::start(*program_, X11Dialogs::fileArguments(request_, *program_, owner_));
         if (step_.child)
             stage_ = Stage::Chooser;
         else
@@ -358,10 +361,12 @@ class FileDialogTask final : public DialogTask
         stage_ = Stage::Done;
     }
 
-    void showPlain(const std::string& text, X11PlainDialog::Buttons buttons, const std::string* field, Stage stage)
+    void showPlain(const std::string& text, X11PlainDialog::Buttons buttons, const std::string* field,
+                   Stage stage)
     {
         step_.clear();
-        step_.plain = std::make_unique<X11PlainDialog>(platform_, owner_, request_.title, text, buttons, field);
+        step_.plain =
+            std::make_unique<X11PlainDialog>(platform_, owner_, request_.title, text, buttons, field);
         step_.plain->show();
         stage_ = stage;
     }
@@ -374,12 +379,14 @@ class FileDialogTask final : public DialogTask
         path_ = path;
         step_.clear();
         if (!plainOnly && program_)
-            step_.child = DialogChild::start(*program_, X11Dialogs::questionArguments(
-                                                            request_.title, replaceQuestion(path), *program_, owner_));
+            step_.child = DialogChild::start(
+                *program_,
+                X11Dialogs::questionArguments(request_.title, replaceQuestion(path), *program_, owner_));
         if (step_.child)
             stage_ = Stage::Question;
         else
-            showPlain(replaceQuestion(path), X11PlainDialog::Buttons::OkCancel, nullptr, Stage::PlainQuestion);
+            showPlain(replaceQuestion(path), X11PlainDialog::Buttons::OkCancel, nullptr,
+                      Stage::PlainQuestion);
     }
 
     void advance()
@@ -410,7 +417,8 @@ class FileDialogTask final : public DialogTask
         if (code != kExitAccepted) return showPlainChooser(); // it failed to show anything
         if (path.empty()) return finish(std::nullopt);
         if (request_.mode == FileChooserRequest::Mode::Open)
-            return finish(request_.mustExist && !exists(path) ? std::nullopt : std::optional<std::string>(path));
+            return finish(request_.mustExist && !exists(path) ? std::nullopt
+                                                              : std::optional<std::string>(path));
         const std::string completed = X11Dialogs::withDefaultExtension(path, request_.defaultExtension);
         // The program confirmed the name it was given; a name we completed may
         // hit an existing file it never asked about.
@@ -469,7 +477,8 @@ class MessageDialogTask final : public DialogTask
         : platform_(platform), owner_(owner), request_(request), modal_(platform)
     {
         if (const auto program = X11Dialogs::findProgram())
-            step_.child = DialogChild::start(*program, X11Dialogs::messageArguments(request_, *program, owner_));
+            step_.child =
+                DialogChild::start(*program, X11Dialogs::messageArguments(request_, *program, owner_));
         if (!step_.child) showPlain();
     }
 
