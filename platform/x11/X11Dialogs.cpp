@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/x11/X11FileDialog.h"
 #include "platform/x11/X11PlainDialog.h"
 
 extern char** environ;
@@ -302,19 +303,25 @@ bool DialogChild::poll()
 namespace
 {
 
-// One step of a dialog: a program of ours running as a child, or our own
-// plain dialog on the display connection.
+// One step of a dialog: a program running as our child, or one of our own
+// dialogs on the display connection.
 struct DialogStep
 {
     std::unique_ptr<DialogChild> child;
     std::unique_ptr<X11PlainDialog> plain;
+    std::unique_ptr<X11FileDialog> browser;
 
-    bool running() const { return child || plain; }
-    bool poll() { return child ? child->poll() : plain ? plain->poll() : true; }
+    bool poll()
+    {
+        if (child) return child->poll();
+        if (plain) return plain->poll();
+        return browser ? browser->poll() : true;
+    }
     void clear()
     {
         child.reset();
         plain.reset();
+        browser.reset();
     }
 };
 
@@ -372,7 +379,10 @@ class FileDialogTask final : public DialogTask
     }
     void showPlainChooser()
     {
-        showPlain("File name:", X11PlainDialog::Buttons::OkCancel, &path_, Stage::PlainChooser);
+        step_.clear();
+        step_.browser = std::make_unique<X11FileDialog>(platform_, owner_, request_, path_);
+        step_.browser->show();
+        stage_ = Stage::PlainChooser;
     }
     void askBeforeReplacing(const std::string& path, bool plainOnly)
     {
@@ -437,8 +447,8 @@ class FileDialogTask final : public DialogTask
 
     void plainChooserDone()
     {
-        if (!step_.plain->answer()) return finish(std::nullopt);
-        std::string path = step_.plain->fieldText();
+        if (!step_.browser->answer()) return finish(std::nullopt);
+        std::string path = step_.browser->chosenPath();
         if (path.empty()) return showPlainChooser();
         path_ = path;
         if (request_.mode == FileChooserRequest::Mode::Open)

@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "platform/x11/X11Dialogs.h"
+#include "platform/x11/X11FileDialog.h"
+#include "raster/PngFile.h"
 
 namespace x11test
 {
@@ -238,6 +240,68 @@ TEST_F(PlainDialogTest, FileChooserWithoutAnyProgramTakesATypedPathOrEscape)
         EXPECT_EQ(chosen, c.chosen);
     }
     setenv("PATH", savedPath.c_str(), 1);
+}
+
+TEST_F(DialogTest, OurOwnChooserBrowsesFoldersAndShowsTheFilter)
+{
+    const fs::path top = dir / "browse";
+    fs::create_directories(top / "sub");
+    for (const char* name : {"a.trb", "b.txt", ".hidden.trb", "sub/c.trb"})
+        std::ofstream(top / name) << "x";
+    FileChooserRequest request = bankRequest(FileChooserRequest::Mode::Open);
+    x11::X11FileDialog chooser(*platform, None, request, top.string() + "/");
+    chooser.show();
+    auto names = [&]
+    {
+        std::vector<std::string> out;
+        for (const auto& entry : chooser.entries())
+            out.push_back(entry.name);
+        return out;
+    };
+    auto at = [&](const Rect& r)
+    {
+        int x = 0, y = 0;
+        ::Window child = 0;
+        XTranslateCoordinates(host.display, chooser.window(), host.root, 0, 0, &x, &y, &child);
+        return Point{x + (r.left + r.right) / 2, y + (r.top + r.bottom) / 2};
+    };
+    auto clickAt = [&](Point p, int times = 1)
+    {
+        host.moveTo(p.x, p.y);
+        for (int i = 0; i < times; ++i)
+            host.click(p.x, p.y);
+        pumpUntil(
+            *platform, [] { return false; }, 150);
+    };
+    pumpUntil(
+        *platform, [] { return false; }, 300);
+    EXPECT_EQ(names(), (std::vector<std::string>{"..", "sub", "a.trb"})); // folders, then the filter's files
+
+    clickAt(at(chooser.filterRect())); // the next filter: all files
+    EXPECT_EQ(chooser.filterIndex(), 0u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"..", "sub", "a.trb", "b.txt"}));
+    {
+        // A picture for people to look at.
+        XWindowAttributes a{};
+        XGetWindowAttributes(host.display, chooser.window(), &a);
+        XImage* image = XGetImage(host.display, chooser.window(), 0, 0, static_cast<unsigned>(a.width),
+                                  static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        gui::CPixelSurface picture(a.width, a.height);
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x)
+                picture.setPixel(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y)));
+        XDestroyImage(image);
+        gui::writePng(picture, (dir / "chooser.png").string());
+    }
+
+    clickAt(at(chooser.rowRect(1)), 2); // into "sub"
+    EXPECT_EQ(chooser.folder(), (top / "sub").string());
+    ASSERT_EQ(names(), (std::vector<std::string>{"..", "c.trb"}));
+    clickAt(at(chooser.rowRect(1)), 2); // takes the file
+    EXPECT_TRUE(chooser.poll());
+    EXPECT_TRUE(chooser.answer());
+    EXPECT_EQ(chooser.chosenPath(), (top / "sub" / "c.trb").string());
 }
 
 } // namespace
