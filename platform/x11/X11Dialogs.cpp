@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/x11/PortalFileChooser.h"
 #include "platform/x11/X11FileDialog.h"
 #include "platform/x11/X11PlainDialog.h"
 
@@ -307,23 +308,33 @@ namespace
 // dialogs on the display connection.
 struct DialogStep
 {
+    std::unique_ptr<PortalFileChooser> portal;
     std::unique_ptr<DialogChild> child;
     std::unique_ptr<X11PlainDialog> plain;
     std::unique_ptr<X11FileDialog> browser;
 
     bool poll()
     {
+        if (portal) return portal->poll() != PortalFileChooser::State::Open;
         if (child) return child->poll();
         if (plain) return plain->poll();
         return browser ? browser->poll() : true;
     }
     void clear()
     {
+        portal.reset();
         child.reset();
         plain.reset();
         browser.reset();
     }
 };
+
+// A stand-in named for scripted tests (or by a user) comes before the portal.
+bool standInNamed()
+{
+    const char* standIn = std::getenv("AMBERLIT_DIALOG");
+    return standIn && *standIn;
+}
 
 class FileDialogTask final : public DialogTask
 {
@@ -332,13 +343,12 @@ class FileDialogTask final : public DialogTask
         : platform_(platform), owner_(owner), request_(request), modal_(platform),
           program_(X11Dialogs::findProgram()), path_(startPath(request))
     {
-        if (program_)
-            step_.child =
-                DialogChild::start(*program_, X11Dialogs::fileArguments(request_, *program_, owner_));
-        if (step_.child)
-            stage_ = Stage::Chooser;
+        // The desktop's own chooser first, through its portal.
+        if (!standInNamed()) step_.portal = PortalFileChooser::start(request_, owner_);
+        if (step_.portal)
+            stage_ = Stage::Portal;
         else
-            showPlainChooser();
+            startProgramChooser();
     }
 
     bool poll() override
@@ -353,6 +363,7 @@ class FileDialogTask final : public DialogTask
   private:
     enum class Stage
     {
+        Portal,       // the desktop's chooser, through its portal
         Chooser,      // the program's chooser
         Question,     // the program asks before replacing
         PlainChooser, // ours
@@ -366,6 +377,18 @@ class FileDialogTask final : public DialogTask
         step_.clear();
         result_ = std::move(path);
         stage_ = Stage::Done;
+    }
+
+    void startProgramChooser()
+    {
+        step_.clear();
+        if (program_)
+            step_.child =
+                DialogChild::start(*program_, X11Dialogs::fileArguments(request_, *program_, owner_));
+        if (step_.child)
+            stage_ = Stage::Chooser;
+        else
+            showPlainChooser();
     }
 
     void showPlain(const std::string& text, X11PlainDialog::Buttons buttons, const std::string* field,
@@ -403,6 +426,8 @@ class FileDialogTask final : public DialogTask
     {
         switch (stage_)
         {
+        case Stage::Portal:
+            return portalDone();
         case Stage::Chooser:
             return chooserDone();
         case Stage::Question:
@@ -419,6 +444,15 @@ class FileDialogTask final : public DialogTask
         }
     }
 
+    void portalDone()
+    {
+        const PortalFileChooser::State state = step_.portal->poll();
+        const std::string path = step_.portal->path();
+        if (state == PortalFileChooser::State::Cancelled) return finish(std::nullopt);
+        if (state != PortalFileChooser::State::Chosen) return startProgramChooser(); // no portal here
+        takeChosen(path);
+    }
+
     void chooserDone()
     {
         const int code = step_.child->exitCode();
@@ -426,6 +460,12 @@ class FileDialogTask final : public DialogTask
         if (code == kExitCancelled) return finish(std::nullopt);
         if (code != kExitAccepted) return showPlainChooser(); // it failed to show anything
         if (path.empty()) return finish(std::nullopt);
+        takeChosen(path);
+    }
+
+    // A path from the desktop's chooser or the program, which checked it.
+    void takeChosen(const std::string& path)
+    {
         if (request_.mode == FileChooserRequest::Mode::Open)
             return finish(request_.mustExist && !exists(path) ? std::nullopt
                                                               : std::optional<std::string>(path));

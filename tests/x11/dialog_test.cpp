@@ -4,9 +4,15 @@
 
 #include <X11/keysym.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <filesystem>
 #include <fstream>
 
+#include "platform/x11/DBusWire.h"
+#include "platform/x11/PortalFileChooser.h"
 #include "platform/x11/X11Dialogs.h"
 #include "platform/x11/X11FileDialog.h"
 #include "raster/PngFile.h"
@@ -302,6 +308,143 @@ TEST_F(DialogTest, OurOwnChooserBrowsesFoldersAndShowsTheFilter)
     EXPECT_TRUE(chooser.poll());
     EXPECT_TRUE(chooser.answer());
     EXPECT_EQ(chooser.chosenPath(), (top / "sub" / "c.trb").string());
+}
+
+// A private session bus, and on it a stand-in for the desktop's portal that
+// answers one chooser with a file.
+class PortalTest : public DialogTest
+{
+  protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        if (!ready()) return;
+        unsetenv("AMBERLIT_DIALOG"); // a named stand-in would come first
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        const char* argv[] = {"dbus-daemon", "--session",         "--nofork",
+                              "--nopidfile", "--print-address=1", nullptr};
+        const int spawned =
+            posix_spawnp(&daemon, "dbus-daemon", &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        if (spawned != 0)
+        {
+            close(out[0]);
+            GTEST_SKIP() << "no dbus-daemon";
+        }
+        std::string address;
+        for (char c = 0; read(out[0], &c, 1) == 1 && c != '\n';)
+            address += c;
+        close(out[0]);
+        if (const char* old = std::getenv("DBUS_SESSION_BUS_ADDRESS")) savedAddress = old;
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (daemon > 0)
+        {
+            kill(daemon, SIGTERM);
+            waitpid(daemon, nullptr, 0);
+        }
+        if (savedAddress)
+            setenv("DBUS_SESSION_BUS_ADDRESS", savedAddress->c_str(), 1);
+        else
+            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        DialogTest::TearDown();
+    }
+
+    // Owns the portal's name, answers the first chooser call with `uri`.
+    void servePortal(const std::string& uri)
+    {
+        using namespace x11::dbus;
+        auto bus = Connection::openSession();
+        if (!bus) return;
+        bus->send(busCall("Hello"));
+        Message name = busCall("RequestName");
+        name.signature = "su";
+        Writer w;
+        w.string("org.freedesktop.portal.Desktop");
+        w.u32(4); // do not queue
+        name.body = w.data;
+        const uint32_t nameSerial = bus->send(name);
+        for (int t = 0; t < 5000 && !bus->failed(); t += 2)
+        {
+            Message m;
+            while (bus->receive(m))
+            {
+                if (m.type == Message::kMethodReturn && m.replySerial == nameSerial) portalReady = true;
+                if (m.type != Message::kMethodCall || m.member != "OpenFile") continue;
+                Reader r(m.body, m.bigEndian);
+                r.string(parentWindow);
+                r.string(title);
+                const std::string handle = "/org/freedesktop/portal/desktop/request/stand_in/1";
+                Message reply;
+                reply.type = Message::kMethodReturn;
+                reply.replySerial = m.serial;
+                reply.destination = m.sender;
+                reply.signature = "o";
+                Writer o;
+                o.string(handle);
+                reply.body = o.data;
+                bus->send(reply);
+                Message response;
+                response.type = Message::kSignal;
+                response.path = handle;
+                response.interface = "org.freedesktop.portal.Request";
+                response.member = "Response";
+                response.signature = "ua{sv}";
+                Writer b;
+                b.u32(0);
+                const auto results = b.openArray(8);
+                b.openStruct(); // a result we do not read comes first
+                b.string("choices");
+                b.signature("a(ss)");
+                b.closeArray(b.openArray(8));
+                b.openStruct();
+                b.string("uris");
+                b.signature("as");
+                const auto uris = b.openArray(4);
+                b.string(uri);
+                b.closeArray(uris);
+                b.closeArray(results);
+                response.body = b.data;
+                bus->send(response);
+                pause(200); // until the bus has passed it on
+                return;
+            }
+            pause(2);
+        }
+    }
+
+    pid_t daemon = 0;
+    std::optional<std::string> savedAddress;
+    std::atomic<bool> portalReady{false};
+    std::string parentWindow;
+    std::string title;
+};
+
+TEST_F(PortalTest, TheDesktopsChooserComesFirstAndBelongsToTheHostWindow)
+{
+    RecordingListener events;
+    openChild(events);
+    const fs::path bank = dir / "my bank.trb";
+    std::ofstream(bank) << "x";
+    std::thread portal([&] { servePortal("file://" + dir.string() + "/my%20bank.trb"); });
+    for (int t = 0; t < 3000 && !portalReady; t += 5)
+        pause(5);
+    ASSERT_TRUE(portalReady);
+    const auto chosen = platform->chooseFile(bankRequest(FileChooserRequest::Mode::Open), window.get());
+    portal.join();
+    EXPECT_EQ(chosen, bank.string());
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "x11:%lx", static_cast<unsigned long>(parent));
+    EXPECT_EQ(parentWindow, expected);
+    EXPECT_EQ(title, "Select bank to load...");
+    EXPECT_TRUE(calls().empty()); // no dialog program was asked
 }
 
 } // namespace
