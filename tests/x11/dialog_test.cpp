@@ -2,6 +2,7 @@
 // answers, the default extension, and our own dialog when no program works.
 #include "X11TestSupport.h"
 
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
 
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include "platform/x11/PortalFileChooser.h"
 #include "platform/x11/X11Dialogs.h"
 #include "platform/x11/X11FileDialog.h"
+#include "platform/x11/X11PlainDialog.h"
 #include "raster/PngFile.h"
 
 namespace x11test
@@ -308,6 +310,33 @@ TEST_F(DialogTest, OurOwnChooserBrowsesFoldersAndShowsTheFilter)
     EXPECT_TRUE(chooser.poll());
     EXPECT_TRUE(chooser.answer());
     EXPECT_EQ(chooser.chosenPath(), (top / "sub" / "c.trb").string());
+}
+
+TEST_F(DialogTest, OurMessageBoxShowsTheWholeTextAndTheCaptionOnce)
+{
+    auto sizeOf = [&](const std::string& text)
+    {
+        x11::X11PlainDialog box(*platform, None, "Error...", text, x11::X11PlainDialog::Buttons::Ok);
+        XSync(platform->display(), False);
+        XWindowAttributes a{};
+        XGetWindowAttributes(host.display, box.window(), &a);
+        return Size{a.width, a.height};
+    };
+    const Size plain = sizeOf("Error #02: Not a preset file!");
+    const Size path = sizeOf("/a/folder/" + std::string(400, 'x') + ".trb already exists.");
+    EXPECT_LE(path.width, 520);           // wrapped inside the box, not cut off by the screen
+    EXPECT_GT(path.height, plain.height); // on more lines
+
+    // With a window manager its title bar shows the caption: the box does not repeat it.
+    const Atom check = XInternAtom(host.display, "_NET_SUPPORTING_WM_CHECK", False);
+    const ::Window manager = host.makeWindow(0, 0, 1, 1, "WindowManager");
+    XChangeProperty(host.display, host.root, check, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&manager), 1);
+    XSync(host.display, False);
+    const Size managed = sizeOf("Error #02: Not a preset file!");
+    XDeleteProperty(host.display, host.root, check);
+    XSync(host.display, False);
+    EXPECT_LT(managed.height, plain.height);
 }
 
 // A private session bus, and on it a stand-in for the desktop's portal that
