@@ -59,10 +59,10 @@ void CSaveLoadButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::in
     runFileOperation();
     if (pressPoll::trackRelease(*this, *this)) return;
     pressPoll::waitForRelease(pParentFrame);
-    release();
+    showReleased();
 }
 
-void CSaveLoadButton::release()
+void CSaveLoadButton::showReleased()
 {
     setValue(0.0f);
     setDirty(true);
@@ -71,7 +71,7 @@ void CSaveLoadButton::release()
 bool CSaveLoadButton::trackPointer(gui::CDrawContext*, const gui::CViewPoint&, std::int32_t buttons)
 {
     if (buttons & gui::buttonLeft) return true;
-    release();
+    showReleased();
     return false;
 }
 

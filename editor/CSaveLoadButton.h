@@ -36,8 +36,8 @@ class CSaveLoadButton : public gui::CControl, private gui::CPointerTracker
     void runFileOperation();
     bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where,
                       std::int32_t buttons) override;
-    void abortTracking() override { release(); }
-    void release();
+    void abortTracking() override { showReleased(); }
+    void showReleased();
 
     gui::CViewPoint offset;
     std::int32_t imageHeight;

@@ -34,10 +34,10 @@ void CTROnOffButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::int
     pressPoll::drawNow(*this, context);
     if (pressPoll::trackRelease(*this, *this)) return;
     pressPoll::waitForRelease(pParentFrame);
-    release();
+    showReleased();
 }
 
-void CTROnOffButton::release()
+void CTROnOffButton::showReleased()
 {
     pressed = false;
     setDirty(true);
@@ -46,7 +46,7 @@ void CTROnOffButton::release()
 bool CTROnOffButton::trackPointer(gui::CDrawContext*, const gui::CViewPoint&, std::int32_t buttons)
 {
     if (buttons & gui::buttonLeft) return true;
-    release();
+    showReleased();
     return false;
 }
 

@@ -25,8 +25,8 @@ class CTROnOffButton : public gui::COnOffButton, private gui::CPointerTracker
   private:
     bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where,
                       std::int32_t buttons) override;
-    void abortTracking() override { release(); }
-    void release();
+    void abortTracking() override { showReleased(); }
+    void showReleased();
 
     bool hover = false;
     bool active = true;

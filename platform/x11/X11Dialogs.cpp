@@ -218,7 +218,9 @@ std::unique_ptr<DialogChild> DialogChild::start(const X11Dialogs::Program& progr
                                                 const std::vector<std::string>& arguments)
 {
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return nullptr;
+    // Only our end waits for nothing: the child writes as programs expect.
+    fcntl(pipeEnds[0], F_SETFL, fcntl(pipeEnds[0], F_GETFL) | O_NONBLOCK);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
