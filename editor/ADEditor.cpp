@@ -190,6 +190,7 @@ void ADEditor::close()
         frame = nullptr; // views that ask for the editor's frame while going see none
         old->release();
     }
+    releaseNativePlatform();
 }
 
 void ADEditor::idle()

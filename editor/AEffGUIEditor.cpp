@@ -84,13 +84,22 @@ bool AEffGUIEditor::setKnobMode(VstInt32 val)
     return true;
 }
 
+// Hosts take every gesture for one on a parameter; the preset bar's controls
+// (name field, rocker, list) carry tags that are none.
+bool AEffGUIEditor::isParameter(VstInt32 index) const
+{
+    return effect && index >= 0 && index < effect->getAeffect()->numParams;
+}
+
 void AEffGUIEditor::beginEdit(VstInt32 index)
 {
+    if (!isParameter(index)) return;
     if (auto* effectX = dynamic_cast<AudioEffectX*>(effect)) effectX->beginEdit(index);
 }
 
 void AEffGUIEditor::endEdit(VstInt32 index)
 {
+    if (!isParameter(index)) return;
     if (auto* effectX = dynamic_cast<AudioEffectX*>(effect)) effectX->endEdit(index);
 }
 
@@ -116,11 +125,13 @@ void AEffGUIEditor::doIdleStuff()
 
 platform::Platform& AEffGUIEditor::getPlatform()
 {
-    if (!hasPlatform())
+    if (!windowSystem)
     {
-        // Nowhere to show windows: a window system that makes none keeps the
-        // toolkit's calls harmless.
+        // Nowhere to show windows (no display, or the editor is closed): a
+        // window system that makes none keeps the toolkit's calls harmless.
+        // The next open still looks for the native one.
         windowSystem = std::make_unique<platform::NullPlatform>();
+        nativePlatform = false;
         lastTicks = windowSystem->ticks();
     }
     return *windowSystem;
@@ -128,20 +139,32 @@ platform::Platform& AEffGUIEditor::getPlatform()
 
 bool AEffGUIEditor::hasPlatform()
 {
-    if (!windowSystem)
+    if (!windowSystem || dynamic_cast<platform::NullPlatform*>(windowSystem.get()))
     {
-        windowSystem = makeNativePlatform();
-        if (windowSystem) lastTicks = windowSystem->ticks();
+        if (auto native = makeNativePlatform())
+        {
+            windowSystem = std::move(native);
+            nativePlatform = true;
+            lastTicks = windowSystem->ticks();
+        }
     }
-    return windowSystem != nullptr;
+    return windowSystem && !dynamic_cast<platform::NullPlatform*>(windowSystem.get());
 }
 
 bool AEffGUIEditor::setPlatform(std::unique_ptr<platform::Platform> system)
 {
     if (frame) return false;
     windowSystem = std::move(system);
+    nativePlatform = false;
     if (windowSystem) lastTicks = windowSystem->ticks();
     return true;
+}
+
+void AEffGUIEditor::releaseNativePlatform()
+{
+    if (frame || !nativePlatform) return;
+    windowSystem.reset();
+    nativePlatform = false;
 }
 
 bool AEffGUIEditor::canHostSizeWindow()

@@ -53,12 +53,18 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     // Makes the native window system if none is set yet; false when there is
     // none to be had (no display), and then `open` must fail.
     bool hasPlatform();
+    // Whether a native window system (a display connection) is held now.
+    bool holdsNativePlatform() const { return nativePlatform; }
 
     gui::CFrame* getFrame() const { return frame; }
     bool isInIdle() const { return inIdle; }
     static std::int32_t getClassKnobMode() { return knobMode.load(std::memory_order_relaxed); }
 
   protected:
+    // Lets the native window system go once the frame is gone: a closed
+    // editor holds no display connection (hosts keep hundreds of instances).
+    void releaseNativePlatform();
+
     ERect rect{0, 0, 0, 0};
     std::uint32_t lastTicks = 0; // when the next paced idle is due
     bool inIdle = false;         // set while the host's idle callback runs
@@ -68,5 +74,9 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     // Shared by every editor of the process; hosts set it for all of them.
     static std::atomic<std::int32_t> knobMode;
 
+    // Whether the host hears of a gesture on `index`: parameters only.
+    bool isParameter(VstInt32 index) const;
+
     std::unique_ptr<platform::Platform> windowSystem;
+    bool nativePlatform = false; // windowSystem was made here, not handed in
 };

@@ -88,43 +88,74 @@ void CAnimKnob3::mouse(gui::CDrawContext* context, gui::CViewPoint where, std::i
 
 void CAnimKnob3::trackDrag(gui::CDrawContext* context, const gui::CViewPoint& origin, std::int32_t buttons)
 {
-    float start = value;
-    float coefficient = coefficientFor(buttons);
-    if (listener) listener->valueChanged(context, this);
-
-    gui::CViewPoint current;
-    getMouseLocation(context, current);
-    doIdleStuff();
-    beginEdit();
-    const gui::CViewPoint first = current;
-    float accumulator = static_cast<float>(current.h);
-    gui::CViewPoint previous = current;
-    std::int32_t inForce = buttons;
-
+    const bool blocking = !pParentFrame || pParentFrame->pressesMayBlock();
+    beginDrag(context, origin, buttons, blocking);
+    if (!blocking)
+    {
+        pParentFrame->beginTracking(this, this);
+        return;
+    }
     std::int32_t now = 0;
     do
     {
         now = readMouseButtons(context);
-        // A pixel up counts 2, a pixel right counts 1.
-        accumulator = static_cast<float>(truncToInt(
-            accumulator + static_cast<float>(2 * (previous.v - current.v) + (current.h - previous.h))));
-        previous = current;
-        const float diff = accumulator - static_cast<float>(first.v + origin.h - origin.v);
-        if (now != inForce)
-        {
-            // Re-base so that a new sensitivity starts from the value shown now.
-            const float newCoefficient = coefficientFor(now);
-            start += (coefficient - newCoefficient) * diff;
-            coefficient = newCoefficient;
-            inForce = now;
-        }
-        value = diff * coefficient + start;
-        clampValue();
-        notifyIfDirty(context);
-        getMouseLocation(context, current);
+        dragStep(context, now);
+        getMouseLocation(context, drag.current);
         doIdleStuff();
     } while (now & gui::buttonLeft);
+    endDrag(context);
+}
 
+void CAnimKnob3::beginDrag(gui::CDrawContext* context, const gui::CViewPoint& origin, std::int32_t buttons,
+                           bool idleFirst)
+{
+    drag.start = value;
+    drag.coefficient = coefficientFor(buttons);
+    if (listener) listener->valueChanged(context, this);
+    getMouseLocation(context, drag.current);
+    // Inside the host's idle there is nothing to catch up on.
+    if (idleFirst) doIdleStuff();
+    beginEdit();
+    drag.origin = origin;
+    drag.first = drag.current;
+    drag.accumulator = static_cast<float>(drag.current.h);
+    drag.previous = drag.current;
+    drag.inForce = buttons;
+}
+
+void CAnimKnob3::dragStep(gui::CDrawContext* context, std::int32_t now)
+{
+    const gui::CViewPoint& current = drag.current;
+    // A pixel up counts 2, a pixel right counts 1.
+    drag.accumulator = static_cast<float>(
+        truncToInt(drag.accumulator +
+                   static_cast<float>(2 * (drag.previous.v - current.v) + (current.h - drag.previous.h))));
+    drag.previous = current;
+    const float diff = drag.accumulator - static_cast<float>(drag.first.v + drag.origin.h - drag.origin.v);
+    if (now != drag.inForce)
+    {
+        // Re-base so that a new sensitivity starts from the value shown now.
+        const float newCoefficient = coefficientFor(now);
+        drag.start += (drag.coefficient - newCoefficient) * diff;
+        drag.coefficient = newCoefficient;
+        drag.inForce = now;
+    }
+    value = diff * drag.coefficient + drag.start;
+    clampValue();
+    notifyIfDirty(context);
+}
+
+void CAnimKnob3::endDrag(gui::CDrawContext* context)
+{
     if (listener) listener->valueChanged(context, this);
     endEdit();
+}
+
+bool CAnimKnob3::trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where, std::int32_t buttons)
+{
+    dragStep(context, buttons);
+    drag.current = where;
+    if (buttons & gui::buttonLeft) return true;
+    endDrag(context);
+    return false;
 }

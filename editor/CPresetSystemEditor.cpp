@@ -1,6 +1,7 @@
 #include "editor/CPresetSystemEditor.h"
 
 #include <cstring>
+#include <utility>
 
 #include "editor/CSaveLoadButton.h"
 #include "editor/CTROnOffButton.h"
@@ -45,21 +46,26 @@ struct CPresetSystemEditor::FileDialog
     const char* pattern;
     const char* extension;
     bool bank;
+    void (CPresetSystemEditor::*apply)(CPresetSystemEffect& presets, const std::string& path);
 };
 
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadBankDialog{
-    platform::FileChooserRequest::Mode::Open, "Select bank to load...", "TRV Banks", "*.trb", "trb", true};
+    platform::FileChooserRequest::Mode::Open, "Select bank to load...", "TRV Banks", "*.trb", "trb", true,
+    &CPresetSystemEditor::applyLoadBank};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kSaveBankDialog{
-    platform::FileChooserRequest::Mode::Save, "Save bank as...", "TRV Banks", "*.trb", "trb", true};
+    platform::FileChooserRequest::Mode::Save, "Save bank as...", "TRV Banks", "*.trb", "trb", true,
+    &CPresetSystemEditor::applySaveBank};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadPresetDialog{
     platform::FileChooserRequest::Mode::Open,
     "Select preset to load...",
     "TRV Presets",
     "*.trp",
     "trp",
-    false};
+    false,
+    &CPresetSystemEditor::applyLoadPreset};
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kSavePresetDialog{
-    platform::FileChooserRequest::Mode::Save, "Save preset as...", "TRV Presets", "*.trp", "trp", false};
+    platform::FileChooserRequest::Mode::Save, "Save preset as...", "TRV Presets", "*.trp", "trp", false,
+    &CPresetSystemEditor::applySavePreset};
 
 CPresetSystemEditor::CPresetSystemEditor(AudioEffect* owner, std::unique_ptr<platform::Platform> system)
     : AEffGUIEditor(owner, std::move(system)), directory(currentDirectory())
@@ -154,6 +160,9 @@ void CPresetSystemEditor::addPresetBar(gui::CFrame& bar, CPresetSystemEffect& pr
 
 void CPresetSystemEditor::close()
 {
+    // A dialog still up is ended: the user never answered it.
+    dialogTask.reset();
+    pendingFile = nullptr;
     nameField = nullptr;
     presetMenu = nullptr;
     rocker = nullptr;
@@ -165,6 +174,8 @@ void CPresetSystemEditor::close()
 void CPresetSystemEditor::idle()
 {
     if (!frame || !effect) return;
+    pollDialog();
+    if (!frame) return;
     gui::CView* hovered = frame->getCurrentView();
     gui::CViewPoint where;
     frame->getCurrentLocation(where);
@@ -259,25 +270,31 @@ void CPresetSystemEditor::valueChanged(gui::CDrawContext*, gui::CControl* contro
     }
 }
 
-std::string CPresetSystemEditor::askForFile(const FileDialog& dialog)
+void CPresetSystemEditor::askForFile(const FileDialog& dialog)
 {
+    CPresetSystemEffect* presets = presetEffect();
+    if (!presets || !presets->getPresetProgram(0) || dialogTask) return;
     platform::FileChooserRequest request;
     request.mode = dialog.mode;
     request.title = dialog.title;
     request.filters = {{"All Files", "*.*"}, {dialog.typeName, dialog.pattern}};
     request.selectedFilter = 1;
     request.directory = directory;
-    std::string& fileName = dialog.bank ? bankFileName : presetFileName;
-    request.fileName = fileName;
+    request.fileName = dialog.bank ? bankFileName : presetFileName;
     request.defaultExtension = dialog.extension;
     request.mustExist = dialog.mode == platform::FileChooserRequest::Mode::Open;
     request.confirmOverwrite = dialog.mode == platform::FileChooserRequest::Mode::Save;
 
-    const std::optional<std::string> chosen =
-        getPlatform().chooseFile(request, frame ? frame->getOwnWindow() : nullptr);
+    pendingFile = &dialog;
+    startDialog(getPlatform().startFileChooser(request, frame ? frame->getOwnWindow() : nullptr));
+}
+
+std::string CPresetSystemEditor::acceptChosenPath(const FileDialog& dialog,
+                                                  const std::optional<std::string>& chosen)
+{
     if (!chosen) return {};
     const ChosenPath parts = splitChosenPath(*chosen);
-    fileName = parts.fileName;
+    (dialog.bank ? bankFileName : presetFileName) = parts.fileName;
     directory = parts.directory;
     if (parts.fileName.empty() || parts.directory.empty()) return {};
     // The file is opened by its full path: the host's working directory is
@@ -285,11 +302,37 @@ std::string CPresetSystemEditor::askForFile(const FileDialog& dialog)
     return parts.directory + parts.fileName;
 }
 
+void CPresetSystemEditor::startDialog(std::unique_ptr<platform::DialogTask> task)
+{
+    dialogTask = std::move(task);
+    if (!dialogTask)
+    {
+        pendingFile = nullptr;
+        return;
+    }
+    if (frame) frame->setInputSuspended(true);
+    pollDialog(); // a modal dialog has finished already
+}
+
+void CPresetSystemEditor::pollDialog()
+{
+    if (!dialogTask || !dialogTask->poll()) return;
+    const std::unique_ptr<platform::DialogTask> task = std::move(dialogTask);
+    const FileDialog* file = std::exchange(pendingFile, nullptr);
+    if (frame) frame->setInputSuspended(false);
+    CPresetSystemEffect* presets = presetEffect();
+    if (!file || !presets) return;
+    const std::string path = acceptChosenPath(*file, task->chosenPath());
+    if (!path.empty()) (this->*file->apply)(*presets, path);
+}
+
 void CPresetSystemEditor::reportFailure(const FileResult& result)
 {
     if (result.ok() || result.message.empty()) return; // unreadable or vanished files end silently
-    getPlatform().showMessage(
-        platform::MessageRequest{kErrorCaption, result.message, platform::MessageIcon::Error});
+    pendingFile = nullptr;
+    startDialog(getPlatform().startMessage(
+        platform::MessageRequest{kErrorCaption, result.message, platform::MessageIcon::Error},
+        frame ? frame->getOwnWindow() : nullptr));
 }
 
 void CPresetSystemEditor::showPresetsOfBank(CPresetSystemEffect& presets)
@@ -306,40 +349,44 @@ void CPresetSystemEditor::showPresetsOfBank(CPresetSystemEffect& presets)
 
 void CPresetSystemEditor::loadBank()
 {
-    CPresetSystemEffect* presets = presetEffect();
-    if (!presets || !presets->getPresetProgram(0)) return;
-    const std::string path = askForFile(kLoadBankDialog);
-    if (path.empty()) return;
-    const FileResult result = loadBankFile(*presets, path);
-    if (!result.ok()) return reportFailure(result);
-    showPresetsOfBank(*presets);
+    askForFile(kLoadBankDialog);
 }
 
 void CPresetSystemEditor::saveBank()
 {
-    CPresetSystemEffect* presets = presetEffect();
-    if (!presets || !presets->getPresetProgram(0)) return;
-    const std::string path = askForFile(kSaveBankDialog);
-    if (path.empty()) return;
-    reportFailure(saveBankFile(*presets, path));
+    askForFile(kSaveBankDialog);
 }
 
 void CPresetSystemEditor::loadPreset()
 {
-    CPresetSystemEffect* presets = presetEffect();
-    if (!presets || !presets->getPresetProgram(0)) return;
-    const std::string path = askForFile(kLoadPresetDialog);
-    if (path.empty()) return;
-    const FileResult result = loadPresetFile(*presets, path);
-    if (!result.ok()) return reportFailure(result);
-    showPresetName(presetName(presets->getCurrentPreset()).c_str());
+    askForFile(kLoadPresetDialog);
 }
 
 void CPresetSystemEditor::savePreset()
 {
-    CPresetSystemEffect* presets = presetEffect();
-    if (!presets || !presets->getPresetProgram(0)) return;
-    const std::string path = askForFile(kSavePresetDialog);
-    if (path.empty()) return;
-    reportFailure(savePresetFile(*presets, path));
+    askForFile(kSavePresetDialog);
+}
+
+void CPresetSystemEditor::applyLoadBank(CPresetSystemEffect& presets, const std::string& path)
+{
+    const FileResult result = loadBankFile(presets, path);
+    if (!result.ok()) return reportFailure(result);
+    showPresetsOfBank(presets);
+}
+
+void CPresetSystemEditor::applySaveBank(CPresetSystemEffect& presets, const std::string& path)
+{
+    reportFailure(saveBankFile(presets, path));
+}
+
+void CPresetSystemEditor::applyLoadPreset(CPresetSystemEffect& presets, const std::string& path)
+{
+    const FileResult result = loadPresetFile(presets, path);
+    if (!result.ok()) return reportFailure(result);
+    showPresetName(presetName(presets.getCurrentPreset()).c_str());
+}
+
+void CPresetSystemEditor::applySavePreset(CPresetSystemEffect& presets, const std::string& path)
+{
+    reportFailure(savePresetFile(presets, path));
 }

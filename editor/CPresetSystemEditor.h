@@ -2,12 +2,20 @@
 // field, the pop-up list of the 24 presets, the step rocker, the bank and
 // preset file buttons and the memo buttons. Everything it does to presets goes
 // through the preset effect. All calls run on the host's user-interface thread.
+//
+// A file dialog or message box is modal for the editor, not for the host:
+// where the window system runs it beside the host (X11) the editor's idle
+// polls it and the editor takes no input until it is closed; closing the
+// editor ends it, and then nothing is applied.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "editor/AEffGUIEditor.h"
 #include "editor/CPresetSystemListener.h"
+#include "platform/platform.h"
 #include "presets/PresetNameView.h"
 
 namespace gui
@@ -45,9 +53,11 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
 
     // Adds the bar to the frame the concrete editor has built; false without one.
     bool open(void* parent) override;
-    // Forgets the bar; the concrete editor destroys the frame.
+    // Forgets the bar and ends a dialog still open; the concrete editor
+    // destroys the frame.
     void close() override;
-    // Pointer-over highlighting of the bar's buttons.
+    // Finishes a dialog the user closed; pointer-over highlighting of the
+    // bar's buttons.
     void idle() override;
 
     void showPresetName(const char* name) override;
@@ -68,6 +78,7 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
 
     gui::CTextEdit* getNameField() const { return nameField; }
     gui::COptionMenu* getPresetMenu() const { return presetMenu; }
+    bool isDialogOpen() const { return dialogTask != nullptr; }
 
   protected:
     CPresetSystemEffect* presetEffect() const;
@@ -80,9 +91,18 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     static const FileDialog kSavePresetDialog;
 
     void addPresetBar(gui::CFrame& bar, CPresetSystemEffect& presets);
-    // Runs the dialog; the chosen full path, or empty when cancelled or unusable.
-    std::string askForFile(const FileDialog& dialog);
+    // Starts the dialog; its file operation runs when a file was chosen.
+    void askForFile(const FileDialog& dialog);
+    // Takes the chosen full path apart into the name and directory buffers;
+    // the path to open, or empty when cancelled or unusable.
+    std::string acceptChosenPath(const FileDialog& dialog, const std::optional<std::string>& chosen);
+    void startDialog(std::unique_ptr<platform::DialogTask> task);
+    void pollDialog();
     void reportFailure(const FileResult& result);
+    void applyLoadBank(CPresetSystemEffect& presets, const std::string& path);
+    void applySaveBank(CPresetSystemEffect& presets, const std::string& path);
+    void applyLoadPreset(CPresetSystemEffect& presets, const std::string& path);
+    void applySavePreset(CPresetSystemEffect& presets, const std::string& path);
     void showPresetsOfBank(CPresetSystemEffect& presets);
     std::string presetName(VstInt32 index) const;
     void setMenuEntry(std::int32_t index, const char* name);
@@ -90,6 +110,8 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     std::string directory;
     std::string bankFileName;
     std::string presetFileName;
+    std::unique_ptr<platform::DialogTask> dialogTask; // the dialog that is up
+    const FileDialog* pendingFile = nullptr;          // its file operation; none for a message
 
     gui::CTextEdit* nameField = nullptr;
     gui::COptionMenu* presetMenu = nullptr;

@@ -57,9 +57,22 @@ void CSaveLoadButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::in
     setValue(1.0f);
     pressPoll::drawNow(*this, context);
     runFileOperation();
+    if (pressPoll::trackRelease(*this, *this)) return;
     pressPoll::waitForRelease(pParentFrame);
+    showReleased();
+}
+
+void CSaveLoadButton::showReleased()
+{
     setValue(0.0f);
     setDirty(true);
+}
+
+bool CSaveLoadButton::trackPointer(gui::CDrawContext*, const gui::CViewPoint&, std::int32_t buttons)
+{
+    if (buttons & gui::buttonLeft) return true;
+    showReleased();
+    return false;
 }
 
 void CSaveLoadButton::setHover(bool flag)

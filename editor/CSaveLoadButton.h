@@ -3,10 +3,11 @@
 #pragma once
 
 #include "gui/CControl.h"
+#include "gui/CPointerTracker.h"
 
 class CPresetSystemListener;
 
-class CSaveLoadButton : public gui::CControl
+class CSaveLoadButton : public gui::CControl, private gui::CPointerTracker
 {
   public:
     enum FileMode : std::int32_t
@@ -33,6 +34,10 @@ class CSaveLoadButton : public gui::CControl
 
   private:
     void runFileOperation();
+    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where,
+                      std::int32_t buttons) override;
+    void abortTracking() override { showReleased(); }
+    void showReleased();
 
     gui::CViewPoint offset;
     std::int32_t imageHeight;

@@ -32,9 +32,22 @@ void CTROnOffButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::int
     pressed = true;
     setDirty(true);
     pressPoll::drawNow(*this, context);
+    if (pressPoll::trackRelease(*this, *this)) return;
     pressPoll::waitForRelease(pParentFrame);
+    showReleased();
+}
+
+void CTROnOffButton::showReleased()
+{
     pressed = false;
     setDirty(true);
+}
+
+bool CTROnOffButton::trackPointer(gui::CDrawContext*, const gui::CViewPoint&, std::int32_t buttons)
+{
+    if (buttons & gui::buttonLeft) return true;
+    showReleased();
+    return false;
 }
 
 void CTROnOffButton::setHover(bool flag)

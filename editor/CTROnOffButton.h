@@ -3,8 +3,9 @@
 #pragma once
 
 #include "gui/COnOffButton.h"
+#include "gui/CPointerTracker.h"
 
-class CTROnOffButton : public gui::COnOffButton
+class CTROnOffButton : public gui::COnOffButton, private gui::CPointerTracker
 {
   public:
     // `bitmap` stacks four images: normal, highlighted, pressed, inactive.
@@ -22,6 +23,11 @@ class CTROnOffButton : public gui::COnOffButton
     void setActive(bool flag) { active = flag; }
 
   private:
+    bool trackPointer(gui::CDrawContext* context, const gui::CViewPoint& where,
+                      std::int32_t buttons) override;
+    void abortTracking() override { showReleased(); }
+    void showReleased();
+
     bool hover = false;
     bool active = true;
     bool pressed = false;

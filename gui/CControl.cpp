@@ -43,6 +43,11 @@ bool CControl::isTypeOf(const char* name) const
     return (name && std::strcmp(name, "CControl") == 0) || CView::isTypeOf(name);
 }
 
+bool CControl::onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis, float distance)
+{
+    return axis == kVerticalWheel && onWheel(context, where, distance);
+}
+
 void CControl::doIdleStuff()
 {
     if (pParentFrame) pParentFrame->doIdleStuff();

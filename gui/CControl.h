@@ -24,6 +24,10 @@ class CControl : public CView
     bool isDirty() const override;
     void setDirty(bool dirty = true) override;
     bool isTypeOf(const char* name) const override;
+    // Knobs and switches move along one axis: a sideways swipe (touchpads,
+    // tilting wheels) is not for them.
+    bool onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis, float distance) override;
+    using CView::onWheel;
 
     virtual void doIdleStuff();
     // Plain store: no clamping and no redraw request beyond the changed value.

@@ -59,6 +59,7 @@ class CFrame::WindowEvents final : public platform::WindowListener
     // Keys reach the frame from the host through the editor.
     void onKey(const platform::KeyEvent&) override {}
     void onDestroyed() override { frame_.handleDestroyed(); }
+    void onPointer(const platform::PointerState& state) override { frame_.handlePointer(state); }
 
   private:
     CFrame& frame_;
@@ -73,6 +74,7 @@ CFrame::CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFram
 
 CFrame::~CFrame()
 {
+    endTracking(true);
     if (pModalView)
     {
         if (pFocusView == pModalView) pFocusView = nullptr;
@@ -137,6 +139,7 @@ void CFrame::update(CDrawContext* context)
 
 void CFrame::idle()
 {
+    if (pTracker && platformLayer) feedTracker(platformLayer->pointerState());
     if (!bOpenFlag || bFirstDraw || !isDirty()) return;
     CDrawContext* context = createWindowContext();
     if (!context) return;
@@ -218,6 +221,8 @@ bool CFrame::getCurrentLocation(CViewPoint& where)
 
 void CFrame::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
+    // A press during a gesture (another button) belongs to that gesture.
+    if (bInputSuspended || pTracker) return;
     // A text edit in progress commits before the click goes anywhere.
     if (pFocusView) setFocusView(nullptr);
     if (buttons == kUnknownButtons && context) buttons = getCurrentMouseButtons();
@@ -231,6 +236,7 @@ void CFrame::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons
 
 bool CFrame::onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis, float distance)
 {
+    if (bInputSuspended || pTracker) return false;
     CView* target = pModalView ? pModalView : getViewAt(where, false);
     if (!target) return false;
     CDrawContext* own = context ? nullptr : createWindowContext();
@@ -246,6 +252,7 @@ bool CFrame::onWheel(CDrawContext* context, const CViewPoint& where, float dista
 
 std::int32_t CFrame::onKeyDown(VstKeyCode& key)
 {
+    if (bInputSuspended) return kKeyNotHandled;
     if (pFocusView)
     {
         const std::int32_t answer = pFocusView->onKeyDown(key);
@@ -263,6 +270,7 @@ std::int32_t CFrame::onKeyDown(VstKeyCode& key)
 
 std::int32_t CFrame::onKeyUp(VstKeyCode& key)
 {
+    if (bInputSuspended) return kKeyNotHandled;
     if (pFocusView)
     {
         const std::int32_t answer = pFocusView->onKeyUp(key);
@@ -345,7 +353,54 @@ void CFrame::removeView(CView* view, bool withRelease)
 {
     // Removing the modal view by hand must not leave the frame pointing at it.
     if (view && view == pModalView) pModalView = nullptr;
+    if (view && view == pTrackedView) endTracking(true);
     CViewContainer::removeView(view, withRelease);
+}
+
+CView* CFrame::getCurrentView() const
+{
+    if (bInputSuspended) return nullptr;
+    return pModalView ? pModalView : CViewContainer::getCurrentView();
+}
+
+// --- Gestures that outlive their press ------------------------------------------------
+
+bool CFrame::pressesMayBlock() const
+{
+    return !platformLayer || platformLayer->pressesMayBlock();
+}
+
+void CFrame::beginTracking(CView* view, CPointerTracker* tracker)
+{
+    endTracking(true);
+    if (!view || !tracker) return;
+    view->retain();
+    pTrackedView = view;
+    pTracker = tracker;
+    trackingOrigin = window ? window->screenOrigin() : platform::Point{};
+}
+
+void CFrame::endTracking(bool abort)
+{
+    CView* view = std::exchange(pTrackedView, nullptr);
+    CPointerTracker* tracker = std::exchange(pTracker, nullptr);
+    if (abort && tracker) tracker->abortTracking();
+    if (view) view->release();
+}
+
+void CFrame::feedTracker(const platform::PointerState& state)
+{
+    CView* view = pTrackedView;
+    CPointerTracker* tracker = pTracker;
+    if (!view || !tracker) return;
+    CViewPoint where{state.screen.x - trackingOrigin.x, state.screen.y - trackingOrigin.y};
+    view->frameToLocal(where);
+    view->retain(); // the control may leave the frame inside
+    CDrawContext* context = createWindowContext();
+    const bool goesOn = tracker->trackPointer(context, where, mouseButtonsOf(state.buttons, state.modifiers));
+    if (context) context->release();
+    if (!goesOn && pTracker == tracker) endTracking(false);
+    view->release();
 }
 
 // --- Editor services ------------------------------------------------------------------
@@ -617,6 +672,11 @@ void CFrame::handleWheel(const platform::WheelEvent& event)
     else
         onWheel(context, where, event.distance);
     if (context) context->release();
+}
+
+void CFrame::handlePointer(const platform::PointerState& state)
+{
+    feedTracker(state);
 }
 
 void CFrame::handleDestroyed()

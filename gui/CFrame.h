@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "gui/CPointerTracker.h"
 #include "gui/CViewContainer.h"
 #include "platform/platform.h"
 
@@ -51,6 +52,8 @@ class CFrame : public CViewContainer
     void update(CDrawContext* context) override;
     bool advanceNextFocusView(CView* oldFocus, bool reverse = false) override;
     void removeView(CView* view, bool withRelease = true) override;
+    // The modal view while one is up; none while input is suspended.
+    CView* getCurrentView() const override;
 
     virtual bool open();
     virtual bool close();
@@ -92,6 +95,19 @@ class CFrame : public CViewContainer
     platform::NativeHandle getSystemWindow() const { return pSystemWindow; }
     bool isFirstDraw() const { return bFirstDraw; }
 
+    // Whether a press may hold the thread until the button comes up. When it
+    // may not, a control hands its gesture to `beginTracking` and returns.
+    bool pressesMayBlock() const;
+    // Feeds `tracker` (the control `view`, retained meanwhile) from the
+    // frame's idle and the window's pointer events until it reports the end;
+    // a gesture still running is cut short first.
+    void beginTracking(CView* view, CPointerTracker* tracker);
+    bool isTracking() const { return pTracker != nullptr; }
+    // While a dialog of the editor is up the frame takes no mouse, wheel or
+    // keys, and no view counts as under the pointer.
+    void setInputSuspended(bool suspended) { bInputSuspended = suspended; }
+    bool isInputSuspended() const { return bInputSuspended; }
+
   private:
     class WindowEvents;
 
@@ -111,7 +127,10 @@ class CFrame : public CViewContainer
     void handleExpose(const platform::ExposeEvent& event);
     void handleButtonPress(const platform::ButtonEvent& event);
     void handleWheel(const platform::WheelEvent& event);
+    void handlePointer(const platform::PointerState& state);
     void handleDestroyed();
+    void feedTracker(const platform::PointerState& state);
+    void endTracking(bool abort);
 
     CFrameOwner* pEditor = nullptr;
     platform::NativeHandle pSystemWindow = nullptr;
@@ -126,6 +145,10 @@ class CFrame : public CViewContainer
     std::unique_ptr<WindowEvents> events;
     std::unique_ptr<platform::Window> window;
     std::optional<platform::Cursor> defaultCursor;
+    CView* pTrackedView = nullptr;
+    CPointerTracker* pTracker = nullptr;
+    platform::Point trackingOrigin; // the window's screen origin when the gesture began
+    bool bInputSuspended = false;
 };
 
 } // namespace gui

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gui/CBitmap.h"
+#include "gui/CFrame.h"
 
 namespace gui
 {
@@ -63,6 +64,14 @@ void CHorizontalSwitch::mouse(CDrawContext* context, CViewPoint where, std::int3
     if (tryResetToDefault(context, buttons)) return;
 
     beginEdit();
+    if (pParentFrame && !pParentFrame->pressesMayBlock())
+    {
+        trackedButtons = buttons;
+        value = valueForColumn(where.h);
+        notifyIfDirty(context);
+        pParentFrame->beginTracking(this, this);
+        return;
+    }
     std::int32_t current = buttons;
     do
     {
@@ -73,6 +82,19 @@ void CHorizontalSwitch::mouse(CDrawContext* context, CViewPoint where, std::int3
         current = readMouseButtons(context);
     } while (current == buttons);
     endEdit();
+}
+
+// A turn of the loop above, with the pointer of this reading.
+bool CHorizontalSwitch::trackPointer(CDrawContext* context, const CViewPoint& where, std::int32_t buttons)
+{
+    if (buttons != trackedButtons)
+    {
+        endEdit();
+        return false;
+    }
+    value = valueForColumn(where.h);
+    notifyIfDirty(context);
+    return true;
 }
 
 } // namespace gui

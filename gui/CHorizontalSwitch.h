@@ -1,15 +1,17 @@
 // A row of positions drawn from a vertical film strip: the pointer's column
-// over the background picks the position, while the button is held.
+// over the background picks the position, while the button is held. Where a
+// press may not block, the frame feeds the gesture (CPointerTracker).
 #pragma once
 
 #include <cstdint>
 
 #include "gui/CControl.h"
+#include "gui/CPointerTracker.h"
 
 namespace gui
 {
 
-class CHorizontalSwitch : public CControl
+class CHorizontalSwitch : public CControl, private CPointerTracker
 {
   public:
     CHorizontalSwitch(const CViewRect& size, CControlListener* listener, std::int32_t tag,
@@ -27,6 +29,12 @@ class CHorizontalSwitch : public CControl
     CViewPoint offset;
     std::int32_t subPixmaps;
     std::int32_t heightOfOneImage;
+
+  private:
+    bool trackPointer(CDrawContext* context, const CViewPoint& where, std::int32_t buttons) override;
+    void abortTracking() override { endEdit(); }
+
+    std::int32_t trackedButtons = 0; // the state the gesture began with
 };
 
 } // namespace gui

@@ -314,26 +314,50 @@ void COptionMenu::takeFocus(CDrawContext* context)
     if (!pParentFrame) return;
     lastResult = -1;
     lastMenu = nullptr;
+    openMenu.reset();
 
     platform::Menu menu;
-    std::vector<CommandOwner> owners;
     std::vector<const COptionMenu*> path;
-    buildMenu(menu.items, owners, path);
+    shownOwners.clear();
+    buildMenu(menu.items, shownOwners, path);
 
-    if (platform::Window* window = pParentFrame->getOwnWindow())
+    platform::Window* window = pParentFrame->getOwnWindow();
+    if (!window)
     {
-        const CViewPoint where = popupPosition(context);
-        menuShown = true;
-        const std::int32_t command =
-            window->popupMenu(menu, platform::Point{where.h, where.v}, (lastButtons & buttonRight) != 0);
-        menuShown = false;
-        if (command >= 0 && command <= kMaxCommand && command < static_cast<std::int32_t>(owners.size()))
-            lastResult = command;
+        onMenuClosed(-1);
+        return;
     }
+    const CViewPoint where = popupPosition(context);
+    menuShown = true;
+    retain(); // a modal menu tells us inside, and the choice may change the view tree
+    clickContext = context;
+    auto shown = window->openPopupMenu(menu, platform::Point{where.h, where.v},
+                                       (lastButtons & buttonRight) != 0, *this);
+    clickContext = nullptr;
+    if (menuShown) openMenu = std::move(shown);
+    release();
+}
 
-    if (lastResult >= 0) applyChoice(context, owners[static_cast<std::size_t>(lastResult)]);
-    pParentFrame->setFocusView(nullptr);
+void COptionMenu::onMenuClosed(std::int32_t command)
+{
+    openMenu.reset();
+    menuShown = false;
+    retain();
+    const std::vector<CommandOwner> owners = std::move(shownOwners);
+    shownOwners.clear();
+    if (command >= 0 && command <= kMaxCommand && command < static_cast<std::int32_t>(owners.size()))
+        lastResult = command;
+    if (lastResult >= 0) applyChoice(clickContext, owners[static_cast<std::size_t>(lastResult)]);
+    if (pParentFrame) pParentFrame->setFocusView(nullptr);
     endEdit();
+    release();
+}
+
+bool COptionMenu::removed(CView* parent)
+{
+    openMenu.reset(); // a menu of a view that is gone chooses nothing
+    menuShown = false;
+    return CParamDisplay::removed(parent);
 }
 
 void COptionMenu::applyChoice(CDrawContext* context, const CommandOwner& owner)
@@ -357,9 +381,12 @@ void COptionMenu::mouse(CDrawContext* context, CViewPoint where, std::int32_t bu
     takeFocus(context);
 }
 
-void COptionMenu::loseFocus(CDrawContext* context)
+void COptionMenu::loseFocus(CDrawContext*)
 {
     menuShown = false;
+    if (!openMenu) return;
+    openMenu.reset();
+    endEdit();
 }
 
 void COptionMenu::draw(CDrawContext* context)

@@ -5,20 +5,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "gui/CParamDisplay.h"
-
-namespace platform
-{
-struct MenuItem;
-}
+#include "platform/platform.h"
 
 namespace gui
 {
 
-class COptionMenu : public CParamDisplay
+// Where the window system must not be held (X11) the pop-up stays open after
+// the click returns, and the choice is applied when the user makes it.
+class COptionMenu : public CParamDisplay, private platform::PopupMenuListener
 {
   public:
     static constexpr std::int32_t kMaxEntries = 1024;
@@ -30,9 +29,11 @@ class COptionMenu : public CParamDisplay
 
     void draw(CDrawContext* context) override;
     void mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons) override;
+    // Closes a menu still open, without a choice.
     void loseFocus(CDrawContext* context) override;
-    // Shows the menu modally and applies the choice.
+    // Shows the menu; the choice is applied when made, at once for a modal one.
     void takeFocus(CDrawContext* context) override;
+    bool removed(CView* parent) override;
     bool isTypeOf(const char* name) const override;
     // Selects the entry at the integer part of `val`; out of range: nothing.
     void setValue(float val) override;
@@ -86,6 +87,7 @@ class COptionMenu : public CParamDisplay
     bool isSeparatorOrTitle(std::int32_t index) const;
     bool validIndex(std::int32_t index) const { return index >= 0 && index < getNbEntries(); }
     std::string numbered(const char* marker, std::int32_t position, const char* text) const;
+    void onMenuClosed(std::int32_t command) override;
 
     std::vector<std::string> entries;
     std::vector<COptionMenu*> subMenus;
@@ -97,6 +99,9 @@ class COptionMenu : public CParamDisplay
     std::int32_t prefixNumbers = 0;
     COptionMenu* lastMenu = nullptr;
     bool menuShown = false;
+    std::unique_ptr<platform::PopupMenu> openMenu;
+    std::vector<CommandOwner> shownOwners; // of the menu on screen
+    CDrawContext* clickContext = nullptr;  // while a modal menu runs inside the click
 };
 
 } // namespace gui

@@ -156,8 +156,10 @@ struct KeyEvent
     uint32_t modifiers = 0;
 };
 
-// The frame's side of its window. Button presses arrive alone: gestures are
-// tracked by polling the pointer inside the press, so no moves or releases.
+// The frame's side of its window. Where a press may block (see
+// Platform::pressesMayBlock) gestures are tracked by polling inside the press
+// and only presses arrive; elsewhere the pointer's moves with a button held
+// and its releases arrive too, as `onPointer`.
 class WindowListener
 {
   public:
@@ -167,6 +169,9 @@ class WindowListener
     virtual void onKey(const KeyEvent& event) = 0;
     // The native window went away under us (its parent was destroyed).
     virtual void onDestroyed() = 0;
+    // The pointer moved with a button held, or a button came up: the state
+    // right after the event.
+    virtual void onPointer(const PointerState&) {}
 
   protected:
     ~WindowListener() = default;
@@ -195,6 +200,25 @@ struct MenuItem
 struct Menu
 {
     std::vector<MenuItem> items;
+};
+
+class PopupMenuListener
+{
+  public:
+    // The menu closed: the chosen item's command, or -1 when dismissed. The
+    // listener may destroy the menu's handle inside.
+    virtual void onMenuClosed(int32_t command) = 0;
+
+  protected:
+    ~PopupMenuListener() = default;
+};
+
+// A pop-up menu that stays open while its caller goes on. Destroying it
+// closes the menu without calling the listener.
+class PopupMenu
+{
+  public:
+    virtual ~PopupMenu() = default;
 };
 
 // --- One-line edit field ----------------------------------------------------
@@ -288,6 +312,12 @@ class Window
     // Modal. Answers the chosen item's command, or -1 when dismissed.
     // trackRight: the menu follows the right button instead of the left.
     virtual int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) = 0;
+    // Opens the menu and returns at once where the window system must not be
+    // held (X11): the listener hears the choice from a later event dispatch.
+    // Where a menu is modal by nature (Win32) this default runs `popupMenu`,
+    // tells the listener before returning and answers null.
+    virtual std::unique_ptr<PopupMenu> openPopupMenu(const Menu& menu, Point screen, bool trackRight,
+                                                     PopupMenuListener& listener);
 
     // Null when the field cannot be created.
     virtual std::unique_ptr<EditField> openEditField(const EditFieldStyle& style,
@@ -338,6 +368,19 @@ struct MessageRequest
     MessageIcon icon = MessageIcon::NoIcon;
 };
 
+// A file chooser or message box that stays open while its caller goes on;
+// the caller polls it. Destroying it ends the dialog: nothing is chosen.
+class DialogTask
+{
+  public:
+    virtual ~DialogTask() = default;
+    // True once the user has closed the dialog. Never blocks.
+    virtual bool poll() = 0;
+    // After poll() answered true: the chosen path; empty when cancelled, and
+    // always for a message box.
+    virtual std::optional<std::string> chosenPath() const = 0;
+};
+
 // --- The backend -------------------------------------------------------------
 
 class Platform
@@ -370,10 +413,23 @@ class Platform
     // Thickness of a dialog frame; 0 where windows have no such frame.
     virtual int32_t dialogFrameHeight() = 0;
 
+    // Whether a press may hold the thread in a tracking loop until the button
+    // comes up, and so whether menus and dialogs may be modal loops. Win32's
+    // modal loops dispatch the whole thread's messages, so the host goes on
+    // running; on X11 nothing of ours may hold the host's thread, and gestures
+    // are fed from idle and from `WindowListener::onPointer` instead.
+    virtual bool pressesMayBlock() { return true; }
+
     // Modal; empty when cancelled.
     virtual std::optional<std::string> chooseFile(const FileChooserRequest& request, Window* owner) = 0;
     // Modal, one OK button.
     virtual void showMessage(const MessageRequest& request) = 0;
+    // Start a dialog and return at once where the window system must not be
+    // held (X11). Where dialogs are modal by nature (Win32) these defaults run
+    // `chooseFile` or `showMessage` and hand back a task that has finished.
+    // `owner`: the window the dialog belongs to (may be null).
+    virtual std::unique_ptr<DialogTask> startFileChooser(const FileChooserRequest& request, Window* owner);
+    virtual std::unique_ptr<DialogTask> startMessage(const MessageRequest& request, Window* owner);
 };
 
 } // namespace platform

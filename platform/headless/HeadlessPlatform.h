@@ -56,6 +56,7 @@ class HeadlessPlatform final : public Platform
                                               WindowListener& listener) override;
     PointerState pointerState() override;
     bool buttonsSwapped() override { return swapped_; }
+    bool pressesMayBlock() override { return pressesMayBlock_; }
     uint32_t ticks() override { return ticks_; }
     void sleep(uint32_t milliseconds) override;
     uint32_t doubleClickTime() override { return doubleClickTime_; }
@@ -99,6 +100,8 @@ class HeadlessPlatform final : public Platform
     bool pointerStalled() const { return stalled_; }
     uint32_t pointerPolls() const { return polls_; }
     void setButtonsSwapped(bool swapped) { swapped_ = swapped; }
+    // False plays a window system where gestures go on across idle calls.
+    void setPressesMayBlock(bool block) { pressesMayBlock_ = block; }
     void setDoubleClickTime(uint32_t milliseconds) { doubleClickTime_ = milliseconds; }
     void setDialogFrameHeight(int32_t height) { dialogFrameHeight_ = height; }
 
@@ -174,6 +177,7 @@ class HeadlessPlatform final : public Platform
     uint32_t lastPollTicks_ = 0;
     bool stalled_ = false;
     bool swapped_ = false;
+    bool pressesMayBlock_ = true;
     uint32_t doubleClickTime_ = 500;
     int32_t dialogFrameHeight_ = 0;
 

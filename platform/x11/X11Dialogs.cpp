@@ -1,15 +1,18 @@
 #include "platform/x11/X11Dialogs.h"
 
 #include <fcntl.h>
-#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/x11/PortalFileChooser.h"
+#include "platform/x11/X11FileDialog.h"
 #include "platform/x11/X11PlainDialog.h"
 
 extern char** environ;
@@ -23,6 +26,8 @@ namespace
 constexpr size_t kMaxOutput = 64 * 1024;
 constexpr int kExitAccepted = 0;
 constexpr int kExitCancelled = 1;
+// A dropped dialog gets this long to go after SIGTERM before SIGKILL.
+constexpr int kTermGraceMs = 300;
 
 bool executable(const std::string& path)
 {
@@ -90,9 +95,35 @@ std::string firstLine(const std::string& text)
     return end == std::string::npos ? text : text.substr(0, end);
 }
 
+// Both programs take the window to stay above, in decimal.
+void addAttach(std::vector<std::string>& args, const X11Dialogs::Program& program, ::Window owner)
+{
+    if (owner == None) return;
+    if (program.kdialog)
+    {
+        args.emplace_back("--attach");
+        args.push_back(std::to_string(owner));
+    }
+    else
+        args.push_back("--attach=" + std::to_string(owner));
+}
+
+std::string replaceQuestion(const std::string& path)
+{
+    return path + " already exists.\nDo you want to replace it?";
+}
+
+void sleepMs(int ms)
+{
+    timespec wanted{0, static_cast<long>(ms) * 1000000L};
+    while (nanosleep(&wanted, &wanted) != 0 && errno == EINTR)
+    {
+    }
+}
+
 } // namespace
 
-X11Dialogs::X11Dialogs(X11Platform& platform, ::Window owner) : platform_(platform), owner_(owner) {}
+// --- Command lines -------------------------------------------------------------------
 
 std::optional<X11Dialogs::Program> X11Dialogs::findProgram()
 {
@@ -105,44 +136,69 @@ std::optional<X11Dialogs::Program> X11Dialogs::findProgram()
     return std::nullopt;
 }
 
-std::vector<std::string> X11Dialogs::fileArguments(const FileChooserRequest& request, const Program& program)
+std::vector<std::string> X11Dialogs::fileArguments(const FileChooserRequest& request, const Program& program,
+                                                   ::Window owner)
 {
     const bool save = request.mode == FileChooserRequest::Mode::Save;
     const std::vector<FileFilter> filters = orderedFilters(request);
+    std::vector<std::string> args;
     if (program.kdialog)
     {
         std::string filterText;
         for (const FileFilter& f : filters)
             filterText += (filterText.empty() ? "" : "\n") + linuxPattern(f.pattern) + "|" + f.description;
         std::string start = startPath(request);
-        return {save ? "--getsavefilename" : "--getopenfilename", start.empty() ? "." : start, filterText,
+        args = {save ? "--getsavefilename" : "--getopenfilename", start.empty() ? "." : start, filterText,
                 "--title", request.title};
     }
-    std::vector<std::string> args{"--file-selection", "--title=" + request.title};
-    if (save)
+    else
     {
-        args.emplace_back("--save");
-        if (request.confirmOverwrite) args.emplace_back("--confirm-overwrite");
+        args = {"--file-selection", "--title=" + request.title};
+        if (save)
+        {
+            args.emplace_back("--save");
+            if (request.confirmOverwrite) args.emplace_back("--confirm-overwrite");
+        }
+        if (const std::string start = startPath(request); !start.empty())
+            args.push_back("--filename=" + start);
+        for (const FileFilter& f : filters)
+            args.push_back("--file-filter=" + f.description + " | " + linuxPattern(f.pattern));
     }
-    if (const std::string start = startPath(request); !start.empty()) args.push_back("--filename=" + start);
-    for (const FileFilter& f : filters)
-        args.push_back("--file-filter=" + f.description + " | " + linuxPattern(f.pattern));
+    addAttach(args, program, owner);
     return args;
 }
 
-std::vector<std::string> X11Dialogs::messageArguments(const MessageRequest& request, const Program& program)
+std::vector<std::string> X11Dialogs::messageArguments(const MessageRequest& request, const Program& program,
+                                                      ::Window owner)
 {
+    std::vector<std::string> args;
     if (program.kdialog)
     {
         const char* kind = request.icon == MessageIcon::Error     ? "--error"
                            : request.icon == MessageIcon::Warning ? "--sorry"
                                                                   : "--msgbox";
-        return {"--title", request.caption, kind, request.text};
+        args = {"--title", request.caption, kind, request.text};
     }
-    const char* kind = request.icon == MessageIcon::Error     ? "--error"
-                       : request.icon == MessageIcon::Warning ? "--warning"
-                                                              : "--info";
-    return {kind, "--title=" + request.caption, "--text=" + request.text, "--no-markup"};
+    else
+    {
+        const char* kind = request.icon == MessageIcon::Error     ? "--error"
+                           : request.icon == MessageIcon::Warning ? "--warning"
+                                                                  : "--info";
+        args = {kind, "--title=" + request.caption, "--text=" + request.text, "--no-markup"};
+    }
+    addAttach(args, program, owner);
+    return args;
+}
+
+std::vector<std::string> X11Dialogs::questionArguments(const std::string& title, const std::string& text,
+                                                       const Program& program, ::Window owner)
+{
+    std::vector<std::string> args =
+        program.kdialog
+            ? std::vector<std::string>{"--title", title, "--warningyesno", text}
+            : std::vector<std::string>{"--question", "--title=" + title, "--text=" + text, "--no-markup"};
+    addAttach(args, program, owner);
+    return args;
 }
 
 std::string X11Dialogs::withDefaultExtension(const std::string& path, const std::string& extension)
@@ -156,96 +212,15 @@ std::string X11Dialogs::withDefaultExtension(const std::string& path, const std:
     return path + (name.back() == '.' ? "" : ".") + extension;
 }
 
-std::optional<std::string> X11Dialogs::chooseFile(const FileChooserRequest& request)
-{
-    const std::optional<Program> program = findProgram();
-    if (program)
-    {
-        const std::optional<Outcome> outcome = run(*program, fileArguments(request, *program));
-        if (outcome && outcome->exitCode == kExitCancelled) return std::nullopt;
-        if (outcome && outcome->exitCode == kExitAccepted)
-        {
-            const std::string path = firstLine(outcome->output);
-            return path.empty() ? std::nullopt : checkedChoice(path, request, &*program);
-        }
-    }
-    return choosePlain(request); // no program, or it failed to show anything
-}
+// --- The child process ------------------------------------------------------------------
 
-std::optional<std::string> X11Dialogs::checkedChoice(std::string path, const FileChooserRequest& request,
-                                                     const Program* program)
-{
-    if (request.mode == FileChooserRequest::Mode::Open)
-        return request.mustExist && !exists(path) ? std::nullopt : std::optional<std::string>(path);
-    const std::string completed = withDefaultExtension(path, request.defaultExtension);
-    // The program confirmed the name it was given; a name we completed may
-    // hit an existing file it never asked about.
-    if (completed != path && request.confirmOverwrite && exists(completed) &&
-        !confirmReplace(completed, request, program))
-        return std::nullopt;
-    return completed;
-}
-
-bool X11Dialogs::confirmReplace(const std::string& path, const FileChooserRequest& request,
-                                const Program* program)
-{
-    const std::string text = path + " already exists.\nDo you want to replace it?";
-    if (program)
-    {
-        const std::vector<std::string> args =
-            program->kdialog ? std::vector<std::string>{"--title", request.title, "--warningyesno", text}
-                             : std::vector<std::string>{"--question", "--title=" + request.title,
-                                                        "--text=" + text, "--no-markup"};
-        if (const auto outcome = run(*program, args);
-            outcome && (outcome->exitCode == kExitAccepted || outcome->exitCode == kExitCancelled))
-            return outcome->exitCode == kExitAccepted;
-    }
-    X11PlainDialog dialog(platform_, owner_, request.title, text, X11PlainDialog::Buttons::OkCancel);
-    return dialog.run();
-}
-
-std::optional<std::string> X11Dialogs::choosePlain(const FileChooserRequest& request)
-{
-    std::string path = startPath(request);
-    for (;;)
-    {
-        X11PlainDialog dialog(platform_, owner_, request.title,
-                              "File name:", X11PlainDialog::Buttons::OkCancel, &path);
-        if (!dialog.run()) return std::nullopt;
-        path = dialog.fieldText();
-        if (path.empty()) continue;
-        if (request.mode == FileChooserRequest::Mode::Open && request.mustExist && !exists(path))
-        {
-            X11PlainDialog refusal(platform_, owner_, request.title, path + "\nFile not found.",
-                                   X11PlainDialog::Buttons::Ok);
-            refusal.run();
-            continue;
-        }
-        if (request.mode == FileChooserRequest::Mode::Save)
-        {
-            path = withDefaultExtension(path, request.defaultExtension);
-            if (request.confirmOverwrite && exists(path) && !confirmReplace(path, request, nullptr)) continue;
-        }
-        return path;
-    }
-}
-
-void X11Dialogs::showMessage(const MessageRequest& request)
-{
-    if (const std::optional<Program> program = findProgram())
-    {
-        const std::optional<Outcome> outcome = run(*program, messageArguments(request, *program));
-        if (outcome && (outcome->exitCode == kExitAccepted || outcome->exitCode == kExitCancelled)) return;
-    }
-    X11PlainDialog dialog(platform_, owner_, request.caption, request.text, X11PlainDialog::Buttons::Ok);
-    dialog.run();
-}
-
-std::optional<X11Dialogs::Outcome> X11Dialogs::run(const Program& program,
-                                                   const std::vector<std::string>& arguments)
+std::unique_ptr<DialogChild> DialogChild::start(const X11Dialogs::Program& program,
+                                                const std::vector<std::string>& arguments)
 {
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return std::nullopt;
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return nullptr;
+    // Only our end waits for nothing: the child writes as programs expect.
+    fcntl(pipeEnds[0], F_SETFL, fcntl(pipeEnds[0], F_GETFL) | O_NONBLOCK);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -262,43 +237,348 @@ std::optional<X11Dialogs::Outcome> X11Dialogs::run(const Program& program,
     if (spawned != 0)
     {
         close(pipeEnds[0]);
-        return std::nullopt;
+        return nullptr;
     }
+    return std::unique_ptr<DialogChild>(new DialogChild(pid, pipeEnds[0]));
+}
 
-    // Our windows keep repainting while the dialog is up; their input waits.
-    X11Platform::ModalSection modal(platform_);
-    Outcome outcome;
-    for (bool open = true; open;)
+DialogChild::~DialogChild()
+{
+    if (!reaped_)
     {
-        pollfd fds[2] = {{pipeEnds[0], POLLIN, 0}, {ConnectionNumber(platform_.display()), POLLIN, 0}};
-        poll(fds, 2, 50);
-        if (fds[0].revents)
+        kill(pid_, SIGTERM);
+        for (int waited = 0; !poll() && waited < kTermGraceMs; waited += 5)
+            sleepMs(5);
+        if (!reaped_)
         {
-            char buffer[4096];
-            const ssize_t n = read(pipeEnds[0], buffer, sizeof buffer);
-            if (n > 0 && outcome.output.size() < kMaxOutput)
-                outcome.output.append(buffer, static_cast<size_t>(n));
-            open = n > 0 || (n < 0 && errno == EINTR);
+            kill(pid_, SIGKILL);
+            int status = 0;
+            while (waitpid(pid_, &status, 0) < 0 && errno == EINTR)
+            {
+            }
         }
-        platform_.dispatchEvents();
     }
-    close(pipeEnds[0]);
+    if (fd_ >= 0) close(fd_);
+}
 
+void DialogChild::drain()
+{
+    char buffer[4096];
+    while (fd_ >= 0)
+    {
+        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        if (n > 0)
+        {
+            if (output_.size() < kMaxOutput) output_.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0)
+        {
+            close(fd_);
+            fd_ = -1;
+        }
+        return; // EAGAIN: nothing more for now
+    }
+}
+
+bool DialogChild::poll()
+{
+    drain();
+    if (reaped_) return true;
     int status = 0;
-    for (;;)
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == pid_)
     {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) break;
-        if (done < 0 && errno != EINTR)
-        {
-            // Reaped by someone else (a host ignoring SIGCHLD): judge by the answer.
-            outcome.exitCode = outcome.output.empty() ? kExitCancelled : kExitAccepted;
-            return outcome;
-        }
-        platform_.pumpModal(20);
+        reaped_ = true;
+        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    else if (done < 0 && errno == ECHILD)
+    {
+        // Reaped by someone else (a host ignoring SIGCHLD): judge by the answer.
+        reaped_ = true;
+        exitCode_ = output_.empty() ? kExitCancelled : kExitAccepted;
+    }
+    if (reaped_) drain(); // what it wrote just before it went
+    return reaped_;
+}
+
+namespace
+{
+
+// One step of a dialog: a program running as our child, or one of our own
+// dialogs on the display connection.
+struct DialogStep
+{
+    std::unique_ptr<PortalFileChooser> portal;
+    std::unique_ptr<DialogChild> child;
+    std::unique_ptr<X11PlainDialog> plain;
+    std::unique_ptr<X11FileDialog> browser;
+
+    bool poll()
+    {
+        if (portal) return portal->poll() != PortalFileChooser::State::Open;
+        if (child) return child->poll();
+        if (plain) return plain->poll();
+        return browser ? browser->poll() : true;
+    }
+    void clear()
+    {
+        portal.reset();
+        child.reset();
+        plain.reset();
+        browser.reset();
+    }
+};
+
+// A stand-in named for scripted tests (or by a user) comes before the portal.
+bool standInNamed()
+{
+    const char* standIn = std::getenv("AMBERLIT_DIALOG");
+    return standIn && *standIn;
+}
+
+class FileDialogTask final : public DialogTask
+{
+  public:
+    FileDialogTask(X11Platform& platform, ::Window owner, const FileChooserRequest& request)
+        : platform_(platform), owner_(owner), request_(request), modal_(platform),
+          program_(X11Dialogs::findProgram()), path_(startPath(request))
+    {
+        // The desktop's own chooser first, through its portal.
+        if (!standInNamed()) step_.portal = PortalFileChooser::start(request_, owner_);
+        if (step_.portal)
+            stage_ = Stage::Portal;
+        else
+            startProgramChooser();
+    }
+
+    bool poll() override
+    {
+        // One finished step may start the next: go on while that happens.
+        for (int steps = 0; stage_ != Stage::Done && steps < 4 && step_.poll(); ++steps)
+            advance();
+        return stage_ == Stage::Done;
+    }
+    std::optional<std::string> chosenPath() const override { return result_; }
+
+  private:
+    enum class Stage
+    {
+        Portal,       // the desktop's chooser, through its portal
+        Chooser,      // the program's chooser
+        Question,     // the program asks before replacing
+        PlainChooser, // ours
+        PlainQuestion,
+        PlainRefusal, // ours says the file is not there
+        Done
+    };
+
+    void finish(std::optional<std::string> path)
+    {
+        step_.clear();
+        result_ = std::move(path);
+        stage_ = Stage::Done;
+    }
+
+    void startProgramChooser()
+    {
+        step_.clear();
+        if (program_)
+            step_.child =
+                DialogChild::start(*program_, X11Dialogs::fileArguments(request_, *program_, owner_));
+        if (step_.child)
+            stage_ = Stage::Chooser;
+        else
+            showPlainChooser();
+    }
+
+    void showPlain(const std::string& text, X11PlainDialog::Buttons buttons, const std::string* field,
+                   Stage stage)
+    {
+        step_.clear();
+        step_.plain =
+            std::make_unique<X11PlainDialog>(platform_, owner_, request_.title, text, buttons, field);
+        step_.plain->show();
+        stage_ = stage;
+    }
+    void showPlainChooser()
+    {
+        step_.clear();
+        step_.browser = std::make_unique<X11FileDialog>(platform_, owner_, request_, path_);
+        step_.browser->show();
+        stage_ = Stage::PlainChooser;
+    }
+    void askBeforeReplacing(const std::string& path, bool plainOnly)
+    {
+        path_ = path;
+        step_.clear();
+        if (!plainOnly && program_)
+            step_.child = DialogChild::start(
+                *program_,
+                X11Dialogs::questionArguments(request_.title, replaceQuestion(path), *program_, owner_));
+        if (step_.child)
+            stage_ = Stage::Question;
+        else
+            showPlain(replaceQuestion(path), X11PlainDialog::Buttons::OkCancel, nullptr,
+                      Stage::PlainQuestion);
+    }
+
+    void advance()
+    {
+        switch (stage_)
+        {
+        case Stage::Portal:
+            return portalDone();
+        case Stage::Chooser:
+            return chooserDone();
+        case Stage::Question:
+            return questionDone();
+        case Stage::PlainChooser:
+            return plainChooserDone();
+        case Stage::PlainQuestion:
+            if (step_.plain->answer()) return finish(path_);
+            return fromPlain_ ? showPlainChooser() : finish(std::nullopt);
+        case Stage::PlainRefusal:
+            return showPlainChooser();
+        case Stage::Done:
+            return;
+        }
+    }
+
+    void portalDone()
+    {
+        const PortalFileChooser::State state = step_.portal->poll();
+        const std::string path = step_.portal->path();
+        if (state == PortalFileChooser::State::Cancelled) return finish(std::nullopt);
+        if (state != PortalFileChooser::State::Chosen) return startProgramChooser(); // no portal here
+        takeChosen(path);
+    }
+
+    void chooserDone()
+    {
+        const int code = step_.child->exitCode();
+        const std::string path = firstLine(step_.child->output());
+        if (code == kExitCancelled) return finish(std::nullopt);
+        if (code != kExitAccepted) return showPlainChooser(); // it failed to show anything
+        if (path.empty()) return finish(std::nullopt);
+        takeChosen(path);
+    }
+
+    // A path from the desktop's chooser or the program, which checked it.
+    void takeChosen(const std::string& path)
+    {
+        if (request_.mode == FileChooserRequest::Mode::Open)
+            return finish(request_.mustExist && !exists(path) ? std::nullopt
+                                                              : std::optional<std::string>(path));
+        const std::string completed = X11Dialogs::withDefaultExtension(path, request_.defaultExtension);
+        // The program confirmed the name it was given; a name we completed may
+        // hit an existing file it never asked about.
+        if (completed != path && request_.confirmOverwrite && exists(completed))
+            return askBeforeReplacing(completed, false);
+        finish(completed);
+    }
+
+    void questionDone()
+    {
+        const int code = step_.child->exitCode();
+        if (code == kExitAccepted) return finish(path_);
+        if (code == kExitCancelled) return finish(std::nullopt);
+        askBeforeReplacing(path_, true);
+    }
+
+    void plainChooserDone()
+    {
+        if (!step_.browser->answer()) return finish(std::nullopt);
+        std::string path = step_.browser->chosenPath();
+        if (path.empty()) return showPlainChooser();
+        path_ = path;
+        if (request_.mode == FileChooserRequest::Mode::Open)
+        {
+            if (request_.mustExist && !exists(path))
+                return showPlain(path + "\nFile not found.", X11PlainDialog::Buttons::Ok, nullptr,
+                                 Stage::PlainRefusal);
+            return finish(path);
+        }
+        path = X11Dialogs::withDefaultExtension(path, request_.defaultExtension);
+        if (request_.confirmOverwrite && exists(path))
+        {
+            fromPlain_ = true;
+            return askBeforeReplacing(path, true);
+        }
+        finish(path);
+    }
+
+    X11Platform& platform_;
+    ::Window owner_;
+    FileChooserRequest request_;
+    // The editor's windows take no input while any step is up.
+    X11Platform::ModalSection modal_;
+    std::optional<X11Dialogs::Program> program_;
+    DialogStep step_;
+    Stage stage_ = Stage::Chooser;
+    std::string path_; // the name in play: our chooser's field, or the one asked about
+    bool fromPlain_ = false;
+    std::optional<std::string> result_;
+};
+
+class MessageDialogTask final : public DialogTask
+{
+  public:
+    MessageDialogTask(X11Platform& platform, ::Window owner, const MessageRequest& request)
+        : platform_(platform), owner_(owner), request_(request), modal_(platform)
+    {
+        if (const auto program = X11Dialogs::findProgram())
+            step_.child =
+                DialogChild::start(*program, X11Dialogs::messageArguments(request_, *program, owner_));
+        if (!step_.child) showPlain();
+    }
+
+    bool poll() override
+    {
+        if (done_ || !step_.poll()) return done_;
+        const bool programFailed = step_.child && step_.child->exitCode() != kExitAccepted &&
+                                   step_.child->exitCode() != kExitCancelled;
+        if (programFailed)
+            showPlain();
+        else
+        {
+            step_.clear();
+            done_ = true;
+        }
+        return done_;
+    }
+    std::optional<std::string> chosenPath() const override { return std::nullopt; }
+
+  private:
+    void showPlain()
+    {
+        step_.clear();
+        step_.plain = std::make_unique<X11PlainDialog>(platform_, owner_, request_.caption, request_.text,
+                                                       X11PlainDialog::Buttons::Ok);
+        step_.plain->show();
+    }
+
+    X11Platform& platform_;
+    ::Window owner_;
+    MessageRequest request_;
+    X11Platform::ModalSection modal_;
+    DialogStep step_;
+    bool done_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<DialogTask> startFileDialog(X11Platform& platform, ::Window owner,
+                                            const FileChooserRequest& request)
+{
+    return std::make_unique<FileDialogTask>(platform, owner, request);
+}
+
+std::unique_ptr<DialogTask> startMessageDialog(X11Platform& platform, ::Window owner,
+                                               const MessageRequest& request)
+{
+    return std::make_unique<MessageDialogTask>(platform, owner, request);
 }
 
 } // namespace platform::x11

@@ -1,11 +1,16 @@
-// File choosers and message boxes. The desktop's own dialog program does the
-// work (zenity, else kdialog; AMBERLIT_DIALOG names a stand-in that speaks
-// zenity's command line, for scripted tests). Without a working program our
-// own plain dialog appears: a dialog never silently does nothing.
+// File choosers and message boxes that run beside the host. The desktop's own
+// dialog program does the work (zenity, else kdialog; AMBERLIT_DIALOG names a
+// stand-in that speaks zenity's command line, for scripted tests): it runs as
+// our child process, attached to the owner window, and idle polls it. Without
+// a working program our own plain dialog appears, as a window of ours that the
+// editor's event dispatch drives. A dialog never silently does nothing, and a
+// dialog that is dropped ends its child and reaps it.
 #pragma once
 
 #include <X11/Xlib.h>
+#include <sys/types.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,12 +24,6 @@ namespace platform::x11
 class X11Dialogs
 {
   public:
-    // `owner`: the top-level window the dialogs belong to (None for none).
-    X11Dialogs(X11Platform& platform, ::Window owner);
-
-    std::optional<std::string> chooseFile(const FileChooserRequest& request);
-    void showMessage(const MessageRequest& request);
-
     struct Program
     {
         std::string path;
@@ -33,27 +32,51 @@ class X11Dialogs
     // The dialog program to use, if any.
     static std::optional<Program> findProgram();
 
-    // The command lines, for tests.
-    static std::vector<std::string> fileArguments(const FileChooserRequest& request, const Program& program);
-    static std::vector<std::string> messageArguments(const MessageRequest& request, const Program& program);
+    // The command lines; `owner` (None for none) is the window to attach to.
+    static std::vector<std::string> fileArguments(const FileChooserRequest& request, const Program& program,
+                                                  ::Window owner = None);
+    static std::vector<std::string> messageArguments(const MessageRequest& request, const Program& program,
+                                                     ::Window owner = None);
+    static std::vector<std::string> questionArguments(const std::string& title, const std::string& text,
+                                                      const Program& program, ::Window owner = None);
     // A save name without an extension gets the default one.
     static std::string withDefaultExtension(const std::string& path, const std::string& extension);
+};
+
+// A dialog program running as our child, its standard output read through a
+// pipe that never blocks us.
+class DialogChild
+{
+  public:
+    // Null when the program could not be started.
+    static std::unique_ptr<DialogChild> start(const X11Dialogs::Program& program,
+                                              const std::vector<std::string>& arguments);
+    // Still running: ended (SIGTERM, SIGKILL if it lingers) and reaped.
+    ~DialogChild();
+    DialogChild(const DialogChild&) = delete;
+    DialogChild& operator=(const DialogChild&) = delete;
+
+    // Reads what is there; true once the child has exited and was reaped.
+    bool poll();
+    // After poll() answered true; -1 when it did not exit normally.
+    int exitCode() const { return exitCode_; }
+    const std::string& output() const { return output_; }
+    pid_t pid() const { return pid_; }
 
   private:
-    struct Outcome
-    {
-        int exitCode = -1;
-        std::string output;
-    };
-    // Null when the program could not run at all.
-    std::optional<Outcome> run(const Program& program, const std::vector<std::string>& arguments);
-    std::optional<std::string> checkedChoice(std::string path, const FileChooserRequest& request,
-                                             const Program* program);
-    bool confirmReplace(const std::string& path, const FileChooserRequest& request, const Program* program);
-    std::optional<std::string> choosePlain(const FileChooserRequest& request);
+    DialogChild(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
+    void drain();
 
-    X11Platform& platform_;
-    ::Window owner_;
+    pid_t pid_;
+    int fd_;
+    bool reaped_ = false;
+    int exitCode_ = -1;
+    std::string output_;
 };
+
+std::unique_ptr<DialogTask> startFileDialog(X11Platform& platform, ::Window owner,
+                                            const FileChooserRequest& request);
+std::unique_ptr<DialogTask> startMessageDialog(X11Platform& platform, ::Window owner,
+                                               const MessageRequest& request);
 
 } // namespace platform::x11

@@ -69,6 +69,17 @@ X11EditField::X11EditField(X11Platform& platform, ::Window parent, const EditFie
     redraw();
 }
 
+void X11EditField::setText(const std::string& utf8)
+{
+    text_ = utf8.substr(0, fittingPrefix(utf8, static_cast<size_t>(std::max(style_.maxLength, 0))));
+    anchor_ = 0;
+    caret_ = text_.size();
+    scroll_ = 0;
+    if (!window_ || destroyed_) return;
+    scrollToCaret();
+    redraw();
+}
+
 X11EditField::~X11EditField()
 {
     if (!window_) return;

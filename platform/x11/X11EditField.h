@@ -29,6 +29,8 @@ class X11EditField final : public EditField, public X11EventTarget
     void takeFocus();
 
     std::string text() const override { return text_; }
+    // Replaces the text (UTF-8, cut to the limit), all of it selected.
+    void setText(const std::string& utf8);
     void handleEvent(const XEvent& event) override;
 
     // For tests and the plain dialogs.

@@ -27,6 +27,9 @@ constexpr gui::Pixel kButtonFace = gui::makePixel(0xE1, 0xE1, 0xE1);
 constexpr gui::Pixel kButtonEdge = gui::makePixel(0x70, 0x70, 0x70);
 constexpr gui::Pixel kDefaultEdge = gui::makePixel(0x33, 0x6E, 0xC8);
 
+// Widest line of text before it wraps.
+constexpr int kMaxTextWidth = 480;
+
 std::vector<std::string> splitLines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -40,6 +43,48 @@ std::vector<std::string> splitLines(const std::string& text)
     }
 }
 
+// Bytes of `text` from `start` that fit in `width`, at least one character
+// (a UTF-8 sequence is never split).
+size_t fittingBytes(const TextStyle& font, const std::string& text, size_t start, int width)
+{
+    size_t end = start;
+    while (end < text.size())
+    {
+        size_t next = end + 1;
+        while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80)
+            ++next;
+        if (end > start && textWidth(font, text.substr(start, next - start)) > width) break;
+        end = next;
+    }
+    return end - start;
+}
+
+// Lines no wider than `width`: broken after a blank where there is one, else
+// inside a long word (a path), so that the whole text shows.
+std::vector<std::string> wrapLines(const TextStyle& font, const std::string& text, int width)
+{
+    std::vector<std::string> wrapped;
+    for (const std::string& line : splitLines(text))
+    {
+        size_t start = 0;
+        do
+        {
+            size_t take = fittingBytes(font, line, start, width);
+            if (start + take < line.size())
+            {
+                const size_t blank = line.rfind(' ', start + take);
+                if (blank != std::string::npos && blank > start) take = blank + 1 - start;
+            }
+            std::string part = line.substr(start, take);
+            while (!part.empty() && part.back() == ' ')
+                part.pop_back();
+            wrapped.push_back(part);
+            start += take;
+        } while (start < line.size());
+    }
+    return wrapped;
+}
+
 bool inside(const Rect& r, int x, int y)
 {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
@@ -49,10 +94,11 @@ bool inside(const Rect& r, int x, int y)
 
 X11PlainDialog::X11PlainDialog(X11Platform& platform, ::Window owner, std::string caption, std::string text,
                                Buttons buttons, const std::string* field)
-    : platform_(platform), display_(platform.display()), owner_(owner), caption_(std::move(caption)),
-      lines_(splitLines(text))
+    : platform_(platform), display_(platform.display()), owner_(owner), caption_(std::move(caption))
 {
     font_.fontId = fontIdFor(12, false);
+    lines_ = wrapLines(font_, text, kMaxTextWidth);
+    showCaption_ = !windowManagerRuns();
     buttons_.push_back(Button{"OK", {}, true});
     if (buttons == Buttons::OkCancel) buttons_.push_back(Button{"Cancel", {}, false});
     layout(field);
@@ -77,7 +123,44 @@ TextStyle X11PlainDialog::headingFont() const
 
 int X11PlainDialog::textTop() const
 {
-    return kMargin + textHeight(headingFont()) + 10;
+    return showCaption_ ? kMargin + textHeight(headingFont()) + 10 : kMargin;
+}
+
+// A window manager announces itself on the root window; its title bar then
+// shows the caption.
+bool X11PlainDialog::windowManagerRuns() const
+{
+    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    const unsigned long mark = platform_.errors().count();
+    const int status = XGetWindowProperty(display_, platform_.root(), check, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &items, &after, &data);
+    const bool found = status == Success && !platform_.errors().failedSince(mark) && data && items == 1;
+    if (data) XFree(data);
+    return found;
+}
+
+// Centred over the owner when there is one, else on the screen; always on it.
+Point X11PlainDialog::placement() const
+{
+    const Size screen = platform_.screenSize();
+    Rect over{0, 0, screen.width, screen.height};
+    XWindowAttributes attributes{};
+    int x = 0, y = 0;
+    ::Window child = 0;
+    const unsigned long mark = platform_.errors().count();
+    if (owner_ && XGetWindowAttributes(display_, owner_, &attributes) &&
+        XTranslateCoordinates(display_, owner_, platform_.root(), 0, 0, &x, &y, &child) &&
+        !platform_.errors().failedSince(mark))
+        over = Rect{x, y, x + attributes.width, y + attributes.height};
+    const int left = over.left + (over.width() - size_.width) / 2;
+    const int top = over.top + (over.height() - size_.height) / 2;
+    return Point{std::clamp(left, 0, std::max(0, screen.width - size_.width)),
+                 std::clamp(top, 0, std::max(0, screen.height - size_.height))};
 }
 
 void X11PlainDialog::layout(const std::string* field)
@@ -86,7 +169,7 @@ void X11PlainDialog::layout(const std::string* field)
     int width = 2 * kMargin + static_cast<int>(buttons_.size()) * (kButtonWidth + 8);
     for (const std::string& line : lines_)
         width = std::max(width, 2 * kMargin + textWidth(font_, line));
-    width = std::max(width, 2 * kMargin + textWidth(headingFont(), caption_));
+    if (showCaption_) width = std::max(width, 2 * kMargin + textWidth(headingFont(), caption_));
     if (field) width = std::max(width, 2 * kMargin + kFieldWidth);
     int y = textTop() + static_cast<int>(lines_.size()) * lineHeight + 8;
     if (field)
@@ -102,12 +185,11 @@ void X11PlainDialog::layout(const std::string* field)
     }
     size_ = Size{width, y + kButtonHeight + kMargin};
 
-    const Size screen = platform_.screenSize();
+    const Point at = placement();
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
-    window_ = XCreateWindow(display_, platform_.root(), (screen.width - size_.width) / 2,
-                            (screen.height - size_.height) / 2, static_cast<unsigned>(size_.width),
+    window_ = XCreateWindow(display_, platform_.root(), at.x, at.y, static_cast<unsigned>(size_.width),
                             static_cast<unsigned>(size_.height), 0, CopyFromParent, InputOutput,
                             CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
     XStoreName(display_, window_, caption_.c_str());
@@ -119,7 +201,9 @@ void X11PlainDialog::layout(const std::string* field)
     XSetWMProtocols(display_, window_, &deleteAtom_, 1);
     if (owner_) XSetTransientForHint(display_, window_, owner_);
     XSizeHints hints{};
-    hints.flags = PMinSize | PMaxSize;
+    hints.flags = PMinSize | PMaxSize | PPosition;
+    hints.x = at.x;
+    hints.y = at.y;
     hints.min_width = hints.max_width = size_.width;
     hints.min_height = hints.max_height = size_.height;
     XSetWMNormalHints(display_, window_, &hints);
@@ -136,31 +220,44 @@ void X11PlainDialog::layout(const std::string* field)
     }
 }
 
-bool X11PlainDialog::run()
+void X11PlainDialog::show()
 {
-    X11Platform::ModalSection modal(platform_);
-    // Created inside the modal section so that they take input during it.
+    if (modal_) return;
+    modal_.emplace(platform_);
+    // Registered inside the modal section so that they take input during it.
     platform_.addTarget(window_, *this);
     if (pendingField_) field_ = std::make_unique<X11EditField>(platform_, window_, *pendingField_, *this);
     XMapRaised(display_, window_);
     draw();
-    bool focused = false;
-    while (!done_)
-    {
-        if (!focused)
-        {
-            // Focus needs the window on screen: retry until the server agrees.
-            const unsigned long mark = platform_.errors().count();
-            if (field_ && field_->created())
-                field_->takeFocus();
-            else
-                XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-            focused = !platform_.errors().failedSince(mark);
-        }
-        platform_.pumpModal(kPollMs);
-    }
-    XUnmapWindow(display_, window_);
     XFlush(display_);
+}
+
+bool X11PlainDialog::poll()
+{
+    if (!focused_ && !done_)
+    {
+        // Focus needs the window on screen: retry until the server agrees.
+        const unsigned long mark = platform_.errors().count();
+        if (field_ && field_->created())
+            field_->takeFocus();
+        else
+            XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+        focused_ = !platform_.errors().failedSince(mark);
+    }
+    if (done_ && modal_)
+    {
+        XUnmapWindow(display_, window_);
+        XFlush(display_);
+        modal_.reset();
+    }
+    return done_;
+}
+
+bool X11PlainDialog::run()
+{
+    show();
+    while (!poll())
+        platform_.pumpModal(kPollMs);
     return answer_;
 }
 
@@ -182,8 +279,8 @@ void X11PlainDialog::draw()
     const gui::CViewRect all = surface.bounds();
     surface.fill(all, kBackground, all);
     const int lineHeight = textHeight(font_) + 2;
-    // The caption is repeated inside: without a window manager there is no title bar.
-    drawText(surface, all, kMargin, kMargin, headingFont(), caption_, kText);
+    // Without a window manager there is no title bar to show the caption.
+    if (showCaption_) drawText(surface, all, kMargin, kMargin, headingFont(), caption_, kText);
     for (size_t i = 0; i < lines_.size(); ++i)
         drawText(surface, all, kMargin, textTop() + static_cast<int>(i) * lineHeight, font_, lines_[i],
                  kText);

@@ -1,5 +1,7 @@
-// Our own small modal dialog for desktops without a dialog program: a caption,
-// lines of text, optionally a one-line field, and OK (and Cancel) buttons.
+// Our own small dialog for desktops without a dialog program: a caption, lines
+// of text, optionally a one-line field, and OK (and Cancel) buttons. It stays
+// above its owner, placed over it, and runs on the display connection: shown,
+// it is driven by whoever dispatches the events and polled until answered.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -33,7 +35,12 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     X11PlainDialog(const X11PlainDialog&) = delete;
     X11PlainDialog& operator=(const X11PlainDialog&) = delete;
 
-    // Modal; true for OK.
+    // Maps the window; input to our older windows waits until it goes.
+    void show();
+    // Never blocks; true once answered.
+    bool poll();
+    bool answer() const { return answer_; }
+    // Modal: shows it and pumps the events until answered; true for OK.
     bool run();
     std::string fieldText() const;
     ::Window window() const { return window_; }
@@ -52,6 +59,8 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     };
 
     void layout(const std::string* field);
+    Point placement() const;
+    bool windowManagerRuns() const;
     TextStyle headingFont() const;
     int textTop() const;
     void draw();
@@ -71,6 +80,9 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     std::unique_ptr<X11Image> image_;
     std::optional<EditFieldStyle> pendingField_;
     std::unique_ptr<X11EditField> field_;
+    std::optional<X11Platform::ModalSection> modal_;
+    bool focused_ = false;
+    bool showCaption_ = true; // inside the box: no title bar shows it
     bool done_ = false;
     bool answer_ = false;
 };

@@ -35,6 +35,8 @@ namespace
 // Upper bound of events handled by one dispatch, so that a flood cannot keep
 // the host's idle call from returning.
 constexpr int kMaxEventsPerDispatch = 512;
+// How long the modal forms of the dialogs wait for input per turn.
+constexpr int kModalPollMs = 20;
 
 ::Window windowOf(NativeHandle handle)
 {
@@ -52,11 +54,91 @@ bool localConnection(Display* display)
     return name && (name[0] == ':' || name[0] == '/' || std::strncmp(name, "unix:", 5) == 0);
 }
 
-uint32_t readDoubleClickTime(Display* display)
+bool plausibleDoubleClickTime(long ms)
 {
+    return ms > 0 && ms < 5000;
+}
+
+// Reads a CARD32 of the XSETTINGS blob in the byte order it declares.
+uint32_t settingsWord(const unsigned char* p, bool bigEndian)
+{
+    return bigEndian ? (uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3])
+                     : (uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0]);
+}
+
+size_t padded(size_t n)
+{
+    return (n + 3) & ~size_t{3};
+}
+
+// The integer setting `wanted` of an XSETTINGS blob, if it holds one.
+std::optional<int32_t> findIntegerSetting(const unsigned char* data, size_t size, const std::string& wanted)
+{
+    enum : unsigned char
+    {
+        kInteger = 0,
+        kString = 1,
+        kColour = 2
+    };
+    if (size < 12) return std::nullopt;
+    const bool bigEndian = data[0] != 0;
+    const uint32_t count = settingsWord(data + 8, bigEndian);
+    size_t at = 12;
+    for (uint32_t i = 0; i < count && at + 4 <= size; ++i)
+    {
+        const unsigned char type = data[at];
+        const size_t nameLength = bigEndian ? (size_t{data[at + 2]} << 8 | data[at + 3])
+                                            : (size_t{data[at + 3]} << 8 | data[at + 2]);
+        const size_t nameAt = at + 4;
+        const size_t valueAt = nameAt + padded(nameLength) + 4; // after the last-change serial
+        if (valueAt > size) return std::nullopt;
+        const std::string name(reinterpret_cast<const char*>(data + nameAt), nameLength);
+        size_t valueSize = 0;
+        if (type == kInteger)
+            valueSize = 4;
+        else if (type == kString && valueAt + 4 <= size)
+            valueSize = 4 + padded(settingsWord(data + valueAt, bigEndian));
+        else if (type == kColour)
+            valueSize = 8;
+        else
+            return std::nullopt;
+        if (valueAt + valueSize > size) return std::nullopt;
+        if (type == kInteger && name == wanted)
+            return static_cast<int32_t>(settingsWord(data + valueAt, bigEndian));
+        at = valueAt + valueSize;
+    }
+    return std::nullopt;
+}
+
+// The desktop's double-click time, published by its settings daemon.
+std::optional<uint32_t> desktopDoubleClickTime(Display* display, X11ErrorTrap& errors)
+{
+    const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(display));
+    const Atom selectionAtom = XInternAtom(display, selection.c_str(), False);
+    const ::Window owner = XGetSelectionOwner(display, selectionAtom);
+    if (owner == None) return std::nullopt;
+    const Atom settingsAtom = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    const unsigned long mark = errors.count();
+    const int status = XGetWindowProperty(display, owner, settingsAtom, 0, 64 * 1024, False, settingsAtom,
+                                          &type, &format, &items, &after, &data);
+    std::optional<int32_t> ms;
+    if (status == Success && !errors.failedSince(mark) && data && format == 8)
+        ms = findIntegerSetting(data, items, "Net/DoubleClickTime");
+    if (data) XFree(data);
+    if (!ms || !plausibleDoubleClickTime(*ms)) return std::nullopt;
+    return static_cast<uint32_t>(*ms);
+}
+
+uint32_t readDoubleClickTime(Display* display, X11ErrorTrap& errors)
+{
+    if (const auto desktop = desktopDoubleClickTime(display, errors)) return *desktop;
     const char* value = XGetDefault(display, "amberlit", "multiClickTime");
     const long ms = value ? std::strtol(value, nullptr, 10) : 0;
-    return ms > 0 && ms < 5000 ? static_cast<uint32_t>(ms) : 400;
+    return plausibleDoubleClickTime(ms) ? static_cast<uint32_t>(ms) : 400;
 }
 
 } // namespace
@@ -71,7 +153,7 @@ std::unique_ptr<X11Platform> X11Platform::open(const char* displayName)
 X11Platform::X11Platform(Display* display) : display_(display), errors_(display)
 {
     shmUsable_ = localConnection(display_) && XShmQueryExtension(display_);
-    doubleClickTime_ = readDoubleClickTime(display_);
+    doubleClickTime_ = readDoubleClickTime(display_, errors_);
 }
 
 X11Platform::~X11Platform()
@@ -101,18 +183,16 @@ PointerState X11Platform::pointerState()
         rootReturn == None)
         return state;
     state.screen = Point{rootX, rootY};
-    if (mask & Button1Mask) state.buttons |= kButtonLeft;
-    if (mask & Button2Mask) state.buttons |= kButtonMiddle;
-    if (mask & Button3Mask) state.buttons |= kButtonRight;
+    state.buttons = buttonsOf(mask);
     state.modifiers = modifiersOf(mask);
     return state;
 }
 
 bool X11Platform::buttonsSwapped()
 {
-    unsigned char map[256];
-    const int n = XGetPointerMapping(display_, map, sizeof map);
-    return n >= 3 && map[0] == 3 && map[2] == 1;
+    // The server applies the pointer map before we see any button, in events
+    // and in XQueryPointer alike: a left-handed map is already undone.
+    return false;
 }
 
 uint32_t X11Platform::ticks()
@@ -323,16 +403,38 @@ bool X11Platform::resizeWindow(NativeHandle window, Size size)
     return !errors_.failedSince(mark);
 }
 
+::Window X11Platform::ownerOf(Window* window)
+{
+    return window && window->handle() ? topLevelOf(windowOf(window->handle())) : None;
+}
+
+std::unique_ptr<DialogTask> X11Platform::startFileChooser(const FileChooserRequest& request, Window* owner)
+{
+    return startFileDialog(*this, ownerOf(owner), request);
+}
+
+std::unique_ptr<DialogTask> X11Platform::startMessage(const MessageRequest& request, Window* owner)
+{
+    return startMessageDialog(*this, ownerOf(owner), request);
+}
+
+void X11Platform::waitFor(DialogTask& task)
+{
+    while (!task.poll())
+        pumpModal(kModalPollMs);
+}
+
 std::optional<std::string> X11Platform::chooseFile(const FileChooserRequest& request, Window* owner)
 {
-    X11Dialogs dialogs(*this, owner ? topLevelOf(windowOf(owner->handle())) : None);
-    return dialogs.chooseFile(request);
+    const std::unique_ptr<DialogTask> task = startFileChooser(request, owner);
+    waitFor(*task);
+    return task->chosenPath();
 }
 
 void X11Platform::showMessage(const MessageRequest& request)
 {
-    X11Dialogs dialogs(*this, None);
-    dialogs.showMessage(request);
+    const std::unique_ptr<DialogTask> task = startMessage(request, nullptr);
+    waitFor(*task);
 }
 
 } // namespace platform::x11

@@ -1,6 +1,8 @@
 // The X11 backend. It keeps its own connection to the display: the host's
-// connection is the host's, and ours is read only from the editor's idle and
-// from our own modal loops (menus, dialogs), all on the GUI thread.
+// connection is the host's, and ours is read only from the editor's idle (and
+// from the modal forms of menus and dialogs, which the editor does not use),
+// all on the GUI thread. Nothing here holds the host's thread: gestures, menus
+// and dialogs go on across idle calls.
 //
 // Protocol errors of our connection never reach the process-wide handler
 // (see X11ErrorTrap), and nothing process-wide is changed: no error handler,
@@ -57,8 +59,11 @@ class X11Platform final : public Platform
     bool hasCaption(NativeHandle window) override;
     bool resizeWindow(NativeHandle window, Size size) override;
     int32_t dialogFrameHeight() override { return 0; }
+    bool pressesMayBlock() override { return false; }
     std::optional<std::string> chooseFile(const FileChooserRequest& request, Window* owner) override;
     void showMessage(const MessageRequest& request) override;
+    std::unique_ptr<DialogTask> startFileChooser(const FileChooserRequest& request, Window* owner) override;
+    std::unique_ptr<DialogTask> startMessage(const MessageRequest& request, Window* owner) override;
 
     // --- For the backend's own windows ---------------------------------------------
     Display* display() const { return display_; }
@@ -95,6 +100,8 @@ class X11Platform final : public Platform
     void waitForInput(int timeoutMs);
     // The top-level window (child of the root) that contains `window`.
     ::Window topLevelOf(::Window window);
+    // The top-level window a dialog of `window` belongs to; None for none.
+    ::Window ownerOf(Window* window);
 
   private:
     struct Target
@@ -104,6 +111,7 @@ class X11Platform final : public Platform
     };
 
     explicit X11Platform(Display* display);
+    void waitFor(DialogTask& task);
     void deliver(const XEvent& event);
     bool isInput(const XEvent& event) const;
 

@@ -3,6 +3,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/x11/X11Keys.h"
 #include "raster/CPixelSurface.h"
@@ -37,44 +38,66 @@ bool selectable(const MenuItem& item)
 
 } // namespace
 
-X11PopupMenu::X11PopupMenu(X11Platform& platform, const Menu& menu, Point screen, bool trackRight)
-    : platform_(platform), display_(platform.display()), menu_(menu), origin_(screen), trackRight_(trackRight)
+X11PopupMenu::X11PopupMenu(X11Platform& platform, Menu menu, Point screen, bool trackRight,
+                           PopupMenuListener* listener)
+    : platform_(platform), display_(platform.display()), menu_(std::move(menu)), listener_(listener),
+      origin_(screen), trackRight_(trackRight)
 {
     text_.fontId = fontIdFor(12, false);
 }
 
 X11PopupMenu::~X11PopupMenu()
 {
-    ungrab();
-    closeLevelsAfter(0);
-    if (!levels_.empty())
-    {
-        platform_.removeTarget(levels_[0]->window);
-        XDestroyWindow(display_, levels_[0]->window);
-        levels_.clear();
-    }
+    closeAll();
+}
+
+bool X11PopupMenu::open()
+{
+    if (menu_.items.empty() || modal_) return false;
+    // Our older windows take no input while the menu is up.
+    modal_.emplace(platform_);
+    polledButtons_ = platform_.pointerState().buttons;
+    openLevel(menu_.items, origin_, nullptr);
+    grab();
     XFlush(display_);
+    return true;
 }
 
 int32_t X11PopupMenu::run()
 {
-    if (menu_.items.empty()) return -1;
-    X11Platform::ModalSection modal(platform_);
-    polledButtons_ = platform_.pointerState().buttons;
-    openLevel(menu_.items, origin_, nullptr);
-    grab();
+    listener_ = nullptr;
+    if (!open()) return -1;
     while (!done_)
     {
         platform_.pumpModal(kPollMs);
         if (!pointerGrabbed_) dismissIfClickedOutside();
     }
-    ungrab();
-    closeLevelsAfter(0);
-    platform_.removeTarget(levels_[0]->window);
-    XDestroyWindow(display_, levels_[0]->window);
-    levels_.clear();
-    XFlush(display_);
+    closeAll();
     return result_;
+}
+
+void X11PopupMenu::closeAll()
+{
+    ungrab();
+    if (!levels_.empty())
+    {
+        closeLevelsAfter(0);
+        platform_.removeTarget(levels_[0]->window);
+        XDestroyWindow(display_, levels_[0]->window);
+        levels_.clear();
+        XFlush(display_);
+    }
+    modal_.reset();
+}
+
+void X11PopupMenu::afterDispatch()
+{
+    if (!listener_) return;
+    if (!done_ && !pointerGrabbed_) dismissIfClickedOutside();
+    if (!done_) return;
+    closeAll();
+    PopupMenuListener* listener = std::exchange(listener_, nullptr);
+    listener->onMenuClosed(result_); // may destroy this menu: nothing after it
 }
 
 // --- Levels ------------------------------------------------------------------------

@@ -1,11 +1,14 @@
 // The pop-up menu: our own override-redirect windows, one per open level,
-// drawn into pixel buffers. Modal: run() returns when an item is chosen
-// (click, or Return) or the menu is dismissed (click outside, Escape).
+// drawn into pixel buffers. It ends when an item is chosen (click, or Return)
+// or the menu is dismissed (click outside, Escape). Opened with a listener it
+// lives on the editor's event dispatch and tells the listener at the end;
+// run() is the modal form.
 #pragma once
 
 #include <X11/Xlib.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/platform.h"
@@ -16,15 +19,18 @@
 namespace platform::x11
 {
 
-class X11PopupMenu
+class X11PopupMenu final : public PopupMenu
 {
   public:
-    X11PopupMenu(X11Platform& platform, const Menu& menu, Point screen, bool trackRight);
-    ~X11PopupMenu();
+    X11PopupMenu(X11Platform& platform, Menu menu, Point screen, bool trackRight,
+                 PopupMenuListener* listener = nullptr);
+    ~X11PopupMenu() override;
     X11PopupMenu(const X11PopupMenu&) = delete;
     X11PopupMenu& operator=(const X11PopupMenu&) = delete;
 
-    // The chosen item's command, or -1.
+    // Shows the first level and grabs the pointer; false for an empty menu.
+    bool open();
+    // Modal: the chosen item's command, or -1.
     int32_t run();
 
   private:
@@ -37,6 +43,8 @@ class X11PopupMenu
     {
         Level(X11PopupMenu& menu) : owner(menu) {}
         void handleEvent(const XEvent& event) override { owner.handleEvent(event); }
+        // May destroy the whole menu: nothing after it.
+        void afterDispatch() override { owner.afterDispatch(); }
         X11PopupMenu& owner;
         std::vector<Row> rows;
         Rect screen;
@@ -53,6 +61,8 @@ class X11PopupMenu
     void drawRow(gui::CPixelSurface& surface, const Row& row, bool hot) const;
     void grab();
     void ungrab();
+    void closeAll();
+    void afterDispatch();
 
     void handleEvent(const XEvent& event);
     void onMotion(int x, int y);
@@ -68,7 +78,9 @@ class X11PopupMenu
 
     X11Platform& platform_;
     Display* display_;
-    const Menu& menu_;
+    const Menu menu_;
+    PopupMenuListener* listener_;
+    std::optional<X11Platform::ModalSection> modal_;
     Point origin_;
     bool trackRight_;
     TextStyle text_;

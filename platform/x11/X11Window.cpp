@@ -17,8 +17,10 @@ namespace
 
 // No key events: keys reach the editor through the host. Selecting them here
 // would stop them at our window, and the host's shortcuts would go dead
-// whenever the pointer rests on the editor.
-constexpr long kEventMask = ExposureMask | ButtonPressMask | StructureNotifyMask;
+// whenever the pointer rests on the editor. Moves with a button held and the
+// releases come to us through the press's implicit grab: they drive gestures.
+constexpr long kEventMask =
+    ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | StructureNotifyMask;
 
 // Wheel notches as X reports them: buttons 4/5 vertical, 6/7 horizontal.
 struct WheelButton
@@ -42,6 +44,15 @@ void nameWindow(Display* display, ::Window window)
 }
 
 } // namespace
+
+uint32_t buttonsOf(unsigned int state)
+{
+    uint32_t buttons = 0;
+    if (state & Button1Mask) buttons |= kButtonLeft;
+    if (state & Button2Mask) buttons |= kButtonMiddle;
+    if (state & Button3Mask) buttons |= kButtonRight;
+    return buttons;
+}
 
 uint32_t modifiersOf(unsigned int state)
 {
@@ -149,6 +160,15 @@ int32_t X11Window::popupMenu(const Menu& menu, Point screen, bool trackRight)
     return popup.run();
 }
 
+std::unique_ptr<PopupMenu> X11Window::openPopupMenu(const Menu& menu, Point screen, bool trackRight,
+                                                    PopupMenuListener& listener)
+{
+    auto popup = std::make_unique<X11PopupMenu>(platform_, menu, screen, trackRight, &listener);
+    if (popup->open()) return popup;
+    listener.onMenuClosed(-1);
+    return nullptr;
+}
+
 std::unique_ptr<EditField> X11Window::openEditField(const EditFieldStyle& style, EditFieldListener& listener)
 {
     if (destroyed_) return nullptr;
@@ -187,6 +207,13 @@ void X11Window::handleEvent(const XEvent& event)
     case ButtonPress:
         handleButton(event.xbutton);
         break;
+    case ButtonRelease:
+        handleRelease(event.xbutton);
+        break;
+    case MotionNotify:
+        listener_.onPointer(PointerState{Point{event.xmotion.x_root, event.xmotion.y_root},
+                                         buttonsOf(event.xmotion.state), modifiersOf(event.xmotion.state)});
+        break;
     case KeyPress:
     case KeyRelease:
         listener_.onKey(translateKey(event.xkey));
@@ -202,6 +229,16 @@ void X11Window::handleEvent(const XEvent& event)
     default:
         break;
     }
+}
+
+void X11Window::handleRelease(const XButtonEvent& event)
+{
+    // The event's state is the one before the release.
+    static constexpr unsigned int kMasks[] = {0, Button1Mask, Button2Mask, Button3Mask};
+    if (event.button < 1 || event.button > 3) return; // wheel notches come in pairs
+    const unsigned int state = event.state & ~kMasks[event.button];
+    listener_.onPointer(
+        PointerState{Point{event.x_root, event.y_root}, buttonsOf(state), modifiersOf(event.state)});
 }
 
 void X11Window::handleButton(const XButtonEvent& event)

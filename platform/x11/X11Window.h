@@ -33,6 +33,8 @@ class X11Window final : public Window, public X11EventTarget
     void setCursor(Cursor cursor) override;
     Cursor cursor() const override { return cursor_; }
     int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) override;
+    std::unique_ptr<PopupMenu> openPopupMenu(const Menu& menu, Point screen, bool trackRight,
+                                             PopupMenuListener& listener) override;
     std::unique_ptr<EditField> openEditField(const EditFieldStyle& style,
                                              EditFieldListener& listener) override;
     bool setDropTarget(DropListener* listener) override;
@@ -44,6 +46,7 @@ class X11Window final : public Window, public X11EventTarget
 
   private:
     void handleButton(const XButtonEvent& event);
+    void handleRelease(const XButtonEvent& event);
 
     X11Platform& platform_;
     Display* display_;
@@ -57,7 +60,8 @@ class X11Window final : public Window, public X11EventTarget
     std::unique_ptr<XdndTarget> drop_; // while registered as a drop target
 };
 
-// Modifier bits of an X event state.
+// Button (MouseButton) and modifier bits of an X event state.
+uint32_t buttonsOf(unsigned int state);
 uint32_t modifiersOf(unsigned int state);
 // Key events as the toolkit sees them.
 KeyEvent translateKey(const XKeyEvent& event);

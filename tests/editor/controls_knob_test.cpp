@@ -2,6 +2,8 @@
 // steps without a jump, Ctrl+click and double-click reset, and the frame drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "EditorRig.h"
 #include "editor/CAnimKnob3.h"
 
@@ -86,6 +88,51 @@ TEST(AnimKnob3Drag, ShiftInTheMiddleKeepsTheValueAndRefinesTheSteps)
     EXPECT_NEAR(rig.knob->getValue(), 0.8f, 1e-5);
     for (float v : rig.listener.changes)
         EXPECT_LE(v, 0.8f + 1e-5f); // no jump on the way
+}
+
+TEST(AnimKnob3Drag, FedFromIdleItGivesThePolledDragsValuesAndGestures)
+{
+    const std::uint32_t shift = platform::kModShift;
+    const CViewPoint up50{kCentre.h, kCentre.v - 50};
+    const CViewPoint up150{kCentre.h, kCentre.v - 150};
+    auto drag = [&](KnobRig& rig)
+    {
+        rig.press(kCentre, 0, 20,
+                  {rig.held(up50), rig.held(up50, shift), rig.held(up150, shift), rig.held(up150, shift)});
+    };
+    KnobRig polled;
+    drag(polled);
+
+    KnobRig fed;
+    fed.platform().setPressesMayBlock(false);
+    drag(fed);
+    EXPECT_TRUE(fed.frame().isTracking()); // the press returned with the button still down
+    EXPECT_TRUE(fed.hostCalls(audioMasterEndEdit).empty());
+    for (int turn = 0; turn < 100 && fed.frame().isTracking(); ++turn)
+    {
+        fed.platform().advance(10);
+        fed.editor->idle();
+    }
+    EXPECT_FALSE(fed.frame().isTracking());
+    // Notifications repeat until a redraw: compare the values as they changed.
+    auto changes = [](std::vector<float> v)
+    {
+        v.erase(std::unique(v.begin(), v.end()), v.end());
+        return v;
+    };
+    EXPECT_EQ(changes(fed.listener.changes), changes(polled.listener.changes));
+    EXPECT_NEAR(fed.knob->getValue(), 0.8f, 1e-5);
+    EXPECT_EQ(fed.hostCalls(audioMasterBeginEdit), std::vector<VstInt32>{5});
+    EXPECT_EQ(fed.hostCalls(audioMasterEndEdit), std::vector<VstInt32>{5});
+}
+
+TEST(AnimKnob3Wheel, ASidewaysScrollLeavesTheKnob)
+{
+    KnobRig rig;
+    rig.window().wheel({kCentre.h, kCentre.v}, 1.0f, true);
+    EXPECT_FLOAT_EQ(rig.knob->getValue(), 0.5f);
+    rig.window().wheel({kCentre.h, kCentre.v}, 1.0f);
+    EXPECT_NEAR(rig.knob->getValue(), 0.6f, 1e-5);
 }
 
 TEST(AnimKnob3Reset, CtrlClickResetsWithoutDragging)

@@ -9,6 +9,7 @@
 #include "PanelRig.h"
 #include "editor/CSaveLoadButton.h"
 #include "editor/CTROnOffButton.h"
+#include "engine/ParameterTable.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
 #include "presets/BankFile.h"
@@ -250,4 +251,38 @@ TEST(PresetBar, ButtonUnderThePointerLightsUpInIdle)
             if (auto* memo = dynamic_cast<CTROnOffButton*>(control)) lit += memo->isHover();
         }
     EXPECT_EQ(lit, 1);
+}
+
+TEST(PresetBar, ListNameFieldAndRockerWheelAreNoParameterGestures)
+{
+    BarRig rig;
+    rig.screen->queueMenuChoice(rig.presetName(4));
+    rig.clickButton(resources::kPresetMenuRect);
+    rig.clickButton(resources::kNameFieldRect);
+    ASSERT_NE(rig.screen->openField(), nullptr);
+    rig.screen->openField()->type("Renamed");
+    rig.screen->openField()->pressReturn();
+    rig.window().wheel({resources::kRockerRect.left + 5, resources::kRockerRect.top + 5}, 1.0f);
+    EXPECT_EQ(rig.presetName(4), "Renamed");
+    // Choosing a preset sets the parameters as gestures of their own; the
+    // bar's controls (43, 44, 49) are none.
+    for (VstInt32 opcode : {audioMasterBeginEdit, audioMasterEndEdit})
+        for (const HostCall& call : rig.hostCalls(opcode))
+            EXPECT_LT(call.index, params::kCount) << opcode;
+}
+
+TEST(PresetBar, NothingLightsUpUnderTheAboutView)
+{
+    BarRig rig;
+    rig.press(centreOf(resources::kAboutAreaRect));
+    ASSERT_NE(rig.frame().getModalView(), nullptr);
+    rig.pointAt(centreOf(resources::kStoreMemoBRect)); // below the picture
+    rig.editor->idle();
+    for (std::int32_t i = 0; i < rig.frame().getViewCount(); ++i)
+    {
+        if (auto* memo = dynamic_cast<CTROnOffButton*>(rig.frame().getView(i)))
+        {
+            EXPECT_FALSE(memo->isHover());
+        }
+    }
 }

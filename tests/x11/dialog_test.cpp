@@ -2,12 +2,22 @@
 // answers, the default extension, and our own dialog when no program works.
 #include "X11TestSupport.h"
 
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "platform/x11/DBusWire.h"
+#include "platform/x11/PortalFileChooser.h"
 #include "platform/x11/X11Dialogs.h"
+#include "platform/x11/X11FileDialog.h"
+#include "platform/x11/X11PlainDialog.h"
+#include "raster/PngFile.h"
 
 namespace x11test
 {
@@ -238,6 +248,232 @@ TEST_F(PlainDialogTest, FileChooserWithoutAnyProgramTakesATypedPathOrEscape)
         EXPECT_EQ(chosen, c.chosen);
     }
     setenv("PATH", savedPath.c_str(), 1);
+}
+
+TEST_F(DialogTest, OurOwnChooserBrowsesFoldersAndShowsTheFilter)
+{
+    const fs::path top = dir / "browse";
+    fs::create_directories(top / "sub");
+    for (const char* name : {"a.trb", "b.txt", ".hidden.trb", "sub/c.trb"})
+        std::ofstream(top / name) << "x";
+    FileChooserRequest request = bankRequest(FileChooserRequest::Mode::Open);
+    x11::X11FileDialog chooser(*platform, None, request, top.string() + "/");
+    chooser.show();
+    auto names = [&]
+    {
+        std::vector<std::string> out;
+        for (const auto& entry : chooser.entries())
+            out.push_back(entry.name);
+        return out;
+    };
+    auto at = [&](const Rect& r)
+    {
+        int x = 0, y = 0;
+        ::Window child = 0;
+        XTranslateCoordinates(host.display, chooser.window(), host.root, 0, 0, &x, &y, &child);
+        return Point{x + (r.left + r.right) / 2, y + (r.top + r.bottom) / 2};
+    };
+    auto clickAt = [&](Point p, int times = 1)
+    {
+        host.moveTo(p.x, p.y);
+        for (int i = 0; i < times; ++i)
+            host.click(p.x, p.y);
+        pumpUntil(
+            *platform, [] { return false; }, 150);
+    };
+    pumpUntil(
+        *platform, [] { return false; }, 300);
+    EXPECT_EQ(names(), (std::vector<std::string>{"..", "sub", "a.trb"})); // folders, then the filter's files
+
+    clickAt(at(chooser.filterRect())); // the next filter: all files
+    EXPECT_EQ(chooser.filterIndex(), 0u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"..", "sub", "a.trb", "b.txt"}));
+    {
+        // A picture for people to look at.
+        XWindowAttributes a{};
+        XGetWindowAttributes(host.display, chooser.window(), &a);
+        XImage* image = XGetImage(host.display, chooser.window(), 0, 0, static_cast<unsigned>(a.width),
+                                  static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        gui::CPixelSurface picture(a.width, a.height);
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x)
+                picture.setPixel(x, y, 0xFF000000u | static_cast<uint32_t>(XGetPixel(image, x, y)));
+        XDestroyImage(image);
+        gui::writePng(picture, (dir / "chooser.png").string());
+    }
+
+    clickAt(at(chooser.rowRect(1)), 2); // into "sub"
+    EXPECT_EQ(chooser.folder(), (top / "sub").string());
+    ASSERT_EQ(names(), (std::vector<std::string>{"..", "c.trb"}));
+    clickAt(at(chooser.rowRect(1)), 2); // takes the file
+    EXPECT_TRUE(chooser.poll());
+    EXPECT_TRUE(chooser.answer());
+    EXPECT_EQ(chooser.chosenPath(), (top / "sub" / "c.trb").string());
+}
+
+TEST_F(DialogTest, OurMessageBoxShowsTheWholeTextAndTheCaptionOnce)
+{
+    auto sizeOf = [&](const std::string& text)
+    {
+        x11::X11PlainDialog box(*platform, None, "Error...", text, x11::X11PlainDialog::Buttons::Ok);
+        XSync(platform->display(), False);
+        XWindowAttributes a{};
+        XGetWindowAttributes(host.display, box.window(), &a);
+        return Size{a.width, a.height};
+    };
+    const Size plain = sizeOf("Error #02: Not a preset file!");
+    const Size path = sizeOf("/a/folder/" + std::string(400, 'x') + ".trb already exists.");
+    EXPECT_LE(path.width, 520);           // wrapped inside the box, not cut off by the screen
+    EXPECT_GT(path.height, plain.height); // on more lines
+
+    // With a window manager its title bar shows the caption: the box does not repeat it.
+    const Atom check = XInternAtom(host.display, "_NET_SUPPORTING_WM_CHECK", False);
+    const ::Window manager = host.makeWindow(0, 0, 1, 1, "WindowManager");
+    XChangeProperty(host.display, host.root, check, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&manager), 1);
+    XSync(host.display, False);
+    const Size managed = sizeOf("Error #02: Not a preset file!");
+    XDeleteProperty(host.display, host.root, check);
+    XSync(host.display, False);
+    EXPECT_LT(managed.height, plain.height);
+}
+
+// A private session bus, and on it a stand-in for the desktop's portal that
+// answers one chooser with a file.
+class PortalTest : public DialogTest
+{
+  protected:
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        if (!ready()) return;
+        unsetenv("AMBERLIT_DIALOG"); // a named stand-in would come first
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        const char* argv[] = {"dbus-daemon", "--session",         "--nofork",
+                              "--nopidfile", "--print-address=1", nullptr};
+        const int spawned =
+            posix_spawnp(&daemon, "dbus-daemon", &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        if (spawned != 0)
+        {
+            close(out[0]);
+            GTEST_SKIP() << "no dbus-daemon";
+        }
+        std::string address;
+        for (char c = 0; read(out[0], &c, 1) == 1 && c != '\n';)
+            address += c;
+        close(out[0]);
+        if (const char* old = std::getenv("DBUS_SESSION_BUS_ADDRESS")) savedAddress = old;
+        setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (daemon > 0)
+        {
+            kill(daemon, SIGTERM);
+            waitpid(daemon, nullptr, 0);
+        }
+        if (savedAddress)
+            setenv("DBUS_SESSION_BUS_ADDRESS", savedAddress->c_str(), 1);
+        else
+            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        DialogTest::TearDown();
+    }
+
+    // Owns the portal's name, answers the first chooser call with `uri`.
+    void servePortal(const std::string& uri)
+    {
+        using namespace x11::dbus;
+        auto bus = Connection::openSession();
+        if (!bus) return;
+        bus->send(busCall("Hello"));
+        Message name = busCall("RequestName");
+        name.signature = "su";
+        Writer w;
+        w.string("org.freedesktop.portal.Desktop");
+        w.u32(4); // do not queue
+        name.body = w.data;
+        const uint32_t nameSerial = bus->send(name);
+        for (int t = 0; t < 5000 && !bus->failed(); t += 2)
+        {
+            Message m;
+            while (bus->receive(m))
+            {
+                if (m.type == Message::kMethodReturn && m.replySerial == nameSerial) portalReady = true;
+                if (m.type != Message::kMethodCall || m.member != "OpenFile") continue;
+                Reader r(m.body, m.bigEndian);
+                r.string(parentWindow);
+                r.string(title);
+                const std::string handle = "/org/freedesktop/portal/desktop/request/stand_in/1";
+                Message reply;
+                reply.type = Message::kMethodReturn;
+                reply.replySerial = m.serial;
+                reply.destination = m.sender;
+                reply.signature = "o";
+                Writer o;
+                o.string(handle);
+                reply.body = o.data;
+                bus->send(reply);
+                Message response;
+                response.type = Message::kSignal;
+                response.path = handle;
+                response.interface = "org.freedesktop.portal.Request";
+                response.member = "Response";
+                response.signature = "ua{sv}";
+                Writer b;
+                b.u32(0);
+                const auto results = b.openArray(8);
+                b.openStruct(); // a result we do not read comes first
+                b.string("choices");
+                b.signature("a(ss)");
+                b.closeArray(b.openArray(8));
+                b.openStruct();
+                b.string("uris");
+                b.signature("as");
+                const auto uris = b.openArray(4);
+                b.string(uri);
+                b.closeArray(uris);
+                b.closeArray(results);
+                response.body = b.data;
+                bus->send(response);
+                pause(200); // until the bus has passed it on
+                return;
+            }
+            pause(2);
+        }
+    }
+
+    pid_t daemon = 0;
+    std::optional<std::string> savedAddress;
+    std::atomic<bool> portalReady{false};
+    std::string parentWindow;
+    std::string title;
+};
+
+TEST_F(PortalTest, TheDesktopsChooserComesFirstAndBelongsToTheHostWindow)
+{
+    RecordingListener events;
+    openChild(events);
+    const fs::path bank = dir / "my bank.trb";
+    std::ofstream(bank) << "x";
+    std::thread portal([&] { servePortal("file://" + dir.string() + "/my%20bank.trb"); });
+    for (int t = 0; t < 3000 && !portalReady; t += 5)
+        pause(5);
+    ASSERT_TRUE(portalReady);
+    const auto chosen = platform->chooseFile(bankRequest(FileChooserRequest::Mode::Open), window.get());
+    portal.join();
+    EXPECT_EQ(chosen, bank.string());
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "x11:%lx", static_cast<unsigned long>(parent));
+    EXPECT_EQ(parentWindow, expected);
+    EXPECT_EQ(title, "Select bank to load...");
+    EXPECT_TRUE(calls().empty()); // no dialog program was asked
 }
 
 } // namespace

@@ -114,5 +114,44 @@ TEST_F(InputTest, TicksCountMillisecondsAndSleepWaits)
     EXPECT_GT(platform->doubleClickTime(), 0u);
 }
 
+// A settings daemon as desktops run one: it owns _XSETTINGS_S0 and publishes
+// its settings, little-endian, on the owner window.
+TEST_F(InputTest, DoubleClickTimeComesFromTheDesktopsSettings)
+{
+    auto word = [](std::string& blob, uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            blob.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
+    };
+    auto setting = [&](std::string& blob, unsigned char type, const std::string& name)
+    {
+        blob.push_back(static_cast<char>(type));
+        blob.push_back(0);
+        blob.push_back(static_cast<char>(name.size() & 0xFF));
+        blob.push_back(static_cast<char>(name.size() >> 8));
+        blob += name;
+        blob.append((4 - name.size() % 4) % 4, '\0');
+        word(blob, 0); // last change
+    };
+    std::string blob{'\0', '\0', '\0', '\0'};
+    word(blob, 1);                     // serial
+    word(blob, 2);                     // settings
+    setting(blob, 1, "Net/ThemeName"); // a string first, to be stepped over
+    word(blob, 7);
+    blob += std::string("Adwaita") + '\0';
+    setting(blob, 0, "Net/DoubleClickTime");
+    word(blob, 730);
+
+    const ::Window daemon = host.makeWindow(0, 0, 1, 1, "SettingsDaemon");
+    const Atom settings = XInternAtom(host.display, "_XSETTINGS_SETTINGS", False);
+    XChangeProperty(host.display, daemon, settings, settings, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(blob.data()), static_cast<int>(blob.size()));
+    XSetSelectionOwner(host.display, XInternAtom(host.display, "_XSETTINGS_S0", False), daemon, CurrentTime);
+    XSync(host.display, False);
+    EXPECT_EQ(x11::X11Platform::open()->doubleClickTime(), 730u);
+    XDestroyWindow(host.display, daemon); // gives the selection up
+    XSync(host.display, False);
+}
+
 } // namespace
 } // namespace x11test

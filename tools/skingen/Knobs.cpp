@@ -89,7 +89,8 @@ double labelRadius(cairo_t* cr, const char* text, double degrees, double gap)
     cairo_text_extents_t e;
     cairo_text_extents(cr, text, &e);
     const double a = degrees * M_PI / 180.0;
-    return gap + e.width / 2 * std::fabs(std::sin(a)) + -e.y_bearing / 2 * std::fabs(std::cos(a));
+    return gap + scaleTextWidth(cr, text) / 2 * std::fabs(std::sin(a)) +
+           -e.y_bearing / 2 * std::fabs(std::cos(a));
 }
 
 } // namespace
@@ -134,7 +135,7 @@ void drawKnobScale(cairo_t* cr, const Fonts& fonts, const KnobSpec& knob)
         strokeRay(cr, cx, cy, tickIn, tickOut, degrees, 1.3);
         double x, y;
         polar(cx, cy, labelRadius(cr, l.text, degrees, tickOut + 2.5), degrees, x, y);
-        drawText(cr, l.text, x, y);
+        drawScaleText(cr, l.text, x, y);
     }
 }
 

@@ -126,6 +126,49 @@ void drawText(cairo_t* cr, const char* text, double x, double y, Align align)
     cairo_new_path(cr);
 }
 
+namespace
+{
+constexpr double kScaleDot = 2.0; // pixels square
+constexpr double kScaleAir = 1.0; // pixels each side of it
+} // namespace
+
+double scaleTextWidth(cairo_t* cr, const char* text)
+{
+    const std::string s(text);
+    const size_t point = s.find('.');
+    cairo_text_extents_t a, b;
+    cairo_text_extents(cr, s.substr(0, point).c_str(), &a);
+    if (point == std::string::npos) return a.width;
+    cairo_text_extents(cr, s.substr(point + 1).c_str(), &b);
+    return a.width + kScaleAir + kScaleDot + kScaleAir + b.width;
+}
+
+void drawScaleText(cairo_t* cr, const char* text, double x, double y)
+{
+    const std::string s(text);
+    const size_t point = s.find('.');
+    if (point == std::string::npos) return drawText(cr, text, x, y);
+    const std::string whole = s.substr(0, point);
+    const std::string fraction = s.substr(point + 1);
+    constexpr double kDot = kScaleDot;
+    constexpr double kAir = kScaleAir;
+    cairo_text_extents_t a, b;
+    cairo_text_extents(cr, whole.c_str(), &a);
+    cairo_text_extents(cr, fraction.c_str(), &b);
+    const double width = scaleTextWidth(cr, text);
+    const double baseline = std::round(y + capHeight(cr) / 2);
+    const double left = std::round(x - width / 2);
+    cairo_move_to(cr, left - a.x_bearing, baseline);
+    cairo_show_text(cr, whole.c_str());
+    cairo_new_path(cr);
+    const double dotLeft = std::round(left + a.width + kAir);
+    cairo_rectangle(cr, dotLeft, baseline - kDot, kDot, kDot);
+    cairo_fill(cr);
+    cairo_move_to(cr, dotLeft + kDot + kAir - b.x_bearing, baseline);
+    cairo_show_text(cr, fraction.c_str());
+    cairo_new_path(cr);
+}
+
 void drawSpacedText(cairo_t* cr, const char* text, double x, double y, double spacing)
 {
     std::string s(text);

@@ -61,6 +61,12 @@ enum class Align
 };
 // Draws text with its capital height centred on y; x is the anchor of align.
 void drawText(cairo_t* cr, const char* text, double x, double y, Align align = Align::Centre);
+// Centred as drawText, but a decimal point becomes a square of whole pixels
+// with air on both sides: at scale sizes a font's point is one faint pixel,
+// and "1.2" reads as "12".
+void drawScaleText(cairo_t* cr, const char* text, double x, double y);
+// The ink width drawScaleText gives `text`.
+double scaleTextWidth(cairo_t* cr, const char* text);
 // Text with extra spacing between letters, centred on (x, y).
 void drawSpacedText(cairo_t* cr, const char* text, double x, double y, double spacing);
 double textWidth(cairo_t* cr, const char* text);

@@ -1,0 +1,415 @@
+#include "platform/x11/X11FileDialog.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <dirent.h>
+#include <fnmatch.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <unistd.h>
+
+#include "raster/CFontTable.h"
+
+namespace platform::x11
+{
+
+namespace
+{
+
+constexpr int kMargin = 12;
+constexpr int kWidth = 480;
+constexpr int kRowHeight = 18;
+constexpr int kRows = 12;
+constexpr int kLabelWidth = 86;
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 24;
+constexpr int kPollMs = 30;
+
+constexpr gui::Pixel kBackground = gui::makePixel(0xF0, 0xF0, 0xF0);
+constexpr gui::Pixel kListBackground = gui::makePixel(0xFF, 0xFF, 0xFF);
+constexpr gui::Pixel kEdge = gui::makePixel(0x70, 0x70, 0x70);
+constexpr gui::Pixel kText = gui::makePixel(0x10, 0x10, 0x10);
+constexpr gui::Pixel kFolderText = gui::makePixel(0x20, 0x40, 0x90);
+constexpr gui::Pixel kHighlight = gui::makePixel(0x33, 0x6E, 0xC8);
+constexpr gui::Pixel kHighlightText = gui::makePixel(0xFF, 0xFF, 0xFF);
+constexpr gui::Pixel kButtonFace = gui::makePixel(0xE1, 0xE1, 0xE1);
+
+// Layout, in window coordinates.
+constexpr int kFolderTop = kMargin;
+constexpr int kListTop = kFolderTop + 22;
+constexpr int kListBottom = kListTop + kRows * kRowHeight + 2;
+constexpr int kFieldTop = kListBottom + 10;
+constexpr int kFilterTop = kFieldTop + 28;
+constexpr int kButtonTop = kFilterTop + 32;
+constexpr int kHeight = kButtonTop + kButtonHeight + kMargin;
+constexpr Rect kOk{kWidth - kMargin - 2 * kButtonWidth - 8, kButtonTop, kWidth - kMargin - kButtonWidth - 8,
+                   kButtonTop + kButtonHeight};
+constexpr Rect kCancel{kWidth - kMargin - kButtonWidth, kButtonTop, kWidth - kMargin,
+                       kButtonTop + kButtonHeight};
+
+bool inside(const Rect& r, int x, int y)
+{
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string joined(const std::string& folder, const std::string& name)
+{
+    if (name.empty()) return folder;
+    if (name.front() == '/') return name;
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// "/a/b/.." and "/a/./b" as the folder they name.
+std::string normalised(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size())
+    {
+        const size_t end = std::min(path.find('/', start), path.size());
+        const std::string part = path.substr(start, end - start);
+        if (part == "..")
+        {
+            if (!parts.empty()) parts.pop_back();
+        }
+        else if (!part.empty() && part != ".")
+            parts.push_back(part);
+        start = end + 1;
+    }
+    std::string out;
+    for (const std::string& part : parts)
+        out += "/" + part;
+    return out.empty() ? "/" : out;
+}
+
+std::string currentFolder()
+{
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? buffer : "/";
+}
+
+// "*.*" means every file to Windows users; on Linux it would skip names without a dot.
+std::string linuxPattern(const std::string& pattern)
+{
+    return pattern == "*.*" ? "*" : pattern;
+}
+
+bool lessByName(const X11FileDialog::Entry& a, const X11FileDialog::Entry& b)
+{
+    if (a.folder != b.folder) return a.folder;
+    const int folded = strcasecmp(a.name.c_str(), b.name.c_str());
+    return folded != 0 ? folded < 0 : a.name < b.name;
+}
+
+} // namespace
+
+X11FileDialog::X11FileDialog(X11Platform& platform, ::Window owner, const FileChooserRequest& request,
+                             const std::string& startPath)
+    : platform_(platform), display_(platform.display()), owner_(owner), request_(request),
+      filters_(request.filters), size_{kWidth, kHeight}
+{
+    font_.fontId = fontIdFor(12, false);
+    if (filters_.empty()) filters_.push_back(FileFilter{"All Files", "*"});
+    if (request.selectedFilter > 0 && static_cast<size_t>(request.selectedFilter) < filters_.size())
+        filter_ = static_cast<size_t>(request.selectedFilter);
+
+    const std::string start = startPath.empty() ? currentFolder() + "/" : startPath;
+    const std::string absolute = start.front() == '/' ? start : currentFolder() + "/" + start;
+    const size_t slash = absolute.rfind('/');
+    std::string folder = normalised(absolute.substr(0, slash + 1));
+    initialName_ = absolute.substr(slash + 1);
+    if (!isFolder(folder)) folder = currentFolder();
+    folder_ = normalised(folder);
+    readFolder();
+
+    const Point at = placement();
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
+    window_ = XCreateWindow(display_, platform_.root(), at.x, at.y, kWidth, kHeight, 0, CopyFromParent,
+                            InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    XStoreName(display_, window_, request_.title.c_str());
+    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+    XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(request_.title.data()),
+                    static_cast<int>(request_.title.size()));
+    deleteAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteAtom_, 1);
+    if (owner_) XSetTransientForHint(display_, window_, owner_);
+    XSizeHints hints{};
+    hints.flags = PMinSize | PMaxSize | PPosition;
+    hints.x = at.x;
+    hints.y = at.y;
+    hints.min_width = hints.max_width = kWidth;
+    hints.min_height = hints.max_height = kHeight;
+    XSetWMNormalHints(display_, window_, &hints);
+    image_ = std::make_unique<X11Image>(platform_, window_, size_);
+}
+
+X11FileDialog::~X11FileDialog()
+{
+    field_.reset();
+    if (!window_) return;
+    platform_.removeTarget(window_);
+    image_.reset();
+    XDestroyWindow(display_, window_);
+    XFlush(display_);
+}
+
+Point X11FileDialog::placement() const
+{
+    const Size screen = platform_.screenSize();
+    Rect over{0, 0, screen.width, screen.height};
+    XWindowAttributes attributes{};
+    int x = 0, y = 0;
+    ::Window child = 0;
+    const unsigned long mark = platform_.errors().count();
+    if (owner_ && XGetWindowAttributes(display_, owner_, &attributes) &&
+        XTranslateCoordinates(display_, owner_, platform_.root(), 0, 0, &x, &y, &child) &&
+        !platform_.errors().failedSince(mark))
+        over = Rect{x, y, x + attributes.width, y + attributes.height};
+    return Point{
+        std::clamp(over.left + (over.width() - kWidth) / 2, 0, std::max(0, screen.width - kWidth)),
+        std::clamp(over.top + (over.height() - kHeight) / 2, 0, std::max(0, screen.height - kHeight))};
+}
+
+void X11FileDialog::show()
+{
+    if (modal_) return;
+    modal_.emplace(platform_);
+    // Registered inside the modal section so that they take input during it.
+    platform_.addTarget(window_, *this);
+    EditFieldStyle style;
+    style.area = Rect{kMargin + kLabelWidth, kFieldTop, kWidth - kMargin, kFieldTop + textHeight(font_) + 8};
+    style.textColor = 0xFF101010;
+    style.backColor = 0xFFFFFFFF;
+    style.maxLength = 4096;
+    field_ = std::make_unique<X11EditField>(platform_, window_, style, *this);
+    field_->setText(initialName_);
+    XMapRaised(display_, window_);
+    draw();
+    XFlush(display_);
+}
+
+bool X11FileDialog::poll()
+{
+    if (!focused_ && !done_)
+    {
+        // Focus needs the window on screen: retry until the server agrees.
+        const unsigned long mark = platform_.errors().count();
+        if (field_ && field_->created()) field_->takeFocus();
+        focused_ = !platform_.errors().failedSince(mark);
+    }
+    if (done_ && modal_)
+    {
+        XUnmapWindow(display_, window_);
+        XFlush(display_);
+        modal_.reset();
+    }
+    return done_;
+}
+
+void X11FileDialog::finish(bool answer)
+{
+    answer_ = answer;
+    done_ = true;
+}
+
+// --- The folder ----------------------------------------------------------------------
+
+void X11FileDialog::readFolder()
+{
+    entries_.clear();
+    selected_ = -1;
+    firstRow_ = 0;
+    if (folder_ != "/") entries_.push_back(Entry{"..", true});
+    DIR* dir = opendir(folder_.c_str());
+    if (!dir) return;
+    const std::string pattern = linuxPattern(filters_[filter_].pattern);
+    std::vector<Entry> found;
+    while (const dirent* item = readdir(dir))
+    {
+        const std::string name = item->d_name;
+        if (name.empty() || name.front() == '.') continue; // hidden, "." and ".."
+        if (isFolder(joined(folder_, name)))
+            found.push_back(Entry{name, true});
+        else if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
+            found.push_back(Entry{name, false});
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end(), lessByName);
+    entries_.insert(entries_.end(), found.begin(), found.end());
+}
+
+void X11FileDialog::enter(const std::string& folder)
+{
+    if (!isFolder(folder)) return;
+    folder_ = normalised(folder);
+    readFolder();
+    if (field_) field_->setText("");
+    draw();
+}
+
+void X11FileDialog::accept()
+{
+    const std::string typed = field_ ? field_->text() : std::string();
+    if (typed.empty())
+    {
+        if (selected_ >= 0 && entries_[static_cast<size_t>(selected_)].folder)
+            enter(joined(folder_, entries_[static_cast<size_t>(selected_)].name));
+        return;
+    }
+    const std::string path = joined(folder_, typed);
+    if (isFolder(path)) return enter(path);
+    chosen_ = path;
+    finish(true);
+}
+
+// --- Input ---------------------------------------------------------------------------
+
+Rect X11FileDialog::rowRect(size_t index) const
+{
+    const int row = static_cast<int>(index) - firstRow_;
+    const int top = kListTop + 1 + row * kRowHeight;
+    return Rect{kMargin + 1, top, kWidth - kMargin - 1, top + kRowHeight};
+}
+
+Rect X11FileDialog::filterRect() const
+{
+    return Rect{kMargin + kLabelWidth, kFilterTop, kWidth - kMargin, kFilterTop + textHeight(font_) + 8};
+}
+
+void X11FileDialog::scrollBy(int rows)
+{
+    const int last = std::max(0, static_cast<int>(entries_.size()) - kRows);
+    firstRow_ = std::clamp(firstRow_ + rows, 0, last);
+    draw();
+}
+
+void X11FileDialog::onPress(const XButtonEvent& event)
+{
+    if (event.button == 4 || event.button == 5) return scrollBy(event.button == 4 ? -3 : 3);
+    if (event.button != 1) return;
+    if (inside(kOk, event.x, event.y)) return accept();
+    if (inside(kCancel, event.x, event.y)) return finish(false);
+    if (inside(filterRect(), event.x, event.y))
+    {
+        filter_ = (filter_ + 1) % filters_.size();
+        readFolder();
+        return draw();
+    }
+    for (int row = firstRow_; row < firstRow_ + kRows && row < static_cast<int>(entries_.size()); ++row)
+    {
+        if (!inside(rowRect(static_cast<size_t>(row)), event.x, event.y)) continue;
+        const bool second = row == lastClickRow_ && event.time - lastClickTime_ < platform_.doubleClickTime();
+        lastClickRow_ = second ? -1 : row;
+        lastClickTime_ = event.time;
+        selected_ = row;
+        const Entry entry = entries_[static_cast<size_t>(row)];
+        if (entry.folder)
+        {
+            if (second) return enter(joined(folder_, entry.name));
+        }
+        else if (field_)
+        {
+            field_->setText(entry.name);
+            if (second) return accept();
+        }
+        return draw();
+    }
+}
+
+void X11FileDialog::handleEvent(const XEvent& event)
+{
+    switch (event.type)
+    {
+    case Expose:
+        if (event.xexpose.count == 0) image_->present(Rect{0, 0, size_.width, size_.height});
+        break;
+    case ButtonPress:
+        onPress(event.xbutton);
+        break;
+    case KeyPress:
+        if (XLookupKeysym(const_cast<XKeyEvent*>(&event.xkey), 0) == XK_Escape) finish(false);
+        break;
+    case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom_) finish(false);
+        break;
+    default:
+        break;
+    }
+}
+
+// --- Drawing -------------------------------------------------------------------------
+
+void X11FileDialog::draw()
+{
+    const PixelSpan span = image_->pixels();
+    gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
+    const gui::CViewRect all = surface.bounds();
+    surface.fill(all, kBackground, all);
+    const int lineHeight = textHeight(font_);
+    const TextStyle bold{font_.fontId, gui::kFontBold};
+
+    // The folder, its end kept in view when it is long.
+    drawText(surface, all, kMargin, kFolderTop, font_, "Look in:", kText);
+    std::string shown = folder_;
+    const int room = kWidth - 2 * kMargin - kLabelWidth;
+    while (shown.size() > 1 && textWidth(bold, shown) > room)
+        shown = "..." + shown.substr(std::min(shown.size(), size_t{4}));
+    drawText(surface, all, kMargin + kLabelWidth, kFolderTop, bold, shown, kText);
+
+    const gui::CViewRect list{kMargin, kListTop, kWidth - kMargin, kListBottom};
+    surface.fill(list, kEdge, all);
+    const gui::CViewRect inner{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1};
+    surface.fill(inner, kListBackground, all);
+    for (int row = firstRow_; row < firstRow_ + kRows && row < static_cast<int>(entries_.size()); ++row)
+    {
+        const Rect r = rowRect(static_cast<size_t>(row));
+        const gui::CViewRect box{r.left, r.top, r.right, r.bottom};
+        const Entry& entry = entries_[static_cast<size_t>(row)];
+        const bool hot = row == selected_;
+        if (hot) surface.fill(box, kHighlight, inner);
+        const std::string text = entry.folder ? entry.name + "/" : entry.name;
+        drawText(surface, inner, r.left + 6, r.top + (kRowHeight - lineHeight) / 2,
+                 entry.folder ? bold : font_, text,
+                 hot            ? kHighlightText
+                 : entry.folder ? kFolderText
+                                : kText);
+    }
+
+    drawText(surface, all, kMargin, kFieldTop + 4, font_, "File name:", kText);
+    drawText(surface, all, kMargin, kFilterTop + 4, font_, "Files of type:", kText);
+    const Rect f = filterRect();
+    const gui::CViewRect filterBox{f.left, f.top, f.right, f.bottom};
+    surface.fill(filterBox, kEdge, all);
+    surface.fill(gui::CViewRect{f.left + 1, f.top + 1, f.right - 1, f.bottom - 1}, kButtonFace, all);
+    const FileFilter& filter = filters_[filter_];
+    const std::string filterText = filter.description + " (" + linuxPattern(filter.pattern) + ")" +
+                                   (filters_.size() > 1 ? "   - click for the next" : "");
+    drawText(surface, filterBox, f.left + 6, f.top + 4, font_, filterText, kText);
+
+    for (const auto& [r, label] : {std::pair{kOk, "OK"}, std::pair{kCancel, "Cancel"}})
+    {
+        const gui::CViewRect box{r.left, r.top, r.right, r.bottom};
+        surface.fill(box, kEdge, all);
+        surface.fill(gui::CViewRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kButtonFace, all);
+        drawText(surface, box, r.left + (r.width() - textWidth(font_, label)) / 2,
+                 r.top + (r.height() - lineHeight) / 2, font_, label, kText);
+    }
+    image_->present(Rect{0, 0, span.width, span.height});
+}
+
+} // namespace platform::x11

@@ -1,0 +1,98 @@
+// Our own file chooser, the last resort when the desktop offers none: the
+// folder's sub-folders and the files that pass the chosen filter in a list,
+// a name field, the filter shown and switched with a click, OK and Cancel.
+// A double click enters a folder or takes a file; a typed path (absolute or
+// relative to the folder shown) is taken with Return, a folder typed so is
+// entered. It stays above its owner and runs on the display connection like
+// our plain dialog: shown, then polled until answered.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/x11/X11EditField.h"
+#include "platform/x11/X11Image.h"
+#include "platform/x11/X11Platform.h"
+#include "platform/x11/X11Text.h"
+
+namespace platform::x11
+{
+
+class X11FileDialog final : public X11EventTarget, public EditFieldListener
+{
+  public:
+    struct Entry
+    {
+        std::string name;
+        bool folder = false;
+    };
+
+    // Starts in the folder of `startPath` (or its own folder when it is one)
+    // with the rest of it in the name field.
+    X11FileDialog(X11Platform& platform, ::Window owner, const FileChooserRequest& request,
+                  const std::string& startPath);
+    ~X11FileDialog();
+    X11FileDialog(const X11FileDialog&) = delete;
+    X11FileDialog& operator=(const X11FileDialog&) = delete;
+
+    void show();
+    // Never blocks; true once answered.
+    bool poll();
+    bool answer() const { return answer_; }
+    // After OK: the path taken (not checked any further here).
+    const std::string& chosenPath() const { return chosen_; }
+
+    // What the list shows now, and where its rows sit (window coordinates).
+    const std::string& folder() const { return folder_; }
+    const std::vector<Entry>& entries() const { return entries_; }
+    size_t filterIndex() const { return filter_; }
+    Rect rowRect(size_t index) const;
+    Rect filterRect() const;
+    ::Window window() const { return window_; }
+
+    void handleEvent(const XEvent& event) override;
+    void onEditReturn() override { accept(); }
+    void onEditFocusLost() override {}
+    void onEditEscape() override { finish(false); }
+
+  private:
+    void enter(const std::string& folder);
+    void readFolder();
+    void accept();
+    void finish(bool answer);
+    void onPress(const XButtonEvent& event);
+    void scrollBy(int rows);
+    void draw();
+    Point placement() const;
+
+    X11Platform& platform_;
+    Display* display_;
+    ::Window owner_;
+    FileChooserRequest request_;
+    std::vector<FileFilter> filters_;
+    size_t filter_ = 0;
+    std::string folder_;
+    std::vector<Entry> entries_;
+    int selected_ = -1;
+    int firstRow_ = 0; // scrolled out above
+    Time lastClickTime_ = 0;
+    int lastClickRow_ = -1;
+    TextStyle font_;
+    Size size_;
+    ::Window window_ = 0;
+    Atom deleteAtom_ = None;
+    std::unique_ptr<X11Image> image_;
+    std::unique_ptr<X11EditField> field_;
+    std::string initialName_;
+    std::optional<X11Platform::ModalSection> modal_;
+    bool focused_ = false;
+    bool done_ = false;
+    bool answer_ = false;
+    std::string chosen_;
+};
+
+} // namespace platform::x11
