@@ -1,5 +1,7 @@
 #include "editor/CPresetSystemEditor.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <utility>
 
@@ -7,6 +9,7 @@
 #include "editor/CTROnOffButton.h"
 #include "editor/CTRRockerSwitch.h"
 #include "gui/CBitmap.h"
+#include "gui/CDragContainer.h"
 #include "gui/CFrame.h"
 #include "gui/COptionMenu.h"
 #include "gui/CTextEdit.h"
@@ -389,4 +392,43 @@ void CPresetSystemEditor::applyLoadPreset(CPresetSystemEffect& presets, const st
 void CPresetSystemEditor::applySavePreset(CPresetSystemEffect& presets, const std::string& path)
 {
     reportFailure(savePresetFile(presets, path));
+}
+
+// --- Files dropped onto the editor ---------------------------------------------------
+
+const CPresetSystemEditor::FileDialog* CPresetSystemEditor::loadForDrag(const gui::CDragContainer& drag)
+{
+    if (!drag.isFileList() || drag.getFiles().size() != 1) return nullptr;
+    const std::string& path = drag.getFiles().front();
+    for (const FileDialog* load : {&kLoadBankDialog, &kLoadPresetDialog})
+    {
+        const std::string suffix = std::string(".") + load->extension;
+        if (path.size() <= suffix.size()) continue;
+        const std::string tail = path.substr(path.size() - suffix.size());
+        if (std::equal(tail.begin(), tail.end(), suffix.begin(),
+                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
+            return load;
+    }
+    return nullptr;
+}
+
+bool CPresetSystemEditor::wantsDrop(const gui::CDragContainer& drag)
+{
+    // While a dialog is up the editor takes no input, drops included.
+    if (isDialogOpen()) return false;
+    CPresetSystemEffect* presets = presetEffect();
+    return presets && presets->getPresetProgram(0) && loadForDrag(drag);
+}
+
+bool CPresetSystemEditor::takeDrop(const gui::CDragContainer& drag)
+{
+    CPresetSystemEffect* presets = presetEffect();
+    const FileDialog* load = loadForDrag(drag);
+    if (isDialogOpen() || !presets || !presets->getPresetProgram(0) || !load) return false;
+    // Remembered as if chosen in the load dialog: the next dialog starts there.
+    const std::string path = acceptChosenPath(*load, drag.getFiles().front());
+    if (path.empty()) return false;
+    // Taken either way: a rejected file says why, as from the load button.
+    (this->*load->apply)(*presets, path);
+    return true;
 }

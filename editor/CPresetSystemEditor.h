@@ -71,6 +71,11 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     void savePreset() override;
     void stepPreset(bool up) override;
 
+    // A dragged bank or preset file loads as through its load button: exactly
+    // one file whose name ends in .trb or .trp, in any case.
+    bool wantsDrop(const gui::CDragContainer& drag) override;
+    bool takeDrop(const gui::CDragContainer& drag) override;
+
     // Where the next file dialog starts, and the names it offers.
     const std::string& getDirectory() const { return directory; }
     const std::string& getBankFileName() const { return bankFileName; }
@@ -103,6 +108,8 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     void applySaveBank(CPresetSystemEffect& presets, const std::string& path);
     void applyLoadPreset(CPresetSystemEffect& presets, const std::string& path);
     void applySavePreset(CPresetSystemEffect& presets, const std::string& path);
+    // The load that a dragged file asks for; null for anything else.
+    static const FileDialog* loadForDrag(const gui::CDragContainer& drag);
     void showPresetsOfBank(CPresetSystemEffect& presets);
     std::string presetName(VstInt32 index) const;
     void setMenuEntry(std::int32_t index, const char* name);

@@ -64,7 +64,7 @@ bool CDropTarget::ownsCurrentDrag() const
     return current.drag && current.owner == this;
 }
 
-template <typename Step> void CDropTarget::route(Step&& step)
+template <typename Step> bool CDropTarget::route(Step&& step)
 {
     // A view may close the frame or withdraw the target from inside the call.
     addRef();
@@ -73,24 +73,33 @@ template <typename Step> void CDropTarget::route(Step&& step)
     pFrame->getMouseLocation(context, where);
     step(context, where);
     context->release();
+    const bool wanted = frameWantsCurrentDrag(); // asked while this target surely lives
     release();
+    return wanted;
 }
 
-void CDropTarget::onDragEnter(const platform::DragData& data, platform::Point)
+bool CDropTarget::frameWantsCurrentDrag() const
 {
-    if (!pFrame) return;
+    return pFrame && ownsCurrentDrag() && pFrame->wantsDrop(*current.drag);
+}
+
+bool CDropTarget::onDragEnter(const platform::DragData& data, platform::Point)
+{
+    if (!pFrame) return false;
     if (current.drag && current.owner != this) current.owner->onDragLeave(data);
     releaseCurrentDrag();
     current = CurrentDrag{new CDragContainer(data), this};
     CDragContainer* drag = current.drag;
-    route([&](CDrawContext* context, const CViewPoint& where) { pFrame->onDragEnter(context, drag, where); });
+    return route([&](CDrawContext* context, const CViewPoint& where)
+                 { pFrame->onDragEnter(context, drag, where); });
 }
 
-void CDropTarget::onDragMove(const platform::DragData&, platform::Point)
+bool CDropTarget::onDragMove(const platform::DragData&, platform::Point)
 {
-    if (!pFrame || !ownsCurrentDrag()) return;
+    if (!pFrame || !ownsCurrentDrag()) return false;
     CDragContainer* drag = current.drag;
-    route([&](CDrawContext* context, const CViewPoint& where) { pFrame->onDragMove(context, drag, where); });
+    return route([&](CDrawContext* context, const CViewPoint& where)
+                 { pFrame->onDragMove(context, drag, where); });
 }
 
 void CDropTarget::onDragLeave(const platform::DragData&)

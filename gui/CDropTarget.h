@@ -34,8 +34,9 @@ class CDropTarget final : public platform::DropListener
     // The frame is going away: its drag ends without further calls to it.
     void forgetFrame();
 
-    void onDragEnter(const platform::DragData& data, platform::Point where) override;
-    void onDragMove(const platform::DragData& data, platform::Point where) override;
+    // Both answer whether the frame would take the drag if dropped now.
+    bool onDragEnter(const platform::DragData& data, platform::Point where) override;
+    bool onDragMove(const platform::DragData& data, platform::Point where) override;
     void onDragLeave(const platform::DragData& data) override;
     bool onDrop(const platform::DragData& data, platform::Point where) override;
 
@@ -47,9 +48,12 @@ class CDropTarget final : public platform::DropListener
 
   private:
     bool ownsCurrentDrag() const;
+    // After a routed call: the frame (if it is still there) wants the current drag.
+    bool frameWantsCurrentDrag() const;
     // Calls `step` with a context on the frame's window and the pointer in
-    // frame coordinates, keeping this target alive meanwhile.
-    template <typename Step> void route(Step&& step);
+    // frame coordinates, keeping this target alive meanwhile; answers
+    // whether the frame then wants the current drag.
+    template <typename Step> bool route(Step&& step);
 
     std::int32_t refCount = 0;
     CFrame* pFrame;

@@ -508,6 +508,18 @@ bool CFrame::isDropActive() const
     return bDropActive;
 }
 
+bool CFrame::wantsDrop(const CDragContainer& drag) const
+{
+    // Nothing is taken behind a modal view.
+    return pEditor && !pModalView && pEditor->wantsDrop(drag);
+}
+
+bool CFrame::onDrop(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
+{
+    if (CViewContainer::onDrop(context, drag, where)) return true;
+    return drag && wantsDrop(*drag) && pEditor->takeDrop(*drag);
+}
+
 // --- Size and position ------------------------------------------------------------------
 
 void CFrame::setViewSize(const CViewRect& rect)

@@ -54,6 +54,8 @@ class CFrame : public CViewContainer
     void removeView(CView* view, bool withRelease = true) override;
     // The modal view while one is up; none while input is suspended.
     CView* getCurrentView() const override;
+    // The views first; a drop none of them takes goes to the editor.
+    bool onDrop(CDrawContext* context, CDragContainer* drag, const CViewPoint& where) override;
 
     virtual bool open();
     virtual bool close();
@@ -76,6 +78,8 @@ class CFrame : public CViewContainer
     virtual CView* getFocusView() const;
     virtual bool setDropActive(bool active);
     virtual bool isDropActive() const;
+    // Whether the editor would take `drag` if it were dropped now.
+    bool wantsDrop(const CDragContainer& drag) const;
     virtual void setOpenFlag(bool open);
     virtual bool getOpenFlag() const;
     virtual void invalidate(const CViewRect& rect);

@@ -12,6 +12,8 @@ class Platform;
 namespace gui
 {
 
+class CDragContainer;
+
 class CFrameOwner
 {
   public:
@@ -27,6 +29,10 @@ class CFrameOwner
     // The host's "sizeWindow" service: whether it is offered, and the request.
     virtual bool canHostSizeWindow() = 0;
     virtual bool sizeWindow(std::int32_t width, std::int32_t height) = 0;
+    // Drops that no view takes go to the owner: whether it would take this
+    // drag (the source is then offered a copy), and taking it.
+    virtual bool wantsDrop(const CDragContainer&) { return false; }
+    virtual bool takeDrop(const CDragContainer&) { return false; }
 
   protected:
     ~CFrameOwner() = default;

@@ -275,11 +275,13 @@ struct DragData
     std::string text;               // plain text when no files
 };
 
+// Enter and move answer whether a drop there would be taken: the backend
+// shows the source a copy cursor for yes and a refusal for no.
 class DropListener
 {
   public:
-    virtual void onDragEnter(const DragData& data, Point where) = 0; // client coordinates
-    virtual void onDragMove(const DragData& data, Point where) = 0;
+    virtual bool onDragEnter(const DragData& data, Point where) = 0; // client coordinates
+    virtual bool onDragMove(const DragData& data, Point where) = 0;
     virtual void onDragLeave(const DragData& data) = 0;
     virtual bool onDrop(const DragData& data, Point where) = 0;
 

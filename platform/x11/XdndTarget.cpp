@@ -91,6 +91,31 @@ std::string localHostName()
     return name;
 }
 
+void sendClientMessage(Display* display, ::Window source, Atom type, const long (&data)[5])
+{
+    if (!source) return;
+    XEvent event{};
+    XClientMessageEvent& m = event.xclient;
+    m.type = ClientMessage;
+    m.display = display;
+    m.window = source;
+    m.message_type = type;
+    m.format = 32;
+    std::copy(std::begin(data), std::end(data), m.data.l);
+    // A source that went away costs a trapped error, nothing more.
+    XSendEvent(display, source, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+// Accepting means a copy: we never take a file away from its source.
+void sendStatusTo(Display* display, ::Window target, Atom status, Atom copy, ::Window source, bool accept)
+{
+    // Bit 1: send every position, so that the views see each move.
+    const long data[5] = {static_cast<long>(target), (accept ? 1L : 0L) | 2L, 0, 0,
+                          accept ? static_cast<long>(copy) : 0L};
+    sendClientMessage(display, source, status, data);
+}
+
 } // namespace
 
 std::vector<std::string> filesFromUriList(const std::string& uriList, const std::string& hostName)
@@ -227,16 +252,33 @@ void XdndTarget::onPosition(const XClientMessageEvent& m)
     }
     lastPoint_ = toClient(m.data.l[2]);
     positioned_ = true;
-    // Answered before the listener runs: it may take long or end this target.
-    sendStatus(source_, accepting());
-    if (fetch_ != Fetch::Done) return;
-    if (!entered_)
+    if (fetch_ != Fetch::Done)
     {
-        deliverEnter();
+        statusOwed_ = true; // the source waits for it; the data decides
         return;
     }
-    const DragData data = data_;
-    listener_.onDragMove(data, lastPoint_);
+    answerPosition(!entered_);
+}
+
+void XdndTarget::answerPosition(bool enter)
+{
+    statusOwed_ = false;
+    // Kept by value: the listener may end this target.
+    const auto reply = [display = display_, window = window_, status = atoms_->status,
+                        copy = atoms_->actionCopy, source = source_](bool accept)
+    { sendStatusTo(display, window, status, copy, source, accept); };
+    const bool usable = hasData();
+    bool wanted = false;
+    if (enter)
+    {
+        wanted = deliverEnter();
+    }
+    else
+    {
+        const DragData data = data_;
+        wanted = listener_.onDragMove(data, lastPoint_);
+    }
+    reply(usable && wanted);
 }
 
 void XdndTarget::onLeave(const XClientMessageEvent& m)
@@ -365,23 +407,26 @@ void XdndTarget::settle(DragData data)
     }
     else if (positioned_ && !entered_)
     {
-        deliverEnter();
+        answerPosition(true);
+    }
+    else if (statusOwed_)
+    {
+        answerPosition(false);
     }
 }
 
-bool XdndTarget::accepting() const
+bool XdndTarget::hasData() const
 {
-    if (!wanted_) return false;
-    return fetch_ != Fetch::Done || !data_.files.empty() || !data_.text.empty();
+    return wanted_ && fetch_ == Fetch::Done && (!data_.files.empty() || !data_.text.empty());
 }
 
 // --- Telling the listener ------------------------------------------------------------
 
-void XdndTarget::deliverEnter()
+bool XdndTarget::deliverEnter()
 {
     entered_ = true;
     const DragData data = data_;
-    listener_.onDragEnter(data, lastPoint_);
+    return listener_.onDragEnter(data, lastPoint_);
 }
 
 void XdndTarget::completeDrop()
@@ -429,16 +474,14 @@ void XdndTarget::endDrag()
     positioned_ = false;
     entered_ = false;
     dropPending_ = false;
+    statusOwed_ = false;
 }
 
 // --- Messages to the source -------------------------------------------------------
 
 void XdndTarget::sendStatus(::Window source, bool accept)
 {
-    // Bit 1: send every position, so that the views see each move.
-    const long data[5] = {static_cast<long>(window_), (accept ? 1L : 0L) | 2L, 0, 0,
-                          accept ? static_cast<long>(atoms_->actionCopy) : 0L};
-    sendToSource(source, atoms_->status, data);
+    sendStatusTo(display_, window_, atoms_->status, atoms_->actionCopy, source, accept);
 }
 
 void XdndTarget::sendFinished(::Window source, bool accepted)
@@ -451,18 +494,7 @@ void XdndTarget::sendFinished(::Window source, bool accepted)
 
 void XdndTarget::sendToSource(::Window source, Atom type, const long (&data)[5])
 {
-    if (!source) return;
-    XEvent event{};
-    XClientMessageEvent& m = event.xclient;
-    m.type = ClientMessage;
-    m.display = display_;
-    m.window = source;
-    m.message_type = type;
-    m.format = 32;
-    std::copy(std::begin(data), std::end(data), m.data.l);
-    // A source that went away costs a trapped error, nothing more.
-    XSendEvent(display_, source, False, NoEventMask, &event);
-    XFlush(display_);
+    sendClientMessage(display_, source, type, data);
 }
 
 Point XdndTarget::toClient(long packedRoot) const

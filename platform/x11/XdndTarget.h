@@ -6,7 +6,9 @@
 // waited for: the source may be the host itself, on this very thread. The
 // listener hears of the drag once the data is known. Every position is
 // answered with a status and every drop with a finished message, whatever
-// happens here, so that no source is left waiting for us.
+// happens here, so that no source is left waiting for us. The status carries
+// the listener's answer, so a position that comes before the data is
+// answered once the data is known (or given up on).
 #pragma once
 
 #include <X11/Xlib.h>
@@ -63,13 +65,17 @@ class XdndTarget
     Atom chooseType(const std::vector<Atom>& types) const;
     void requestData();
     DragData readData();
-    // Tells the listener of the drag (once the data is known and a position came).
-    void deliverEnter();
+    // Tells the listener of the drag (once the data is known and a position
+    // came); whether it would take a drop.
+    bool deliverEnter();
+    // Asks the listener about the last position and answers the source, also
+    // when the listener destroys this target meanwhile.
+    void answerPosition(bool enter);
     // The data is known (or given up on): carry on with what waited for it.
     void settle(DragData data);
     void completeDrop();
     void endDrag(); // back to no drag, without telling the listener
-    bool accepting() const;
+    bool hasData() const;
 
     void sendStatus(::Window source, bool accept);
     void sendFinished(::Window source, bool accepted);
@@ -94,6 +100,7 @@ class XdndTarget
     bool positioned_ = false;
     bool entered_ = false; // the listener knows of the drag
     bool dropPending_ = false;
+    bool statusOwed_ = false; // a position came before the data
     ::Window finishOwed_ = 0; // a source whose drop the listener is handling
     Point lastPoint_;
 };
