@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "resources/SkinLayout.h"
 #include "resources/SkinTable.h"
 #include "resources/resources.h"
@@ -138,4 +141,36 @@ TEST(SkinBitmaps, textAreasContrastWithTheTextColoursDrawnOnThem)
     for (int y = kVersionTextRect.top; y < kVersionTextRect.bottom; ++y)
         for (int x = kVersionTextRect.left; x < kVersionTextRect.right; ++x)
             ASSERT_LT(about.pixel(x, y).luminance(), 70) << x << "," << y;
+}
+
+TEST(SkinBitmaps, theDoubleSizeSetIsTheSamePictureDrawnAtTwiceTheResolution)
+{
+    for (const SkinBitmap& b : kSkinBitmaps)
+    {
+        SCOPED_TRACE(b.name);
+        const std::vector<unsigned char> bytes = resources::load(b.id, 2);
+        const BmpImage big(bytes);
+        const BmpImage small(find(b.id));
+        ASSERT_TRUE(big.hasSignature());
+        EXPECT_EQ(big.fileSize(), bytes.size());
+        ASSERT_EQ(big.width(), 2 * b.width);
+        ASSERT_EQ(big.height(), 2 * b.height);
+        // Averaged back down it matches the 1x picture; its 2x2 blocks are
+        // not all flat, as they would be in an enlarged copy.
+        double difference = 0;
+        int detailed = 0;
+        for (int y = 0; y < b.height; ++y)
+            for (int x = 0; x < b.width; ++x)
+            {
+                const Rgb q[4] = {big.pixel(2 * x, 2 * y), big.pixel(2 * x + 1, 2 * y),
+                                  big.pixel(2 * x, 2 * y + 1), big.pixel(2 * x + 1, 2 * y + 1)};
+                const double mean =
+                    (q[0].luminance() + q[1].luminance() + q[2].luminance() + q[3].luminance()) / 4;
+                difference += std::abs(mean - small.pixel(x, y).luminance());
+                detailed += !(q[0] == q[1] && q[0] == q[2] && q[0] == q[3]);
+            }
+        EXPECT_LT(difference / (b.width * b.height), 4.0);
+        EXPECT_GT(detailed, b.width * b.height / 20);
+    }
+    EXPECT_TRUE(resources::load(kPanel, 3).empty());
 }

@@ -24,12 +24,18 @@ struct PanelState
 void setPixel(const Surface& s, int x, int y, uint8_t r, uint8_t g, uint8_t b)
 {
     if (x < 0 || y < 0 || x >= widthOf(s) || y >= heightOf(s)) return;
-    unsigned char* p =
-        cairo_image_surface_get_data(s.get()) + y * cairo_image_surface_get_stride(s.get()) + x * 4;
-    p[0] = b;
-    p[1] = g;
-    p[2] = r;
-    p[3] = 255;
+    const int scale = scaleOf(s);
+    for (int dy = 0; dy < scale; ++dy)
+        for (int dx = 0; dx < scale; ++dx)
+        {
+            unsigned char* p = cairo_image_surface_get_data(s.get()) +
+                               (y * scale + dy) * cairo_image_surface_get_stride(s.get()) +
+                               (x * scale + dx) * 4;
+            p[0] = b;
+            p[1] = g;
+            p[2] = r;
+            p[3] = 255;
+        }
 }
 
 void drawPixelLine(const Surface& s, int x0, int y0, int x1, int y1)

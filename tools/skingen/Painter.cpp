@@ -6,9 +6,25 @@
 namespace skingen
 {
 
+namespace
+{
+int currentScale = 1; // the tool draws one skin at a time
+} // namespace
+
+void setDrawingScale(int scale)
+{
+    currentScale = scale;
+}
+
+int drawingScale()
+{
+    return currentScale;
+}
+
 Surface makeSurface(int width, int height)
 {
-    Surface s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    Surface s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width * currentScale, height * currentScale));
+    cairo_surface_set_device_scale(s.get(), currentScale, currentScale);
     Context cr = makeContext(s);
     cairo_set_source_rgb(cr.get(), 0, 0, 0);
     cairo_paint(cr.get());
@@ -48,13 +64,19 @@ void paste(const Surface& target, const Surface& source, int x, int y)
     cairo_paint(cr.get());
 }
 
+int scaleOf(const Surface& s)
+{
+    double x = 1, y = 1;
+    cairo_surface_get_device_scale(s.get(), &x, &y);
+    return static_cast<int>(x);
+}
 int widthOf(const Surface& s)
 {
-    return cairo_image_surface_get_width(s.get());
+    return cairo_image_surface_get_width(s.get()) / scaleOf(s);
 }
 int heightOf(const Surface& s)
 {
-    return cairo_image_surface_get_height(s.get());
+    return cairo_image_surface_get_height(s.get()) / scaleOf(s);
 }
 
 void setColor(cairo_t* cr, Color c, double alpha)

@@ -37,14 +37,23 @@ struct ContextDeleter
 };
 using Context = std::unique_ptr<cairo_t, ContextDeleter>;
 
+// Bitmaps are drawn in the panel's logical pixels; at a drawing scale of 2
+// every new surface holds twice as many device pixels each way, and Cairo
+// draws the same paths and text at that resolution.
+void setDrawingScale(int scale);
+int drawingScale();
+
 Surface makeSurface(int width, int height);
 // A context with the font options that keep text rendering independent of
 // the machine's font configuration.
 Context makeContext(const Surface& surface);
 Surface crop(const Surface& source, resources::SkinRect rect);
 void paste(const Surface& target, const Surface& source, int x, int y);
+// Logical size, as the layout tables count.
 int widthOf(const Surface& s);
 int heightOf(const Surface& s);
+// Device pixels per logical pixel of `s`.
+int scaleOf(const Surface& s);
 
 void setColor(cairo_t* cr, Color c, double alpha = 1.0);
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double radius);

@@ -20,6 +20,9 @@ void addGrain(cairo_t* cr, int width, int height)
     cairo_surface_flush(s);
     unsigned char* data = cairo_image_surface_get_data(s);
     const int stride = cairo_image_surface_get_stride(s);
+    double scaleX = 1, scaleY = 1;
+    cairo_surface_get_device_scale(s, &scaleX, &scaleY);
+    const int scale = static_cast<int>(scaleX); // one grain per logical pixel: the same look at 2x
     uint32_t state = 0x2545F491u;
     auto next = [&state]
     {
@@ -32,9 +35,13 @@ void addGrain(cairo_t* cr, int width, int height)
         for (int x = 0; x < width; ++x)
         {
             const int delta = row + next() / 48;
-            unsigned char* p = data + y * stride + x * 4;
-            for (int c = 0; c < 3; ++c)
-                p[c] = static_cast<unsigned char>(std::clamp(p[c] + delta, 0, 255));
+            for (int dy = 0; dy < scale; ++dy)
+                for (int dx = 0; dx < scale; ++dx)
+                {
+                    unsigned char* p = data + (y * scale + dy) * stride + (x * scale + dx) * 4;
+                    for (int c = 0; c < 3; ++c)
+                        p[c] = static_cast<unsigned char>(std::clamp(p[c] + delta, 0, 255));
+                }
         }
     }
     cairo_surface_mark_dirty(s);
