@@ -101,7 +101,7 @@ bool ADEditor::open(void* parent)
     AEffEditor::open(parent);
     frame = new gui::CFrame(gui::CViewRect{rect.left, rect.top, rect.left + background->getWidth(),
                                            rect.top + background->getHeight()},
-                            parent, this);
+                            parent, this, scale);
     if (!frame->getOwnWindow())
     {
         // The window system refused the child window: nothing to show, so say so.

@@ -48,8 +48,15 @@ AEffGUIEditor::~AEffGUIEditor()
 
 bool AEffGUIEditor::getRect(ERect** result)
 {
-    if (result) *result = &rect;
+    const auto scaled = [this](VstInt16 v) { return static_cast<VstInt16>(v * scale); };
+    shownRect = ERect{scaled(rect.top), scaled(rect.left), scaled(rect.bottom), scaled(rect.right)};
+    if (result) *result = &shownRect;
     return true;
+}
+
+void AEffGUIEditor::setScale(std::int32_t value)
+{
+    scale = value == 2 ? 2 : 1;
 }
 
 void AEffGUIEditor::idle()
@@ -73,6 +80,7 @@ bool AEffGUIEditor::onWheel(float distance)
     auto* context = new gui::CDrawContext(frame, nullptr, frame->getOwnWindow());
     gui::CViewPoint where = frame->getScreenPointer();
     where.offset(-context->offsetScreen.h, -context->offsetScreen.v);
+    where = frame->toLogical(where.h, where.v);
     const bool handled = frame->onWheel(context, where, distance);
     context->release();
     return handled;

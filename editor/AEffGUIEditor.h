@@ -57,6 +57,10 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     bool holdsNativePlatform() const { return nativePlatform; }
 
     gui::CFrame* getFrame() const { return frame; }
+    // Device pixels per logical pixel (1 or 2) of the next frame; getRect
+    // answers the logical rect times this.
+    virtual void setScale(std::int32_t value);
+    std::int32_t getScale() const { return scale; }
     bool isInIdle() const { return inIdle; }
     static std::int32_t getClassKnobMode() { return knobMode.load(std::memory_order_relaxed); }
 
@@ -65,7 +69,8 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     // editor holds no display connection (hosts keep hundreds of instances).
     void releaseNativePlatform();
 
-    ERect rect{0, 0, 0, 0};
+    ERect rect{0, 0, 0, 0}; // logical
+    std::int32_t scale = 1;
     std::uint32_t lastTicks = 0; // when the next paced idle is due
     bool inIdle = false;         // set while the host's idle callback runs
     gui::CFrame* frame = nullptr;
@@ -79,4 +84,5 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
 
     std::unique_ptr<platform::Platform> windowSystem;
     bool nativePlatform = false; // windowSystem was made here, not handed in
+    ERect shownRect{0, 0, 0, 0}; // what getRect hands out: rect at the scale
 };

@@ -1,6 +1,7 @@
 #include "gui/CBitmap.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "gui/CDrawContext.h"
 #include "resources/resources.h"
@@ -104,25 +105,54 @@ CBitmap::~CBitmap() = default;
 
 void CBitmap::adopt(CPixelSurface decoded)
 {
+    loadedId = -1;
+    pixels2x = CPixelSurface{};
+    tried2x = false;
     pixels = std::move(decoded);
     width = pixels.width();
     height = pixels.height();
 }
 
+const CPixelSurface& CBitmap::pixelsFor(std::int32_t scale, std::int32_t& pixelScale)
+{
+    pixelScale = 1;
+    if (scale != 2 || loadedId < 0) return pixels;
+    if (!tried2x)
+    {
+        tried2x = true;
+        const std::vector<unsigned char> bmp = resources::load(loadedId, 2);
+        CPixelSurface decoded = decodeBmp(bmp);
+        // Only a set that is exactly twice the 1x bitmap can stand in for it.
+        if (decoded.width() == 2 * width && decoded.height() == 2 * height) pixels2x = std::move(decoded);
+    }
+    if (pixels2x.empty()) return pixels;
+    pixelScale = 2;
+    return pixels2x;
+}
+
 void CBitmap::draw(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset)
 {
-    if (context && isLoaded()) context->copySurface(pixels, offset, rect);
+    if (!context || !isLoaded()) return;
+    std::int32_t pixelScale = 1;
+    const CPixelSurface& source = pixelsFor(context->getScale(), pixelScale);
+    context->copySurface(source, offset, rect, pixelScale);
 }
 
 void CBitmap::drawTransparent(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset)
 {
-    if (context && isLoaded()) context->copySurfaceKeyed(pixels, offset, rect, transparentColor);
+    if (!context || !isLoaded()) return;
+    std::int32_t pixelScale = 1;
+    const CPixelSurface& source = pixelsFor(context->getScale(), pixelScale);
+    context->copySurfaceKeyed(source, offset, rect, transparentColor, pixelScale);
 }
 
 void CBitmap::drawAlphaBlend(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset,
                              std::uint8_t alpha)
 {
-    if (context && isLoaded()) context->blendSurface(pixels, offset, rect, alpha);
+    if (!context || !isLoaded()) return;
+    std::int32_t pixelScale = 1;
+    const CPixelSurface& source = pixelsFor(context->getScale(), pixelScale);
+    context->blendSurface(source, offset, rect, alpha, pixelScale);
 }
 
 void CBitmap::dispose()
@@ -135,6 +165,7 @@ bool CBitmap::loadFromResource(std::int32_t id)
     dispose();
     // Resource numbers are 16-bit.
     adopt(decodeBmp(resources::find(std::uint16_t(id))));
+    if (isLoaded()) loadedId = std::uint16_t(id);
     return isLoaded();
 }
 

@@ -46,6 +46,9 @@ class CBitmap : public CReferenceCounter
     void setTransparentColor(const CViewColor& color) { transparentColor = color; }
     CViewColor getTransparentColor() const { return transparentColor; }
     const CPixelSurface& getPixels() const { return pixels; }
+    // The pixels drawn at `scale`: the skin's own set for that scale when it
+    // has one (loaded on first use), else the 1x pixels; `pixelScale` says which.
+    const CPixelSurface& pixelsFor(std::int32_t scale, std::int32_t& pixelScale);
 
   private:
     void adopt(CPixelSurface decoded);
@@ -55,6 +58,9 @@ class CBitmap : public CReferenceCounter
     std::int32_t height = 0;
     CViewColor transparentColor = kTransparentWhiteCColor;
     CPixelSurface pixels;
+    std::int32_t loadedId = -1; // the resource the pixels came from; -1: none
+    CPixelSurface pixels2x;
+    bool tried2x = false;
 };
 
 // Decodes an uncompressed 24- or 32-bit BMP (bottom-up or top-down rows), with

@@ -38,7 +38,8 @@ CViewRect initialClip(CFrame* frame)
 } // namespace
 
 CDrawContext::CDrawContext(CFrame* frameArg, CPixelSurface* surfaceArg, platform::Window* windowArg)
-    : frame(frameArg), frameColor(kUnsetColor), fillColor(kUnsetColor), clip(initialClip(frameArg))
+    : frame(frameArg), scale(frameArg ? frameArg->getScale() : 1), frameColor(kUnsetColor),
+      fillColor(kUnsetColor), clip(initialClip(frameArg))
 {
     if (!surfaceArg && windowArg)
     {
@@ -52,6 +53,7 @@ CDrawContext::CDrawContext(CFrame* frameArg, CPixelSurface* surfaceArg, platform
     {
         const platform::Point origin = windowArg->screenOrigin();
         offsetScreen = CViewPoint{origin.x, origin.y};
+        windowOrigin = offsetScreen;
     }
     setFrameColor(kWhiteCColor);
     setLineStyle(0);
@@ -96,10 +98,16 @@ void CDrawContext::lineTo(const CViewPoint& point)
     penPosition = to;
     CPixelSurface* s = target();
     if (!s) return;
-    s->line(from.h, from.v, to.h, to.v, lineWidth, pixelOf(frameColor), deviceClip);
+    // Each logical pixel of the line becomes a scale x scale block, so lines
+    // keep their 1x shape and weight.
+    for (int dy = 0; dy < scale; ++dy)
+        for (int dx = 0; dx < scale; ++dx)
+            s->line(from.h * scale + dx, from.v * scale + dy, to.h * scale + dx, to.v * scale + dy, lineWidth,
+                    pixelOf(frameColor), deviceClip);
     const int pad = std::max(1, lineWidth);
-    painted(CViewRect{std::min(from.h, to.h) - pad, std::min(from.v, to.v) - pad,
-                      std::max(from.h, to.h) + pad, std::max(from.v, to.v) + pad});
+    painted(toDevice(CViewRect{std::min(from.h, to.h) - pad, std::min(from.v, to.v) - pad,
+                               std::max(from.h, to.h) + pad, std::max(from.v, to.v) + pad}
+                         .offsetBy(-offset.h, -offset.v)));
 }
 
 void CDrawContext::drawRect(const CViewRect& rect)
@@ -116,8 +124,8 @@ void CDrawContext::fillRect(const CViewRect& rect)
     CPixelSurface* s = target();
     if (!s) return;
     CViewRect r = toDevice(rect);
-    r.left += 1;
-    r.top += 1;
+    r.left += scale;
+    r.top += scale;
     s->fill(r, pixelOf(fillColor), deviceClip);
     painted(r);
 }
@@ -127,11 +135,12 @@ void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaq
     CPixelSurface* s = target();
     if (!text || !s) return;
     CViewRect r = toDevice(rect);
-    if (align == kTextAlignLeft) r.left += 1;
+    if (align == kTextAlignLeft) r.left += scale;
     CTextRenderer& renderer = CTextRenderer::shared();
     const std::string_view str(text);
-    const int width = renderer.measure(fontId, fontStyle, str);
-    const int cell = renderer.metrics(fontId, fontStyle).height();
+    // Rendered at the device size, not enlarged: sharp glyphs at every scale.
+    const int width = renderer.measure(fontId, fontStyle, str, scale);
+    const int cell = renderer.metrics(fontId, fontStyle, scale).height();
     // Integer centring as a device does it: a rectangle lower than the cell
     // starts the cell above the rectangle's top.
     const int top = r.top + (r.height() - cell) / 2;
@@ -143,7 +152,7 @@ void CDrawContext::drawString(const char* text, const CViewRect& rect, bool opaq
     const CViewRect textClip = intersection(r, deviceClip);
     const CViewRect cellRect{left, top, left + width, top + cell};
     if (opaque) s->fill(cellRect, pixelOf(fillColor), textClip);
-    renderer.render(*s, textClip, left, top, fontId, fontStyle, str, pixelOf(fontColor));
+    renderer.render(*s, textClip, left, top, fontId, fontStyle, str, pixelOf(fontColor), scale);
     painted(intersection(cellRect, textClip));
 }
 
@@ -192,8 +201,8 @@ void CDrawContext::setFont(std::int32_t id, std::int32_t style)
 
 void CDrawContext::setClipRect(const CViewRect& rect)
 {
-    clip = toDevice(rect);
-    deviceClip = clip;
+    clip = rect.offsetBy(offset.h, offset.v);
+    deviceClip = toDevice(rect);
 }
 
 CViewRect& CDrawContext::getClipRect(CViewRect& rect) const
@@ -202,33 +211,63 @@ CViewRect& CDrawContext::getClipRect(CViewRect& rect) const
     return rect;
 }
 
+const CPixelSurface& CDrawContext::atOwnScale(const CPixelSurface& source, std::int32_t sourceScale,
+                                              const CViewPoint& sourceOffset, const CViewRect& rect,
+                                              CPixelSurface& scratch, CViewPoint& deviceOffset) const
+{
+    if (sourceScale == scale || sourceScale <= 0)
+    {
+        deviceOffset = CViewPoint{sourceOffset.h * scale, sourceOffset.v * scale};
+        return source;
+    }
+    const int width = rect.width() * scale;
+    const int height = rect.height() * scale;
+    scratch = CPixelSurface(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            scratch.setPixel(x, y,
+                             source.pixel((sourceOffset.h * scale + x) * sourceScale / scale,
+                                          (sourceOffset.v * scale + y) * sourceScale / scale));
+    deviceOffset = CViewPoint{};
+    return scratch;
+}
+
 void CDrawContext::copySurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
-                               const CViewRect& rect)
+                               const CViewRect& rect, std::int32_t sourceScale)
 {
     CPixelSurface* s = target();
     if (!s) return;
     const CViewRect r = toDevice(rect);
-    s->copy(source, sourceOffset.h, sourceOffset.v, r, deviceClip);
+    CPixelSurface scratch;
+    CViewPoint from;
+    const CPixelSurface& pixels = atOwnScale(source, sourceScale, sourceOffset, rect, scratch, from);
+    s->copy(pixels, from.h, from.v, r, deviceClip);
     painted(r);
 }
 
 void CDrawContext::copySurfaceKeyed(const CPixelSurface& source, const CViewPoint& sourceOffset,
-                                    const CViewRect& rect, const CViewColor& key)
+                                    const CViewRect& rect, const CViewColor& key, std::int32_t sourceScale)
 {
     CPixelSurface* s = target();
     if (!s) return;
     const CViewRect r = toDevice(rect);
-    s->copyKeyed(source, sourceOffset.h, sourceOffset.v, r, deviceClip, pixelOf(key));
+    CPixelSurface scratch;
+    CViewPoint from;
+    const CPixelSurface& pixels = atOwnScale(source, sourceScale, sourceOffset, rect, scratch, from);
+    s->copyKeyed(pixels, from.h, from.v, r, deviceClip, pixelOf(key));
     painted(r);
 }
 
 void CDrawContext::blendSurface(const CPixelSurface& source, const CViewPoint& sourceOffset,
-                                const CViewRect& rect, std::uint8_t alpha)
+                                const CViewRect& rect, std::uint8_t alpha, std::int32_t sourceScale)
 {
     CPixelSurface* s = target();
     if (!s) return;
     const CViewRect r = toDevice(rect);
-    s->blend(source, sourceOffset.h, sourceOffset.v, r, deviceClip, alpha);
+    CPixelSurface scratch;
+    CViewPoint from;
+    const CPixelSurface& pixels = atOwnScale(source, sourceScale, sourceOffset, rect, scratch, from);
+    s->blend(pixels, from.h, from.v, r, deviceClip, alpha);
     painted(r);
 }
 

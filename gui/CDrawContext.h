@@ -72,18 +72,27 @@ class CDrawContext : public CReferenceCounter
     CViewRect& getClipRect(CViewRect& rect) const;
 
     CFrame* getFrame() const { return frame; }
+    // Device pixels per logical pixel, the frame's (1 without a frame): every
+    // coordinate above is logical and is multiplied out when pixels are touched.
+    std::int32_t getScale() const { return scale; }
+    // The window's top-left on the screen in device pixels; offsetScreen adds
+    // the containers' logical origins to it.
+    CViewPoint getWindowOrigin() const { return windowOrigin; }
     CPixelSurface* getSurface() const { return surface; }
     // Where raster operations are clipped, in surface coordinates (the
     // surface's edges clip as well).
     const CViewRect& getDeviceClip() const { return deviceClip; }
 
     // Block transfers from a pixel source to `rect` (local); used by bitmaps
-    // and offscreens.
-    void copySurface(const CPixelSurface& source, const CViewPoint& sourceOffset, const CViewRect& rect);
+    // and offscreens. The source holds `sourceScale` pixels per logical pixel
+    // and sourceOffset is logical; a source at another scale than the
+    // context's is enlarged pixel by pixel.
+    void copySurface(const CPixelSurface& source, const CViewPoint& sourceOffset, const CViewRect& rect,
+                     std::int32_t sourceScale = 1);
     void copySurfaceKeyed(const CPixelSurface& source, const CViewPoint& sourceOffset, const CViewRect& rect,
-                          const CViewColor& key);
+                          const CViewColor& key, std::int32_t sourceScale = 1);
     void blendSurface(const CPixelSurface& source, const CViewPoint& sourceOffset, const CViewRect& rect,
-                      std::uint8_t alpha);
+                      std::uint8_t alpha, std::int32_t sourceScale = 1);
 
     // How often a pen, brush or font was really rebuilt (the cost the state
     // caching saves).
@@ -100,7 +109,16 @@ class CDrawContext : public CReferenceCounter
     void setStoredClip(const CViewRect& rect) { clip = rect; }
 
   private:
-    CViewRect toDevice(const CViewRect& rect) const { return rect.offsetBy(offset.h, offset.v); }
+    CViewRect toDevice(const CViewRect& rect) const
+    {
+        const CViewRect r = rect.offsetBy(offset.h, offset.v);
+        return CViewRect{r.left * scale, r.top * scale, r.right * scale, r.bottom * scale};
+    }
+    // The source pixels that cover `rect` at the context's scale: `source`
+    // itself when the scales match, else an enlarged copy in `scratch`.
+    const CPixelSurface& atOwnScale(const CPixelSurface& source, std::int32_t sourceScale,
+                                    const CViewPoint& sourceOffset, const CViewRect& rect,
+                                    CPixelSurface& scratch, CViewPoint& deviceOffset) const;
     void rebuildPen() { ++penCreations; }
     CPixelSurface* target();
     void painted(const CViewRect& deviceRect);
@@ -109,6 +127,8 @@ class CDrawContext : public CReferenceCounter
     CPixelSurface windowSurface;        // view on a window's back buffer
     platform::Window* window = nullptr; // presented to after each paint when drawing on it
     CFrame* frame = nullptr;
+    std::int32_t scale = 1;
+    CViewPoint windowOrigin;
 
     std::int32_t fontSize = -1;
     std::int32_t fontStyle = 0;
@@ -123,7 +143,7 @@ class CDrawContext : public CReferenceCounter
     // What limits the pixels besides the surface's own edges; nothing until
     // a clip is set.
     CViewRect deviceClip{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30};
-    CViewPoint penPosition; // device coordinates
+    CViewPoint penPosition; // logical, offset added
     bool penValid = false;  // colour and width have been set once
 
     std::int32_t penCreations = 0;

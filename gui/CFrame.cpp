@@ -65,8 +65,10 @@ class CFrame::WindowEvents final : public platform::WindowListener
     CFrame& frame_;
 };
 
-CFrame::CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFrameOwner* editor)
-    : CViewContainer(rect, this, nullptr), pEditor(editor), events(std::make_unique<WindowEvents>(*this))
+CFrame::CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFrameOwner* editor,
+               std::int32_t scaleArg)
+    : CViewContainer(rect, this, nullptr), scale(std::clamp(scaleArg, 1, 2)), pEditor(editor),
+      events(std::make_unique<WindowEvents>(*this))
 {
     platformLayer = editor ? &editor->getPlatform() : nullptr;
     initFrame(systemWindow);
@@ -95,7 +97,7 @@ bool CFrame::initFrame(platform::NativeHandle systemWindow)
 {
     if (!systemWindow || !platformLayer) return false;
     pSystemWindow = systemWindow;
-    const platform::Size windowSize{size.width(), size.height()};
+    const platform::Size windowSize{size.width() * scale, size.height() * scale};
     window = platformLayer->createChildWindow(systemWindow, windowSize, *events);
     if (!window) return false;
     setDropActive(true);
@@ -207,6 +209,13 @@ CViewPoint CFrame::getScreenPointer() const
     return {p.x, p.y};
 }
 
+CViewPoint CFrame::toLogical(std::int32_t x, std::int32_t y) const
+{
+    // Floor division: a pointer just left of or above the window stays outside it.
+    const auto down = [this](std::int32_t v) { return v >= 0 ? v / scale : -((-v + scale - 1) / scale); };
+    return CViewPoint{down(x), down(y)};
+}
+
 bool CFrame::getCurrentLocation(CViewPoint& where)
 {
     if (!platformLayer) return false;
@@ -216,6 +225,7 @@ bool CFrame::getCurrentLocation(CViewPoint& where)
         const platform::Point origin = window->screenOrigin();
         where.offset(-origin.x, -origin.y);
     }
+    where = toLogical(where.h, where.v);
     return true;
 }
 
@@ -581,10 +591,11 @@ bool CFrame::setSize(std::int32_t width, std::int32_t height)
 
 bool CFrame::resizeThroughHost(std::int32_t width, std::int32_t height)
 {
-    if (!pEditor || !pEditor->canHostSizeWindow() || !pEditor->sizeWindow(width, height)) return false;
+    if (!pEditor || !pEditor->canHostSizeWindow() || !pEditor->sizeWindow(width * scale, height * scale))
+        return false;
     size.right = size.left + width;
     size.bottom = size.top + height;
-    if (window) window->setSize({width, height});
+    if (window) window->setSize({width * scale, height * scale});
     adoptOffscreenOnly();
     return true;
 }
@@ -606,7 +617,7 @@ bool CFrame::resizeWindowChain(std::int32_t width, std::int32_t height)
         if (!parent || platformLayer->windowClassName(parent) == "MDIClient") break;
         const auto inner = platformLayer->windowRect(current);
         const auto outer = platformLayer->windowRect(parent);
-        resizeNative(current, {width + extraWidth, height + extraHeight});
+        resizeNative(current, {width * scale + extraWidth, height * scale + extraHeight});
         if (inner && outer)
         {
             extraWidth += outer->width() - inner->width();
@@ -622,7 +633,7 @@ bool CFrame::resizeWindowChain(std::int32_t width, std::int32_t height)
         current = parent;
         if (extraWidth == frameThickness) break;
     }
-    resizeNative(current, {width + extraWidth, height + extraHeight});
+    resizeNative(current, {width * scale + extraWidth, height * scale + extraHeight});
     return true;
 }
 
@@ -658,7 +669,10 @@ void CFrame::handleExpose(const platform::ExposeEvent& event)
     if (event.area.empty()) return;
     CDrawContext* context = createWindowContext();
     if (!context) return;
-    drawRect(context, CViewRect{event.area.left, event.area.top, event.area.right, event.area.bottom});
+    // Every logical pixel the exposed device area touches.
+    const CViewPoint topLeft = toLogical(event.area.left, event.area.top);
+    const CViewPoint bottomRight = toLogical(event.area.right + scale - 1, event.area.bottom + scale - 1);
+    drawRect(context, CViewRect{topLeft.h, topLeft.v, bottomRight.h, bottomRight.v});
     context->release();
 }
 
@@ -671,14 +685,14 @@ void CFrame::handleButtonPress(const platform::ButtonEvent& event)
     if (platformLayer && !(platformLayer->pointerState().buttons & event.button))
         buttons = mouseButtonsOf(event.button, event.modifiers);
     CDrawContext* context = createWindowContext();
-    mouse(context, CViewPoint{event.where.x, event.where.y}, buttons);
+    mouse(context, toLogical(event.where.x, event.where.y), buttons);
     if (context) context->release();
 }
 
 void CFrame::handleWheel(const platform::WheelEvent& event)
 {
     CDrawContext* context = createWindowContext();
-    const CViewPoint where{event.where.x, event.where.y};
+    const CViewPoint where = toLogical(event.where.x, event.where.y);
     if (event.horizontal)
         onWheel(context, where, kHorizontalWheel, event.distance);
     else

@@ -36,7 +36,10 @@ enum CCursorType : std::int32_t
 class CFrame : public CViewContainer
 {
   public:
-    CFrame(const CViewRect& size, platform::NativeHandle systemWindow, CFrameOwner* editor);
+    // `scale` device pixels per logical pixel (1 or 2): the window is that
+    // many times the logical size, the views keep logical coordinates.
+    CFrame(const CViewRect& size, platform::NativeHandle systemWindow, CFrameOwner* editor,
+           std::int32_t scale = 1);
     ~CFrame() override;
 
     void draw(CDrawContext* context) override;
@@ -98,6 +101,9 @@ class CFrame : public CViewContainer
     platform::Window* getOwnWindow() const { return window.get(); }
     platform::NativeHandle getSystemWindow() const { return pSystemWindow; }
     bool isFirstDraw() const { return bFirstDraw; }
+    std::int32_t getScale() const { return scale; }
+    // A window position in device pixels as a logical point.
+    CViewPoint toLogical(std::int32_t x, std::int32_t y) const;
 
     // Whether a press may hold the thread until the button comes up. When it
     // may not, a control hands its gesture to `beginTracking` and returns.
@@ -136,6 +142,7 @@ class CFrame : public CViewContainer
     void feedTracker(const platform::PointerState& state);
     void endTracking(bool abort);
 
+    std::int32_t scale = 1;
     CFrameOwner* pEditor = nullptr;
     platform::NativeHandle pSystemWindow = nullptr;
     CView* pModalView = nullptr;

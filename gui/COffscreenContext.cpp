@@ -2,13 +2,23 @@
 
 #include <algorithm>
 
+#include "gui/CFrame.h"
+
 namespace gui
 {
+
+namespace
+{
+std::int32_t scaleOf(const CFrame* frame)
+{
+    return frame ? frame->getScale() : 1;
+}
+} // namespace
 
 COffscreenContext::COffscreenContext(CFrame* frameArg, std::int32_t widthArg, std::int32_t heightArg,
                                      const CViewColor& background)
     : CDrawContext(frameArg, nullptr, nullptr), height(heightArg), width(widthArg),
-      backgroundColor(background), pixels(widthArg, heightArg)
+      backgroundColor(background), pixels(widthArg * scaleOf(frameArg), heightArg * scaleOf(frameArg))
 {
     setSurface(&pixels);
     setStoredClip(
@@ -25,7 +35,7 @@ COffscreenContext::~COffscreenContext() = default;
 void COffscreenContext::copyFrom(CDrawContext* destination, const CViewRect& destRect,
                                  const CViewPoint& sourceOffset)
 {
-    if (destination) destination->copySurface(pixels, sourceOffset, destRect);
+    if (destination) destination->copySurface(pixels, sourceOffset, destRect, getScale());
 }
 
 } // namespace gui

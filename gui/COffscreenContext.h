@@ -23,6 +23,7 @@ class COffscreenContext : public CDrawContext
     void copyFrom(CDrawContext* destination, const CViewRect& destRect,
                   const CViewPoint& sourceOffset = CViewPoint{});
 
+    // Logical size; the pixels are the frame's scale times larger.
     std::int32_t getWidth() const { return width; }
     std::int32_t getHeight() const { return height; }
     CViewColor getBackgroundColor() const { return backgroundColor; }

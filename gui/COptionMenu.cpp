@@ -291,12 +291,14 @@ void COptionMenu::buildMenu(std::vector<platform::MenuItem>& items, std::vector<
 CViewPoint COptionMenu::popupPosition(CDrawContext* context) const
 {
     CViewPoint where;
+    CViewPoint base;
     if (context)
         where = context->offsetScreen;
     else if (pParentFrame->getOwnWindow())
     {
         const platform::Point origin = pParentFrame->getOwnWindow()->screenOrigin();
         where = CViewPoint{origin.x, origin.y};
+        base = where;
     }
     for (CView* parent = pParentView;
          parent && parent->notify(const_cast<COptionMenu*>(this), kMsgCheckIfViewContainer) == 1;
@@ -306,7 +308,10 @@ CViewPoint COptionMenu::popupPosition(CDrawContext* context) const
         where.offset(origin.h, origin.v);
     }
     where.offset(size.left, (style & kPopupStyle) ? size.top : size.bottom);
-    return where;
+    // Everything past the window's origin is logical: out to device pixels.
+    const CViewPoint window = context ? context->getWindowOrigin() : base;
+    const std::int32_t scale = pParentFrame ? pParentFrame->getScale() : 1;
+    return CViewPoint{window.h + (where.h - window.h) * scale, window.v + (where.v - window.v) * scale};
 }
 
 void COptionMenu::takeFocus(CDrawContext* context)

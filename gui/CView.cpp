@@ -165,8 +165,11 @@ void CView::getMouseLocation(CDrawContext* context, CViewPoint& point)
     }
     const CFrame* frame = context->getFrame() ? context->getFrame() : pParentFrame;
     const CViewPoint screen = frame ? frame->getScreenPointer() : CViewPoint{};
+    const CViewPoint window = context->getWindowOrigin();
+    const CViewPoint inWindow = frame ? frame->toLogical(screen.h - window.h, screen.v - window.v)
+                                      : CViewPoint{screen.h - window.h, screen.v - window.v};
     const CViewPoint origin = context->offsetScreen;
-    point = CViewPoint{screen.h - origin.h, screen.v - origin.v};
+    point = CViewPoint{inWindow.h - (origin.h - window.h), inWindow.v - (origin.v - window.v)};
 }
 
 CViewPoint& CView::frameToLocal(CViewPoint& point) const

@@ -33,6 +33,13 @@ Status parseBlockSize(const std::string& text, CommandLine& out)
     return {};
 }
 
+Status parseScale(const std::string& text, CommandLine& out)
+{
+    if (text != "1" && text != "2") return Status::failure("--scale takes 1 or 2, not \"" + text + "\"");
+    out.scale = text == "2" ? 2 : 1;
+    return {};
+}
+
 // Options that take a value; returns false for an unknown option.
 bool applyOption(const std::string& option, const std::string& value, CommandLine& out, Status& status)
 {
@@ -52,6 +59,8 @@ bool applyOption(const std::string& option, const std::string& value, CommandLin
         status = parsePrecision(value, out);
     else if (option == "--block")
         status = parseBlockSize(value, out);
+    else if (option == "--scale")
+        status = parseScale(value, out);
     else
         return false;
     return true;
@@ -123,7 +132,7 @@ commands:
   bank export FILE.trb     write the factory bank
   edit                     open the editor in a window while the demo programme
                            plays through the plug-in (silently); close to quit
-  screenshot OUT.png       draw our editor off screen (with --preset, --set)
+  screenshot OUT.png       draw our editor off screen (with --preset, --set, --scale)
   validate                 run a hostile host's checks on the plug-in (with
                            --plugin, any plug-in of the interface); exits 1
                            when one fails. --quick runs fewer rounds
@@ -140,6 +149,7 @@ options:
   --precision 32|64        sample type of the process calls (default 32)
   --block N                frames per process call (default 512)
   --gr-plot FILE.svg       (render) draw levels and gain reduction over time
+  --scale 1|2              (screenshot, edit) the editor at 100% or 200%
   --quick                  (validate) fewer rounds of each check
   --strict                 (validate) warnings fail too: behaviour the
                            interface allows but careless hosts trip over

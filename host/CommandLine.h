@@ -20,6 +20,7 @@ struct CommandLine
     bool precisionGiven = false;
     bool quick = false;  // validate: fewer rounds
     bool strict = false; // validate: warnings fail
+    int scale = 0;       // edit, screenshot: 1 or 2; 0: not given
 
     static Status parse(int argc, const char* const* argv, CommandLine& out);
     static const char* usage();

@@ -53,6 +53,7 @@ int runScreenshotCommand(const CommandLine& commandLine, PluginInstance& plugin)
         settings.preset = factoryIndex(plugin, commandLine.settings.preset);
     for (int i = 0; i < plugin.parameterCount(); ++i)
         settings.values.push_back(plugin.parameter(i));
+    if (commandLine.scale != 0) settings.scale = commandLine.scale;
 
     gui::CPixelSurface image;
     if (!EditorSnapshot::render(settings, image))

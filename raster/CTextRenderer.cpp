@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -60,7 +61,7 @@ struct CTextRenderer::Impl
 {
     FT_Library library = nullptr;
     FcConfig* config = nullptr;
-    std::map<int, Face> faces; // key: fontId * 8 + style
+    std::map<int, Face> faces; // key: (scale * 64 + fontId) * 8 + style
 
     Impl()
     {
@@ -75,8 +76,8 @@ struct CTextRenderer::Impl
         if (config) FcConfigDestroy(config);
     }
 
-    Face& face(int fontId, int style);
-    bool open(Face& f, const CFontDescription& d, bool bold, bool italic);
+    Face& face(int fontId, int style, int scale);
+    bool open(Face& f, const CFontDescription& d, bool bold, bool italic, int scale);
     const Glyph& glyph(Face& f, unsigned char c);
 };
 
@@ -119,7 +120,7 @@ std::optional<Match> matchFont(FcConfig* config, const char* family, bool bold, 
 
 } // namespace
 
-bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bool italic)
+bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bool italic, int scale)
 {
     const auto m = matchFont(config, d.face, bold, italic);
     if (!library || !m) return false;
@@ -128,7 +129,8 @@ bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bo
         f.face = nullptr;
         return false;
     }
-    if (FT_Set_Pixel_Sizes(f.face, 0, FT_UInt(d.height)) != 0)
+    const int height = d.height * scale;
+    if (FT_Set_Pixel_Sizes(f.face, 0, FT_UInt(height)) != 0)
     {
         FT_Done_Face(f.face);
         f.face = nullptr;
@@ -143,27 +145,28 @@ bool CTextRenderer::Impl::open(Face& f, const CFontDescription& d, bool bold, bo
     f.metrics.descent = int((-sm.descender + 63) >> 6);
     if (FT_IS_SCALABLE(f.face))
     {
-        const double scale = double(d.height) / f.face->units_per_EM;
-        f.underlineOffset = std::max(1, int(std::lround(-f.face->underline_position * scale)));
-        f.underlineThickness = std::max(1, int(std::lround(f.face->underline_thickness * scale)));
+        const double unit = double(height) / f.face->units_per_EM;
+        f.underlineOffset = std::max(1, int(std::lround(-f.face->underline_position * unit)));
+        f.underlineThickness = std::max(1, int(std::lround(f.face->underline_thickness * unit)));
     }
     return true;
 }
 
-Face& CTextRenderer::Impl::face(int fontId, int style)
+Face& CTextRenderer::Impl::face(int fontId, int style, int scale)
 {
+    scale = std::clamp(scale, 1, 8);
     fontId = normalisedFontId(fontId);
     style &= kFontBold | kFontItalic | kFontUnderline;
     if (kFontTable[std::size_t(fontId)].bold) style |= kFontBold;
-    auto [it, inserted] = faces.try_emplace(fontId * 8 + style);
+    auto [it, inserted] = faces.try_emplace((scale * 64 + fontId) * 8 + style);
     Face& f = it->second;
     if (inserted)
     {
         const CFontDescription& d = kFontTable[std::size_t(fontId)];
-        if (!open(f, d, (style & kFontBold) != 0, (style & kFontItalic) != 0))
+        if (!open(f, d, (style & kFontBold) != 0, (style & kFontItalic) != 0, scale))
         {
             // No usable font: text takes its cell but paints nothing.
-            f.metrics = CTextMetrics{d.height, 0};
+            f.metrics = CTextMetrics{d.height * scale, 0};
         }
     }
     return f;
@@ -210,16 +213,16 @@ CTextRenderer& CTextRenderer::shared()
 CTextRenderer::CTextRenderer() : impl_(std::make_unique<Impl>()) {}
 CTextRenderer::~CTextRenderer() = default;
 
-CTextMetrics CTextRenderer::metrics(int fontId, int style)
+CTextMetrics CTextRenderer::metrics(int fontId, int style, int scale)
 {
     std::lock_guard lock(mutex_);
-    return impl_->face(fontId, style).metrics;
+    return impl_->face(fontId, style, scale).metrics;
 }
 
-int CTextRenderer::measure(int fontId, int style, std::string_view text)
+int CTextRenderer::measure(int fontId, int style, std::string_view text, int scale)
 {
     std::lock_guard lock(mutex_);
-    Face& f = impl_->face(fontId, style);
+    Face& f = impl_->face(fontId, style, scale);
     int width = 0;
     for (char c : text)
         width += impl_->glyph(f, static_cast<unsigned char>(c)).advance;
@@ -227,10 +230,10 @@ int CTextRenderer::measure(int fontId, int style, std::string_view text)
 }
 
 void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId,
-                           int style, std::string_view text, Pixel colour)
+                           int style, std::string_view text, Pixel colour, int scale)
 {
     std::lock_guard lock(mutex_);
-    Face& f = impl_->face(fontId, style);
+    Face& f = impl_->face(fontId, style, scale);
     const int baseline = top + f.metrics.ascent;
     const int startX = x;
     for (char c : text)
@@ -251,7 +254,7 @@ void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x,
 std::string CTextRenderer::fontFile(int fontId, int style)
 {
     std::lock_guard lock(mutex_);
-    return impl_->face(fontId, style).file;
+    return impl_->face(fontId, style, 1).file;
 }
 
 } // namespace gui

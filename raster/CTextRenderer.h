@@ -31,13 +31,15 @@ class CTextRenderer
   public:
     static CTextRenderer& shared();
 
-    // fontId must be a table index; style holds the kFont* bits.
-    CTextMetrics metrics(int fontId, int style);
-    int measure(int fontId, int style, std::string_view text);
+    // fontId must be a table index; style holds the kFont* bits. `scale`
+    // renders the face at that multiple of the table's pixel height (device
+    // pixels per logical pixel); metrics and widths are then device pixels.
+    CTextMetrics metrics(int fontId, int style, int scale = 1);
+    int measure(int fontId, int style, std::string_view text, int scale = 1);
     // Draws text with the cell's top-left at (x, top); glyphs are blended
     // with their coverage over what is there.
     void render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId, int style,
-                std::string_view text, Pixel colour);
+                std::string_view text, Pixel colour, int scale = 1);
     // The font file a table entry resolved to (empty when none was found);
     // on Windows, the name of the face GDI selected.
     std::string fontFile(int fontId, int style);

@@ -102,7 +102,7 @@ HFONT createGdiFont(const char* face, int height, bool bold, bool italic, bool u
 struct CTextRenderer::Impl
 {
     HDC dc = ::CreateCompatibleDC(nullptr); // for measuring only: nothing is drawn through it
-    std::map<int, Face> faces;              // key: fontId * 8 + style
+    std::map<int, Face> faces;              // key: (scale * 64 + fontId) * 8 + style
 
     ~Impl()
     {
@@ -111,16 +111,16 @@ struct CTextRenderer::Impl
         if (dc) ::DeleteDC(dc);
     }
 
-    Face& face(int fontId, int style);
-    void open(Face& f, const CFontDescription& d, int style);
+    Face& face(int fontId, int style, int scale);
+    void open(Face& f, const CFontDescription& d, int style, int scale);
     const Glyph& glyph(Face& f, unsigned char c);
 };
 
-void CTextRenderer::Impl::open(Face& f, const CFontDescription& d, int style)
+void CTextRenderer::Impl::open(Face& f, const CFontDescription& d, int style, int scale)
 {
-    f.metrics = CTextMetrics{d.height, 0}; // without a font: the cell, no ink
-    f.font = createGdiFont(d.face, d.height, (style & kFontBold) != 0, (style & kFontItalic) != 0, false,
-                           d.decorative);
+    f.metrics = CTextMetrics{d.height * scale, 0}; // without a font: the cell, no ink
+    f.font = createGdiFont(d.face, d.height * scale, (style & kFontBold) != 0, (style & kFontItalic) != 0,
+                           false, d.decorative);
     if (!f.font || !dc) return;
     const HGDIOBJ previous = ::SelectObject(dc, f.font);
     char name[LF_FACESIZE] = {};
@@ -142,13 +142,14 @@ void CTextRenderer::Impl::open(Face& f, const CFontDescription& d, int style)
     ::SelectObject(dc, previous);
 }
 
-Face& CTextRenderer::Impl::face(int fontId, int style)
+Face& CTextRenderer::Impl::face(int fontId, int style, int scale)
 {
+    scale = std::clamp(scale, 1, 8);
     fontId = normalisedFontId(fontId);
     style &= kFontBold | kFontItalic | kFontUnderline;
     if (kFontTable[std::size_t(fontId)].bold) style |= kFontBold;
-    auto [it, inserted] = faces.try_emplace(fontId * 8 + style);
-    if (inserted) open(it->second, kFontTable[std::size_t(fontId)], style);
+    auto [it, inserted] = faces.try_emplace((scale * 64 + fontId) * 8 + style);
+    if (inserted) open(it->second, kFontTable[std::size_t(fontId)], style, scale);
     return it->second;
 }
 
@@ -204,16 +205,16 @@ CTextRenderer& CTextRenderer::shared()
 CTextRenderer::CTextRenderer() : impl_(std::make_unique<Impl>()) {}
 CTextRenderer::~CTextRenderer() = default;
 
-CTextMetrics CTextRenderer::metrics(int fontId, int style)
+CTextMetrics CTextRenderer::metrics(int fontId, int style, int scale)
 {
     std::lock_guard lock(mutex_);
-    return impl_->face(fontId, style).metrics;
+    return impl_->face(fontId, style, scale).metrics;
 }
 
-int CTextRenderer::measure(int fontId, int style, std::string_view text)
+int CTextRenderer::measure(int fontId, int style, std::string_view text, int scale)
 {
     std::lock_guard lock(mutex_);
-    Face& f = impl_->face(fontId, style);
+    Face& f = impl_->face(fontId, style, scale);
     int width = 0;
     for (char c : text)
         width += impl_->glyph(f, static_cast<unsigned char>(c)).advance;
@@ -221,10 +222,10 @@ int CTextRenderer::measure(int fontId, int style, std::string_view text)
 }
 
 void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId,
-                           int style, std::string_view text, Pixel colour)
+                           int style, std::string_view text, Pixel colour, int scale)
 {
     std::lock_guard lock(mutex_);
-    Face& f = impl_->face(fontId, style);
+    Face& f = impl_->face(fontId, style, scale);
     const int baseline = top + f.metrics.ascent;
     const int startX = x;
     for (char c : text)
@@ -245,7 +246,7 @@ void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x,
 std::string CTextRenderer::fontFile(int fontId, int style)
 {
     std::lock_guard lock(mutex_);
-    return impl_->face(fontId, style).name;
+    return impl_->face(fontId, style, 1).name;
 }
 
 } // namespace gui

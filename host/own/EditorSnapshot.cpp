@@ -59,14 +59,15 @@ bool EditorSnapshot::render(const Settings& settings, gui::CPixelSurface& image)
     auto memory = std::make_unique<platform::headless::HeadlessPlatform>();
     platform::headless::HeadlessPlatform& screen = *memory;
     editor->setPlatform(std::move(memory));
+    editor->setScale(settings.scale);
 
     if (settings.preset >= 0) effect->selectPreset(settings.preset);
     for (std::size_t i = 0; i < settings.values.size(); ++i)
         effect->setParameter(static_cast<VstInt32>(i), settings.values[i]);
     runProgramme(*effect, settings.programmeSeconds);
 
-    const platform::NativeHandle parent =
-        screen.addHostWindow(platform::Rect{0, 0, resources::kPanelWidth, resources::kPanelHeight});
+    const platform::NativeHandle parent = screen.addHostWindow(platform::Rect{
+        0, 0, resources::kPanelWidth * editor->getScale(), resources::kPanelHeight * editor->getScale()});
     if (!editor->open(parent)) return false;
     platform::headless::HeadlessWindow& window = *screen.lastWindow();
     window.exposeAll();

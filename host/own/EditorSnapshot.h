@@ -18,6 +18,7 @@ class EditorSnapshot
         int preset = -1;               // factory preset to select first; -1: none
         std::vector<float> values;     // then all parameters, when given
         double programmeSeconds = 2.0; // demo programme run first, so the needle shows reduction
+        int scale = 1;                 // device pixels per logical pixel
     };
 
     // False when the editor could not be opened.

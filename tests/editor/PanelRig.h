@@ -31,7 +31,8 @@ inline gui::CViewPoint centreOf(const resources::SkinRect& r)
 
 struct PanelRig
 {
-    PanelRig()
+    // `scale` 0 leaves the editor to find its own.
+    explicit PanelRig(int scale = 1)
     {
         RecordingHost::reset();
         effect = new AutoComp(&RecordingHost::callback);
@@ -39,7 +40,9 @@ struct PanelRig
         auto memory = std::make_unique<HeadlessPlatform>();
         screen = memory.get();
         editor->setPlatform(std::move(memory));
-        host = screen->addHostWindow(platform::Rect{300, 200, 700, 509});
+        if (scale != 0) editor->setScale(scale);
+        const int s = editor->getScale();
+        host = screen->addHostWindow(platform::Rect{300, 200, 300 + 400 * s, 200 + 309 * s});
         opened = editor->open(host);
         if (opened) window().exposeAll();
     }

@@ -1,0 +1,79 @@
+// The editor at 2x: twice the pixels, the same logical layout and feel.
+
+#include <gtest/gtest.h>
+
+#include "raster/CPixelSurface.h"
+#include "tests/editor/PanelRig.h"
+
+using namespace paneltest;
+
+namespace
+{
+
+struct Size
+{
+    int width, height;
+};
+
+Size hostRect(AutoComp* effect)
+{
+    ERect* rect = nullptr;
+    AEffect* record = effect->getAeffect();
+    if (record->dispatcher(record, effEditGetRect, 0, 0, &rect, 0.0f) != 1 || !rect) return {0, 0};
+    return {rect->right - rect->left, rect->bottom - rect->top};
+}
+
+} // namespace
+
+TEST(EditorScale, TwiceTheSizeBeforeAndAfterOpen)
+{
+    PanelRig rig(2);
+    ASSERT_TRUE(rig.opened);
+    EXPECT_EQ(hostRect(rig.effect).width, 800);
+    EXPECT_EQ(hostRect(rig.effect).height, 618);
+    EXPECT_EQ(rig.window().size().width, 800);
+    EXPECT_EQ(rig.window().size().height, 618);
+    EXPECT_EQ(rig.frame().getViewSize().width(), 400); // the views stay logical
+    rig.editor->close();
+    EXPECT_EQ(hostRect(rig.effect).width, 800);
+}
+
+// The same logical press and drag moves a knob equally at both scales, and a
+// press just outside the knob (in device pixels) misses it at both.
+TEST(EditorScale, HitAreasAndDragTravelAreLogical)
+{
+    const gui::CViewPoint centre = centreOf(resources::kCompressionKnobRect);
+    float moved[2] = {};
+    for (int scale : {1, 2})
+    {
+        PanelRig rig(scale);
+        CAnimKnob3* knob = rig.editor->getKnob(params::kCompression);
+        knob->setValue(0.5f);
+        const gui::CViewPoint at{centre.h * scale, centre.v * scale};
+        const gui::CViewPoint to{at.h, at.v - 40 * scale};
+        rig.press(at, 0, 20, {{rig.screenPoint(to), platform::kButtonLeft, 0, 20}});
+        moved[scale - 1] = knob->getValue();
+
+        knob->setValue(0.5f);
+        const gui::CViewPoint outside{resources::kCompressionKnobRect.right * scale,
+                                      resources::kCompressionKnobRect.top * scale - 1};
+        rig.press(outside, 0, 20,
+                  {{rig.screenPoint({outside.h, outside.v - 40}), platform::kButtonLeft, 0, 20}});
+        EXPECT_FLOAT_EQ(knob->getValue(), 0.5f) << scale;
+    }
+    EXPECT_GT(moved[0], 0.5f);
+    EXPECT_FLOAT_EQ(moved[1], moved[0]);
+}
+
+// Bitmaps come from the 2x set, not enlarged from the 1x one: the 2x panel
+// has detail no pixel doubling of the 1x panel shows.
+TEST(EditorScale, DrawsTheTwoTimesSkin)
+{
+    PanelRig rig(2);
+    HeadlessWindow& window = rig.window();
+    int notDoubled = 0;
+    for (int y = 0; y < 618; y += 2)
+        for (int x = 0; x < 800; x += 2)
+            if (!gui::sameRGB(window.shownPixel(x, y), window.shownPixel(x + 1, y + 1))) ++notDoubled;
+    EXPECT_GT(notDoubled, 1000);
+}
