@@ -6,6 +6,7 @@
 #include "editor/CAbout.h"
 #include "editor/CAmberVuMeter2.h"
 #include "editor/CAnimKnob3.h"
+#include "editor/EditorScale.h"
 #include "engine/ParameterTable.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
@@ -93,11 +94,19 @@ CAnimKnob3* ADEditor::getKnob(std::int32_t tag) const
     }
 }
 
+std::int32_t ADEditor::preferredScale()
+{
+    const std::int32_t stored = storedScaleChoice();
+    if (stored != 0) return stored;
+    return chooseScale(0, hasPlatform() ? getPlatform().desktopScale() : 1);
+}
+
 bool ADEditor::open(void* parent)
 {
     if (!background || !parent) return false;
     if (frame) close(); // a second open without a close starts afresh
     if (!hasPlatform()) return false;
+    settleScale();
     AEffEditor::open(parent);
     frame = new gui::CFrame(gui::CViewRect{rect.left, rect.top, rect.left + background->getWidth(),
                                            rect.top + background->getHeight()},

@@ -52,6 +52,10 @@ class ADEditor : public CPresetSystemEditor
     gui::CHorizontalSwitch* getProcessSwitch() const { return processSwitch; }
     CAbout* getAboutArea() const { return aboutArea; }
 
+  protected:
+    // The user's stored choice, else the desktop's, else 1.
+    std::int32_t preferredScale() override;
+
   private:
     bool addPanelControls(gui::CFrame& panel);
     CAnimKnob3* addKnob(gui::CFrame& panel, std::int32_t tag);

@@ -48,6 +48,7 @@ AEffGUIEditor::~AEffGUIEditor()
 
 bool AEffGUIEditor::getRect(ERect** result)
 {
+    settleScale();
     const auto scaled = [this](VstInt16 v) { return static_cast<VstInt16>(v * scale); };
     shownRect = ERect{scaled(rect.top), scaled(rect.left), scaled(rect.bottom), scaled(rect.right)};
     if (result) *result = &shownRect;
@@ -57,6 +58,12 @@ bool AEffGUIEditor::getRect(ERect** result)
 void AEffGUIEditor::setScale(std::int32_t value)
 {
     scale = value == 2 ? 2 : 1;
+    scaleFixed = true;
+}
+
+void AEffGUIEditor::settleScale()
+{
+    if (!frame && !scaleFixed) scale = preferredScale() == 2 ? 2 : 1;
 }
 
 void AEffGUIEditor::idle()

@@ -57,9 +57,10 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     bool holdsNativePlatform() const { return nativePlatform; }
 
     gui::CFrame* getFrame() const { return frame; }
-    // Device pixels per logical pixel (1 or 2) of the next frame; getRect
-    // answers the logical rect times this.
-    virtual void setScale(std::int32_t value);
+    // Fixes the device pixels per logical pixel (1 or 2) of the next frames
+    // (tools, tests); otherwise `preferredScale` decides before each open.
+    // getRect answers the logical rect times the scale.
+    void setScale(std::int32_t value);
     std::int32_t getScale() const { return scale; }
     bool isInIdle() const { return inIdle; }
     static std::int32_t getClassKnobMode() { return knobMode.load(std::memory_order_relaxed); }
@@ -68,9 +69,14 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     // Lets the native window system go once the frame is gone: a closed
     // editor holds no display connection (hosts keep hundreds of instances).
     void releaseNativePlatform();
+    // The scale a frame opened now would have; the current one by default.
+    virtual std::int32_t preferredScale() { return scale; }
+    // Settles the scale while no frame is open.
+    void settleScale();
 
     ERect rect{0, 0, 0, 0}; // logical
     std::int32_t scale = 1;
+    bool scaleFixed = false;
     std::uint32_t lastTicks = 0; // when the next paced idle is due
     bool inIdle = false;         // set while the host's idle callback runs
     gui::CFrame* frame = nullptr;

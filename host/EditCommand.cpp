@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <cstdlib>
 #undef None
 #undef Status
 #undef Bool
@@ -181,6 +182,8 @@ int runEditCommand(const CommandLine& commandLine, PluginInstance& plugin)
         std::fprintf(stderr, "amberlit: %s\n", status.message().c_str());
         return 1;
     }
+    // The plug-in reads the desktop's wish from here (a stored choice wins).
+    if (commandLine.scale != 0) setenv("GDK_SCALE", commandLine.scale == 2 ? "2" : "1", 1);
     ERect* rect = nullptr;
     if (!dispatch(plugin, effEditGetRect, 0, &rect) || !rect)
     {

@@ -414,6 +414,8 @@ class Platform
     virtual bool resizeWindow(NativeHandle window, Size size) = 0; // no move
     // Thickness of a dialog frame; 0 where windows have no such frame.
     virtual int32_t dialogFrameHeight() = 0;
+    // Device pixels per logical pixel the desktop asks of applications (1 or 2).
+    virtual int32_t desktopScale() { return 1; }
 
     // Whether a press may hold the thread in a tracking loop until the button
     // comes up, and so whether menus and dialogs may be modal loops. Win32's

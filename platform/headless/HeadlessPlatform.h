@@ -68,6 +68,7 @@ class HeadlessPlatform final : public Platform
     bool hasCaption(NativeHandle window) override;
     bool resizeWindow(NativeHandle window, Size size) override;
     int32_t dialogFrameHeight() override { return dialogFrameHeight_; }
+    int32_t desktopScale() override { return desktopScale_; }
     std::optional<std::string> chooseFile(const FileChooserRequest& request, Window* owner) override;
     void showMessage(const MessageRequest& request) override;
 
@@ -104,6 +105,7 @@ class HeadlessPlatform final : public Platform
     void setPressesMayBlock(bool block) { pressesMayBlock_ = block; }
     void setDoubleClickTime(uint32_t milliseconds) { doubleClickTime_ = milliseconds; }
     void setDialogFrameHeight(int32_t height) { dialogFrameHeight_ = height; }
+    void setDesktopScale(int32_t scale) { desktopScale_ = scale; }
 
     // --- Menus ------------------------------------------------------------------
     // Answers for the next pop-ups, in order; without one a pop-up is dismissed.
@@ -180,6 +182,7 @@ class HeadlessPlatform final : public Platform
     bool pressesMayBlock_ = true;
     uint32_t doubleClickTime_ = 500;
     int32_t dialogFrameHeight_ = 0;
+    int32_t desktopScale_ = 1;
 
     std::deque<MenuAnswer> menuAnswers_;
     std::vector<ShownMenu> shownMenus_;

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/native.h"
@@ -193,6 +195,32 @@ bool X11Platform::buttonsSwapped()
     // The server applies the pointer map before we see any button, in events
     // and in XQueryPointer alike: a left-handed map is already undone.
     return false;
+}
+
+int32_t X11Platform::desktopScale()
+{
+    return desktopScaleOf(std::getenv("GDK_SCALE"), XResourceManagerString(display_));
+}
+
+int32_t desktopScaleOf(const char* gdkScale, const char* resources)
+{
+    if (gdkScale && std::string_view(gdkScale) == "2") return 2;
+    if (!resources) return 1;
+    const std::string_view text(resources);
+    constexpr std::string_view key = "Xft.dpi:";
+    for (std::size_t at = 0; at < text.size();)
+    {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        if (line.starts_with(key))
+        {
+            const double dpi = std::atof(std::string(line.substr(key.size())).c_str());
+            return dpi >= 192.0 ? 2 : 1;
+        }
+        at = end + 1;
+    }
+    return 1;
 }
 
 uint32_t X11Platform::ticks()

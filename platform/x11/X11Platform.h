@@ -60,6 +60,8 @@ class X11Platform final : public Platform
     bool resizeWindow(NativeHandle window, Size size) override;
     int32_t dialogFrameHeight() override { return 0; }
     bool pressesMayBlock() override { return false; }
+    // GDK_SCALE=2, or an Xft.dpi of 192 or more in the screen's resources.
+    int32_t desktopScale() override;
     std::optional<std::string> chooseFile(const FileChooserRequest& request, Window* owner) override;
     void showMessage(const MessageRequest& request) override;
     std::unique_ptr<DialogTask> startFileChooser(const FileChooserRequest& request, Window* owner) override;
@@ -123,5 +125,8 @@ class X11Platform final : public Platform
     std::map<::Window, Target> targets_;
     std::array<::Cursor, 9> cursors_{};
 };
+
+// 2 for GDK_SCALE=2 or an Xft.dpi of 192 or more in X resources text, else 1.
+int32_t desktopScaleOf(const char* gdkScale, const char* resources);
 
 } // namespace platform::x11

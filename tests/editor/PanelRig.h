@@ -31,16 +31,20 @@ inline gui::CViewPoint centreOf(const resources::SkinRect& r)
 
 struct PanelRig
 {
-    // `scale` 0 leaves the editor to find its own.
-    explicit PanelRig(int scale = 1)
+    // `scale` 0 leaves the editor to find its own, on a desktop asking for
+    // `desktopScale`.
+    explicit PanelRig(int scale = 1, int desktopScale = 1)
     {
         RecordingHost::reset();
         effect = new AutoComp(&RecordingHost::callback);
         editor = static_cast<ADEditor*>(effect->getEditor());
         auto memory = std::make_unique<HeadlessPlatform>();
         screen = memory.get();
+        screen->setDesktopScale(desktopScale);
         editor->setPlatform(std::move(memory));
         if (scale != 0) editor->setScale(scale);
+        ERect* shown = nullptr;
+        editor->getRect(&shown);
         const int s = editor->getScale();
         host = screen->addHostWindow(platform::Rect{300, 200, 300 + 400 * s, 200 + 309 * s});
         opened = editor->open(host);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/EditorScale.h"
+#include "presets/PreferenceStore.h"
 #include "raster/CPixelSurface.h"
 #include "tests/editor/PanelRig.h"
 
@@ -76,4 +78,27 @@ TEST(EditorScale, DrawsTheTwoTimesSkin)
         for (int x = 0; x < 800; x += 2)
             if (!gui::sameRGB(window.shownPixel(x, y), window.shownPixel(x + 1, y + 1))) ++notDoubled;
     EXPECT_GT(notDoubled, 1000);
+}
+
+// A stored choice wins over the desktop; without one the desktop's 2 counts;
+// a stored value other than 1 or 2 is no choice.
+TEST(EditorScale, StoredChoiceThenDesktopThenOne)
+{
+    struct Case
+    {
+        float stored; // 0: none
+        int desktop;
+        int width;
+    };
+    const Case cases[] = {
+        {0.0f, 1, 400}, {0.0f, 2, 800}, {1.0f, 2, 400}, {2.0f, 1, 800}, {3.0f, 2, 800}, {3.0f, 1, 400},
+    };
+    for (const Case& c : cases)
+    {
+        ASSERT_EQ(writePreference(kEditorScalePreference, c.stored), 0);
+        PanelRig rig(0, c.desktop);
+        EXPECT_EQ(hostRect(rig.effect).width, c.width) << c.stored << " " << c.desktop;
+        EXPECT_EQ(rig.window().size().width, c.width) << c.stored << " " << c.desktop;
+    }
+    writePreference(kEditorScalePreference, 0.0f);
 }
