@@ -1,5 +1,7 @@
 #include "editor/AEffGUIEditor.h"
 
+#include "editor/EditorScale.h"
+
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
 #include "platform/NullPlatform.h"
@@ -63,7 +65,65 @@ void AEffGUIEditor::setScale(std::int32_t value)
 
 void AEffGUIEditor::settleScale()
 {
-    if (!frame && !scaleFixed) scale = preferredScale() == 2 ? 2 : 1;
+    if (frame) return;
+    waitingScale = 0;
+    if (!scaleFixed) scale = preferredScale() == 2 ? 2 : 1;
+}
+
+bool AEffGUIEditor::changeScale(std::int32_t wanted)
+{
+    wanted = wanted == 2 ? 2 : 1;
+    storeScaleChoice(wanted);
+    scaleFixed = false;
+    if (!frame)
+    {
+        scale = wanted;
+        return true;
+    }
+    if (wanted == scale)
+    {
+        waitingScale = 0;
+        return true;
+    }
+    const VstInt16 width = static_cast<VstInt16>((rect.right - rect.left) * wanted);
+    const VstInt16 height = static_cast<VstInt16>((rect.bottom - rect.top) * wanted);
+    if (!canHostSizeWindow() || !sizeWindow(width, height))
+    {
+        waitingScale = wanted;
+        return false;
+    }
+    waitingScale = 0;
+    scale = wanted;
+    frame->setScale(wanted);
+    return true;
+}
+
+bool AEffGUIEditor::clickOnPanel(std::int32_t x, std::int32_t y)
+{
+    platform::Window* window = frame ? frame->getOwnWindow() : nullptr;
+    if (!window) return false;
+    platform::Menu menu;
+    for (std::int32_t choice : {1, 2})
+    {
+        platform::MenuItem item;
+        item.text = choice == 1 ? "Size 100%" : "Size 200%";
+        item.command = choice;
+        item.checked = choice == (waitingScale != 0 ? waitingScale : scale);
+        menu.items.push_back(item);
+    }
+    if (waitingScale != 0)
+    {
+        // The host would not resize: say when the choice shows.
+        platform::MenuItem note;
+        note.kind = platform::MenuItem::Kind::Greyed;
+        note.text = "(applies when the editor opens again)";
+        menu.items.push_back(note);
+    }
+    const platform::Point origin = window->screenOrigin();
+    const std::int32_t chosen =
+        window->popupMenu(menu, platform::Point{origin.x + x * scale, origin.y + y * scale}, true);
+    if (chosen == 1 || chosen == 2) changeScale(chosen);
+    return true;
 }
 
 void AEffGUIEditor::idle()

@@ -62,6 +62,11 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     // getRect answers the logical rect times the scale.
     void setScale(std::int32_t value);
     std::int32_t getScale() const { return scale; }
+    // The user's size choice: stored, then asked of the host; false when the
+    // host refused, and the choice waits for the next open.
+    bool changeScale(std::int32_t wanted);
+    // The size menu on an empty part of the panel.
+    bool clickOnPanel(std::int32_t x, std::int32_t y) override;
     bool isInIdle() const { return inIdle; }
     static std::int32_t getClassKnobMode() { return knobMode.load(std::memory_order_relaxed); }
 
@@ -77,8 +82,9 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     ERect rect{0, 0, 0, 0}; // logical
     std::int32_t scale = 1;
     bool scaleFixed = false;
-    std::uint32_t lastTicks = 0; // when the next paced idle is due
-    bool inIdle = false;         // set while the host's idle callback runs
+    std::int32_t waitingScale = 0; // chosen while open, refused by the host
+    std::uint32_t lastTicks = 0;   // when the next paced idle is due
+    bool inIdle = false;           // set while the host's idle callback runs
     gui::CFrame* frame = nullptr;
 
   private:

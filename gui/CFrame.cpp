@@ -241,6 +241,14 @@ void CFrame::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons
         if (pModalView->hitTest(where, buttons)) pModalView->mouse(context, where, buttons);
         return;
     }
+    const bool menuClick = (buttons & buttonRight) || ((buttons & buttonLeft) && (buttons & modControl));
+    if (menuClick && pEditor)
+    {
+        bool overView = false;
+        for (CView* child : children)
+            overView = overView || (child->getMouseEnabled() && child->hitTest(where, buttons));
+        if (!overView && pEditor->clickOnPanel(where.h, where.v)) return;
+    }
     CViewContainer::mouse(context, where, buttons);
 }
 
@@ -643,6 +651,17 @@ void CFrame::resizeNative(platform::NativeHandle handle, platform::Size newSize)
         window->setSize(newSize);
     else if (platformLayer)
         platformLayer->resizeWindow(handle, newSize);
+}
+
+void CFrame::setScale(std::int32_t newScale)
+{
+    newScale = std::clamp(newScale, 1, 2);
+    if (newScale == scale) return;
+    scale = newScale;
+    if (window) window->setSize({size.width() * scale, size.height() * scale});
+    adoptOffscreenOnly();
+    invalidate(size);
+    drawRect(nullptr, size);
 }
 
 void CFrame::adoptSize(std::int32_t width, std::int32_t height)

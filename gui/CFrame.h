@@ -102,6 +102,9 @@ class CFrame : public CViewContainer
     platform::NativeHandle getSystemWindow() const { return pSystemWindow; }
     bool isFirstDraw() const { return bFirstDraw; }
     std::int32_t getScale() const { return scale; }
+    // Redraws at `newScale` (1 or 2): the own window takes the new device
+    // size; the host's windows are the owner's business.
+    void setScale(std::int32_t newScale);
     // A window position in device pixels as a logical point.
     CViewPoint toLogical(std::int32_t x, std::int32_t y) const;
 

@@ -33,6 +33,9 @@ class CFrameOwner
     // drag (the source is then offered a copy), and taking it.
     virtual bool wantsDrop(const CDragContainer&) { return false; }
     virtual bool takeDrop(const CDragContainer&) { return false; }
+    // A right-click or Ctrl-click (logical frame position) that no view is
+    // under; true when the owner took it.
+    virtual bool clickOnPanel(std::int32_t, std::int32_t) { return false; }
 
   protected:
     ~CFrameOwner() = default;

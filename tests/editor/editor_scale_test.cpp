@@ -102,3 +102,41 @@ TEST(EditorScale, StoredChoiceThenDesktopThenOne)
     }
     writePreference(kEditorScalePreference, 0.0f);
 }
+
+// The size menu on an empty part of the panel: a host that resizes gets the
+// request and the editor redraws at once; one that refuses sees the choice
+// at the next open, and the menu says it waits.
+TEST(EditorScale, SizeMenuResizesThroughTheHostOrWaitsForTheNextOpen)
+{
+    for (bool hostResizes : {true, false})
+    {
+        ASSERT_EQ(writePreference(kEditorScalePreference, 0.0f), 0);
+        PanelRig rig(0);
+        RecordingHost::answers[audioMasterCanDo] = hostResizes ? 1 : 0;
+        RecordingHost::answers[audioMasterSizeWindow] = hostResizes ? 1 : 0;
+        rig.screen->queueMenuChoice("Size 200%");
+        rig.window().press({10, 150}, platform::kButtonRight);
+        ASSERT_EQ(rig.screen->shownMenus().size(), 1u);
+        EXPECT_EQ(storedScaleChoice(), 2);
+        const auto requests = rig.hostCalls(audioMasterSizeWindow);
+        if (hostResizes)
+        {
+            ASSERT_EQ(requests.size(), 1u);
+            EXPECT_EQ(requests[0].index, 800);
+            EXPECT_EQ(requests[0].value, 618);
+            EXPECT_EQ(rig.window().size().width, 800);
+            EXPECT_EQ(hostRect(rig.effect).width, 800);
+            continue;
+        }
+        EXPECT_EQ(rig.window().size().width, 400);
+        rig.screen->queueMenuDismiss();
+        rig.press({10, 150}, platform::kModControl); // Ctrl-click, for one-button mice
+        ASSERT_EQ(rig.screen->shownMenus().size(), 2u);
+        EXPECT_EQ(rig.screen->shownMenus()[1].menu.items.size(), 3u); // with the note
+        rig.editor->close();
+        EXPECT_EQ(hostRect(rig.effect).width, 800);
+        ASSERT_TRUE(rig.editor->open(rig.host));
+        EXPECT_EQ(rig.window().size().width, 800);
+    }
+    writePreference(kEditorScalePreference, 0.0f);
+}
