@@ -98,7 +98,7 @@ std::int32_t ADEditor::preferredScale()
 {
     const std::int32_t stored = storedScaleChoice();
     if (stored != 0) return stored;
-    return chooseScale(0, hasPlatform() ? getPlatform().desktopScale() : 1);
+    return chooseScale(0, desktopScale());
 }
 
 bool ADEditor::open(void* parent)

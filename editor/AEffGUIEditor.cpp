@@ -70,6 +70,20 @@ void AEffGUIEditor::settleScale()
     if (!scaleFixed) scale = preferredScale() == 2 ? 2 : 1;
 }
 
+std::int32_t AEffGUIEditor::desktopScale()
+{
+    if (windowSystem && !dynamic_cast<platform::NullPlatform*>(windowSystem.get()))
+        return windowSystem->desktopScale();
+    static std::atomic<std::int32_t> asked{0};
+    if (asked.load(std::memory_order_relaxed) == 0)
+    {
+        const auto native = makeNativePlatform();
+        if (!native) return 1; // no display now; perhaps later
+        asked.store(native->desktopScale(), std::memory_order_relaxed);
+    }
+    return asked.load(std::memory_order_relaxed);
+}
+
 bool AEffGUIEditor::changeScale(std::int32_t wanted)
 {
     wanted = wanted == 2 ? 2 : 1;

@@ -78,6 +78,10 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     virtual std::int32_t preferredScale() { return scale; }
     // Settles the scale while no frame is open.
     void settleScale();
+    // What the desktop asks for, from the window system in use; before one
+    // is held, from a native one made only for the question (a closed editor
+    // keeps no display connection), remembered for the process.
+    std::int32_t desktopScale();
 
     ERect rect{0, 0, 0, 0}; // logical
     std::int32_t scale = 1;

@@ -49,7 +49,7 @@ struct CPresetSystemEditor::FileDialog
     const char* pattern;
     const char* extension;
     bool bank;
-    void (CPresetSystemEditor::*apply)(CPresetSystemEffect& presets, const std::string& path);
+    bool (CPresetSystemEditor::*apply)(CPresetSystemEffect& presets, const std::string& path);
 };
 
 const CPresetSystemEditor::FileDialog CPresetSystemEditor::kLoadBankDialog{
@@ -370,28 +370,34 @@ void CPresetSystemEditor::savePreset()
     askForFile(kSavePresetDialog);
 }
 
-void CPresetSystemEditor::applyLoadBank(CPresetSystemEffect& presets, const std::string& path)
+bool CPresetSystemEditor::applyLoadBank(CPresetSystemEffect& presets, const std::string& path)
 {
     const FileResult result = loadBankFile(presets, path);
-    if (!result.ok()) return reportFailure(result);
-    showPresetsOfBank(presets);
+    reportFailure(result);
+    if (result.ok()) showPresetsOfBank(presets);
+    return result.ok();
 }
 
-void CPresetSystemEditor::applySaveBank(CPresetSystemEffect& presets, const std::string& path)
+bool CPresetSystemEditor::applySaveBank(CPresetSystemEffect& presets, const std::string& path)
 {
-    reportFailure(saveBankFile(presets, path));
+    const FileResult result = saveBankFile(presets, path);
+    reportFailure(result);
+    return result.ok();
 }
 
-void CPresetSystemEditor::applyLoadPreset(CPresetSystemEffect& presets, const std::string& path)
+bool CPresetSystemEditor::applyLoadPreset(CPresetSystemEffect& presets, const std::string& path)
 {
     const FileResult result = loadPresetFile(presets, path);
-    if (!result.ok()) return reportFailure(result);
-    showPresetName(presetName(presets.getCurrentPreset()).c_str());
+    reportFailure(result);
+    if (result.ok()) showPresetName(presetName(presets.getCurrentPreset()).c_str());
+    return result.ok();
 }
 
-void CPresetSystemEditor::applySavePreset(CPresetSystemEffect& presets, const std::string& path)
+bool CPresetSystemEditor::applySavePreset(CPresetSystemEffect& presets, const std::string& path)
 {
-    reportFailure(savePresetFile(presets, path));
+    const FileResult result = savePresetFile(presets, path);
+    reportFailure(result);
+    return result.ok();
 }
 
 // --- Files dropped onto the editor ---------------------------------------------------
@@ -428,7 +434,6 @@ bool CPresetSystemEditor::takeDrop(const gui::CDragContainer& drag)
     // Remembered as if chosen in the load dialog: the next dialog starts there.
     const std::string path = acceptChosenPath(*load, drag.getFiles().front());
     if (path.empty()) return false;
-    // Taken either way: a rejected file says why, as from the load button.
-    (this->*load->apply)(*presets, path);
-    return true;
+    // A rejected file says why, as from the load button, and changes nothing.
+    return (this->*load->apply)(*presets, path);
 }

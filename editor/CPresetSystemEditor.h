@@ -104,10 +104,11 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     void startDialog(std::unique_ptr<platform::DialogTask> task);
     void pollDialog();
     void reportFailure(const FileResult& result);
-    void applyLoadBank(CPresetSystemEffect& presets, const std::string& path);
-    void applySaveBank(CPresetSystemEffect& presets, const std::string& path);
-    void applyLoadPreset(CPresetSystemEffect& presets, const std::string& path);
-    void applySavePreset(CPresetSystemEffect& presets, const std::string& path);
+    // Each true when the file operation succeeded; a failure is reported.
+    bool applyLoadBank(CPresetSystemEffect& presets, const std::string& path);
+    bool applySaveBank(CPresetSystemEffect& presets, const std::string& path);
+    bool applyLoadPreset(CPresetSystemEffect& presets, const std::string& path);
+    bool applySavePreset(CPresetSystemEffect& presets, const std::string& path);
     // The load that a dragged file asks for; null for anything else.
     static const FileDialog* loadForDrag(const gui::CDragContainer& drag);
     void showPresetsOfBank(CPresetSystemEffect& presets);
