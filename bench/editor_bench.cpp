@@ -96,21 +96,22 @@ std::vector<double> timeIdlePasses(AutoComp& effect, ADEditor& editor)
     return cpu;
 }
 
-void benchHeadless()
+void benchHeadless(int scale)
 {
     auto* effect = new AutoComp(&quietHost);
     auto* editor = static_cast<ADEditor*>(effect->getEditor());
     auto memory = std::make_unique<platform::headless::HeadlessPlatform>();
     platform::headless::HeadlessPlatform& screen = *memory;
     editor->setPlatform(std::move(memory));
-    const auto parent = screen.addHostWindow(platform::Rect{0, 0, 400, 309});
+    editor->setScale(scale);
+    const auto parent = screen.addHostWindow(platform::Rect{0, 0, 400 * scale, 309 * scale});
 
     const double start = wallSeconds();
     editor->open(parent);
     screen.lastWindow()->exposeAll();
     const double painted = wallSeconds();
-    std::printf("headless window system\n  open to first painted frame               %.2f ms\n",
-                (painted - start) * 1e3);
+    std::printf("headless window system, scale %d\n  open to first painted frame               %.2f ms\n",
+                scale, (painted - start) * 1e3);
     report("idle pass, meter moving (CPU)", timeIdlePasses(*effect, *editor));
     delete effect;
 }
@@ -150,7 +151,8 @@ void benchX11()
 int main()
 {
     std::printf("editor idle and opening, %d idle passes with the meter moving\n", kPasses);
-    benchHeadless();
+    benchHeadless(1);
+    benchHeadless(2);
     if (std::getenv("DISPLAY")) benchX11();
     return 0;
 }

@@ -37,10 +37,10 @@ constexpr int kKnobSide = 114;
 
 struct EditorSizedTree
 {
-    EditorSizedTree()
+    explicit EditorSizedTree(int scale = 1)
     {
-        auto* host = owner.platform.addHostWindow({0, 0, kWidth, kHeight});
-        frame = new gui::CFrame(gui::CViewRect{0, 0, kWidth, kHeight}, host, &owner);
+        auto* host = owner.platform.addHostWindow({0, 0, kWidth * scale, kHeight * scale});
+        frame = new gui::CFrame(gui::CViewRect{0, 0, kWidth, kHeight}, host, &owner, scale);
         auto* background = new gui::CBitmap(12128);
         frame->setBackground(background);
         background->release();
@@ -64,20 +64,21 @@ struct EditorSizedTree
     gui::CAnimKnob* knobs[kKnobs] = {};
 };
 
+// Argument: the scale (1 or 2).
 void fullRedraw(benchmark::State& state)
 {
-    EditorSizedTree tree;
+    EditorSizedTree tree(static_cast<int>(state.range(0)));
     for (auto _ : state)
     {
         tree.frame->setDirty(true);
         tree.frame->idle();
     }
 }
-BENCHMARK(fullRedraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(fullRedraw)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void oneKnobUpdate(benchmark::State& state)
 {
-    EditorSizedTree tree;
+    EditorSizedTree tree(static_cast<int>(state.range(0)));
     float value = 0.0f;
     for (auto _ : state)
     {
@@ -86,7 +87,7 @@ void oneKnobUpdate(benchmark::State& state)
         tree.frame->idle();
     }
 }
-BENCHMARK(oneKnobUpdate)->Unit(benchmark::kMicrosecond);
+BENCHMARK(oneKnobUpdate)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
