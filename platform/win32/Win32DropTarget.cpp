@@ -101,9 +101,9 @@ Point Win32DropTarget::clientPoint(POINTL screen) const
     return Point{p.x, p.y};
 }
 
-DWORD Win32DropTarget::answer(DWORD allowed) const
+DWORD Win32DropTarget::answer(DWORD allowed, bool wanted) const
 {
-    const bool wanted = !data.files.empty() || !data.text.empty();
+    wanted = wanted && (!data.files.empty() || !data.text.empty());
     return wanted && (allowed & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
 }
 
@@ -117,8 +117,7 @@ HRESULT Win32DropTarget::DragEnter(IDataObject* object, DWORD, POINTL point, DWO
     }
     data = readDragData(object);
     dragging = true;
-    *effect = answer(*effect);
-    listener->onDragEnter(data, clientPoint(point));
+    *effect = answer(*effect, listener->onDragEnter(data, clientPoint(point)));
     return S_OK;
 }
 
@@ -130,8 +129,7 @@ HRESULT Win32DropTarget::DragOver(DWORD, POINTL point, DWORD* effect)
         *effect = DROPEFFECT_NONE;
         return S_OK;
     }
-    *effect = answer(*effect);
-    listener->onDragMove(data, clientPoint(point));
+    *effect = answer(*effect, listener->onDragMove(data, clientPoint(point)));
     return S_OK;
 }
 

@@ -1,8 +1,9 @@
 // Drops from other applications through OLE: the frame window's IDropTarget.
 // The dragged data is read once on enter (file list first, then text) and
 // handed to the listener with every event; the pointer is given in the
-// window's client coordinates. The answer is copy whenever there is data to
-// take, never move: a source must not delete what we may not have taken.
+// window's client coordinates. The answer is copy while there is data the
+// listener wants, never move: a source must not delete what we may not have
+// taken.
 #pragma once
 
 #include <ole2.h>
@@ -40,7 +41,7 @@ class Win32DropTarget final : public IDropTarget
   private:
     ~Win32DropTarget() = default;
     Point clientPoint(POINTL screen) const;
-    DWORD answer(DWORD allowed) const;
+    DWORD answer(DWORD allowed, bool wanted) const;
 
     std::atomic<ULONG> references{1};
     DropListener* listener;

@@ -157,6 +157,16 @@ int32_t Win32Platform::dialogFrameHeight()
     return ::GetSystemMetrics(SM_CYDLGFRAME);
 }
 
+// The DPI Windows gives this process: the monitor's for hosts that declare
+// themselves DPI-aware, 96 for the others, which Windows then stretches.
+int32_t Win32Platform::desktopScale()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ::ReleaseDC(nullptr, screen);
+    return dpi >= 192 ? 2 : 1;
+}
+
 std::optional<std::string> Win32Platform::chooseFile(const FileChooserRequest& request, Window* owner)
 {
     return runFileDialog(request, owner ? static_cast<HWND>(owner->handle()) : nullptr);

@@ -40,6 +40,7 @@ class Win32Platform final : public Platform
     bool hasCaption(NativeHandle window) override;
     bool resizeWindow(NativeHandle window, Size size) override;
     int32_t dialogFrameHeight() override;
+    int32_t desktopScale() override;
     std::optional<std::string> chooseFile(const FileChooserRequest& request, Window* owner) override;
     void showMessage(const MessageRequest& request) override;
 

@@ -86,8 +86,16 @@ OneFormat plainText(const std::wstring& text)
 
 struct Recorder final : platform::DropListener
 {
-    void onDragEnter(const DragData& data, Point) override { entered = data; }
-    void onDragMove(const DragData&, Point) override { ++moves; }
+    bool onDragEnter(const DragData& data, Point) override
+    {
+        entered = data;
+        return wants;
+    }
+    bool onDragMove(const DragData&, Point) override
+    {
+        ++moves;
+        return wants;
+    }
     void onDragLeave(const DragData&) override { ++leaves; }
     bool onDrop(const DragData& data, Point) override
     {
@@ -97,6 +105,7 @@ struct Recorder final : platform::DropListener
     DragData entered, dropped;
     int moves = 0, leaves = 0;
     bool accept = true;
+    bool wants = true; // what the editor answers while the drag is over it
 };
 
 constexpr DWORD kCopyOrMove = DROPEFFECT_COPY | DROPEFFECT_MOVE;
@@ -148,8 +157,13 @@ TEST(DropTarget, NothingToTakeOrARefusedDropAnswersNone)
 
     OneFormat files = fileList({L"C:\\a.trb"});
     recorder.accept = false;
+    recorder.wants = false;
     effect = kCopyOrMove;
     target->DragEnter(&files, 0, POINTL{}, &effect);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "a drag the editor does not want";
+    effect = kCopyOrMove;
+    target->DragOver(0, POINTL{}, &effect);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << "a drag the editor does not want";
     effect = kCopyOrMove;
     target->Drop(&files, 0, POINTL{}, &effect);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
