@@ -6,6 +6,7 @@
 #include "presets/PreferenceStore.h"
 #include "raster/CPixelSurface.h"
 #include "tests/editor/PanelRig.h"
+#include "tests/support/SettingsSandbox.h"
 
 using namespace paneltest;
 
@@ -84,6 +85,7 @@ TEST(EditorScale, DrawsTheTwoTimesSkin)
 // a stored value other than 1 or 2 is no choice.
 TEST(EditorScale, StoredChoiceThenDesktopThenOne)
 {
+    const SettingsSandbox sandbox; // ctest runs this file's tests side by side
     struct Case
     {
         float stored; // 0: none
@@ -108,6 +110,7 @@ TEST(EditorScale, StoredChoiceThenDesktopThenOne)
 // at the next open, and the menu says it waits.
 TEST(EditorScale, SizeMenuResizesThroughTheHostOrWaitsForTheNextOpen)
 {
+    const SettingsSandbox sandbox; // ctest runs this file's tests side by side
     for (bool hostResizes : {true, false})
     {
         ASSERT_EQ(writePreference(kEditorScalePreference, 0.0f), 0);
