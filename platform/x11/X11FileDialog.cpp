@@ -134,7 +134,7 @@ X11FileDialog::X11FileDialog(X11Platform& platform, ::Window owner, const FileCh
     folder_ = normalised(folder);
     readFolder();
 
-    const Point at = placement();
+    const Point at = platform_.centredOver(owner_, size_);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
@@ -166,23 +166,6 @@ X11FileDialog::~X11FileDialog()
     image_.reset();
     XDestroyWindow(display_, window_);
     XFlush(display_);
-}
-
-Point X11FileDialog::placement() const
-{
-    const Size screen = platform_.screenSize();
-    Rect over{0, 0, screen.width, screen.height};
-    XWindowAttributes attributes{};
-    int x = 0, y = 0;
-    ::Window child = 0;
-    const unsigned long mark = platform_.errors().count();
-    if (owner_ && XGetWindowAttributes(display_, owner_, &attributes) &&
-        XTranslateCoordinates(display_, owner_, platform_.root(), 0, 0, &x, &y, &child) &&
-        !platform_.errors().failedSince(mark))
-        over = Rect{x, y, x + attributes.width, y + attributes.height};
-    return Point{
-        std::clamp(over.left + (over.width() - kWidth) / 2, 0, std::max(0, screen.width - kWidth)),
-        std::clamp(over.top + (over.height() - kHeight) / 2, 0, std::max(0, screen.height - kHeight))};
 }
 
 void X11FileDialog::show()

@@ -67,7 +67,6 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
     void onPress(const XButtonEvent& event);
     void scrollBy(int rows);
     void draw();
-    Point placement() const;
 
     X11Platform& platform_;
     Display* display_;

@@ -145,24 +145,6 @@ bool X11PlainDialog::windowManagerRuns() const
 }
 
 // Centred over the owner when there is one, else on the screen; always on it.
-Point X11PlainDialog::placement() const
-{
-    const Size screen = platform_.screenSize();
-    Rect over{0, 0, screen.width, screen.height};
-    XWindowAttributes attributes{};
-    int x = 0, y = 0;
-    ::Window child = 0;
-    const unsigned long mark = platform_.errors().count();
-    if (owner_ && XGetWindowAttributes(display_, owner_, &attributes) &&
-        XTranslateCoordinates(display_, owner_, platform_.root(), 0, 0, &x, &y, &child) &&
-        !platform_.errors().failedSince(mark))
-        over = Rect{x, y, x + attributes.width, y + attributes.height};
-    const int left = over.left + (over.width() - size_.width) / 2;
-    const int top = over.top + (over.height() - size_.height) / 2;
-    return Point{std::clamp(left, 0, std::max(0, screen.width - size_.width)),
-                 std::clamp(top, 0, std::max(0, screen.height - size_.height))};
-}
-
 void X11PlainDialog::layout(const std::string* field)
 {
     const int lineHeight = textHeight(font_) + 2;
@@ -185,7 +167,7 @@ void X11PlainDialog::layout(const std::string* field)
     }
     size_ = Size{width, y + kButtonHeight + kMargin};
 
-    const Point at = placement();
+    const Point at = platform_.centredOver(owner_, size_);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;

@@ -59,7 +59,6 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     };
 
     void layout(const std::string* field);
-    Point placement() const;
     bool windowManagerRuns() const;
     TextStyle headingFont() const;
     int textTop() const;

@@ -6,6 +6,7 @@
 #include <X11/extensions/XShm.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -327,6 +328,23 @@ Size X11Platform::screenSize() const
 {
     const int screen = DefaultScreen(display_);
     return Size{DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
+}
+
+Point X11Platform::centredOver(::Window owner, Size size)
+{
+    const Size screen = screenSize();
+    Rect over{0, 0, screen.width, screen.height};
+    XWindowAttributes attributes{};
+    int x = 0, y = 0;
+    ::Window child = 0;
+    const unsigned long mark = errors_.count();
+    if (owner && XGetWindowAttributes(display_, owner, &attributes) &&
+        XTranslateCoordinates(display_, owner, root(), 0, 0, &x, &y, &child) && !errors_.failedSince(mark))
+        over = Rect{x, y, x + attributes.width, y + attributes.height};
+    return Point{
+        std::clamp(over.left + (over.width() - size.width) / 2, 0, std::max(0, screen.width - size.width)),
+        std::clamp(over.top + (over.height() - size.height) / 2, 0,
+                   std::max(0, screen.height - size.height))};
 }
 
 ::Cursor X11Platform::cursorFor(Cursor cursor)

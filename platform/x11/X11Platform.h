@@ -71,6 +71,9 @@ class X11Platform final : public Platform
     Display* display() const { return display_; }
     ::Window root() const { return DefaultRootWindow(display_); }
     Size screenSize() const;
+    // Top-left of a window of `size` centred over `owner` (the screen when
+    // there is none or it is gone), kept on screen.
+    Point centredOver(::Window owner, Size size);
     X11ErrorTrap& errors() { return errors_; }
     bool shmUsable() const { return shmUsable_; }
     void disableShm() { shmUsable_ = false; }
