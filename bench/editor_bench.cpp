@@ -45,28 +45,28 @@ double wallSeconds()
 class Programme
 {
   public:
-    explicit Programme(AutoComp& effect) : effect_(effect), in_(kBlock), out_(kBlock)
+    explicit Programme(AutoComp& instance) : effect(instance), in(kBlock), out(kBlock)
     {
-        effect_.setSampleRate(44100.0f);
-        effect_.resume();
+        effect.setSampleRate(44100.0f);
+        effect.resume();
     }
     void nextBlock()
     {
-        for (int i = 0; i < kBlock; ++i, ++n_)
+        for (int i = 0; i < kBlock; ++i, ++n)
         {
-            const double t = static_cast<double>(n_) / 44100.0;
+            const double t = static_cast<double>(n) / 44100.0;
             const double level = std::fmod(t, 0.5) < 0.1 ? 0.9 : 0.05;
-            in_[static_cast<std::size_t>(i)] = static_cast<float>(level * std::sin(2.0 * M_PI * 220.0 * t));
+            in[static_cast<std::size_t>(i)] = static_cast<float>(level * std::sin(2.0 * M_PI * 220.0 * t));
         }
-        float* inputs[] = {in_.data(), in_.data()};
-        float* outputs[] = {out_.data(), out_.data()};
-        effect_.processReplacing(inputs, outputs, kBlock);
+        float* inputs[] = {in.data(), in.data()};
+        float* outputs[] = {out.data(), out.data()};
+        effect.processReplacing(inputs, outputs, kBlock);
     }
 
   private:
-    AutoComp& effect_;
-    std::vector<float> in_, out_;
-    long n_ = 0;
+    AutoComp& effect;
+    std::vector<float> in, out;
+    long n = 0;
 };
 
 void report(const char* label, std::vector<double> samples)

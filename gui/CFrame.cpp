@@ -52,17 +52,17 @@ std::optional<platform::Cursor> cursorFor(std::int32_t type)
 class CFrame::WindowEvents final : public platform::WindowListener
 {
   public:
-    explicit WindowEvents(CFrame& frame) : frame_(frame) {}
-    void onExpose(const platform::ExposeEvent& event) override { frame_.handleExpose(event); }
-    void onButtonPress(const platform::ButtonEvent& event) override { frame_.handleButtonPress(event); }
-    void onWheel(const platform::WheelEvent& event) override { frame_.handleWheel(event); }
+    explicit WindowEvents(CFrame& owner) : frame(owner) {}
+    void onExpose(const platform::ExposeEvent& event) override { frame.handleExpose(event); }
+    void onButtonPress(const platform::ButtonEvent& event) override { frame.handleButtonPress(event); }
+    void onWheel(const platform::WheelEvent& event) override { frame.handleWheel(event); }
     // Keys reach the frame from the host through the editor.
     void onKey(const platform::KeyEvent&) override {}
-    void onDestroyed() override { frame_.handleDestroyed(); }
-    void onPointer(const platform::PointerState& state) override { frame_.handlePointer(state); }
+    void onDestroyed() override { frame.handleDestroyed(); }
+    void onPointer(const platform::PointerState& state) override { frame.handlePointer(state); }
 
   private:
-    CFrame& frame_;
+    CFrame& frame;
 };
 
 CFrame::CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFrameOwner* editor,

@@ -19,23 +19,23 @@ namespace
 class OffsetShift
 {
   public:
-    OffsetShift(CDrawContext* context, const CViewPoint& d) : context_(context)
+    OffsetShift(CDrawContext* target, const CViewPoint& d) : context(target)
     {
-        if (!context_) return;
-        savedOffset_ = context_->offset;
-        context_->offset.offset(d.h, d.v);
+        if (!context) return;
+        savedOffset = context->offset;
+        context->offset.offset(d.h, d.v);
     }
     ~OffsetShift()
     {
-        if (!context_) return;
-        context_->offset = savedOffset_;
+        if (!context) return;
+        context->offset = savedOffset;
     }
     OffsetShift(const OffsetShift&) = delete;
     OffsetShift& operator=(const OffsetShift&) = delete;
 
   private:
-    CDrawContext* context_;
-    CViewPoint savedOffset_;
+    CDrawContext* context;
+    CViewPoint savedOffset;
 };
 
 CViewRect localBounds(const CViewRect& size)

@@ -15,8 +15,8 @@ std::unique_ptr<AudioFileReader> AudioFileReader::open(const std::string& path, 
         return nullptr;
     }
     std::unique_ptr<AudioFileReader> reader(new AudioFileReader);
-    reader->file_ = file;
-    reader->path_ = path;
+    reader->file = file;
+    reader->path = path;
     if (info.channels < 1 || info.channels > 2)
     {
         status = Status::failure(path + " has " + std::to_string(info.channels) +
@@ -28,28 +28,28 @@ std::unique_ptr<AudioFileReader> AudioFileReader::open(const std::string& path, 
         status = Status::failure(path + " has no valid sample rate");
         return nullptr;
     }
-    reader->channels_ = info.channels;
-    reader->sampleRate_ = info.samplerate;
-    reader->frames_ = info.frames > 0 ? static_cast<std::size_t>(info.frames) : 0;
+    reader->channels = info.channels;
+    reader->rate = info.samplerate;
+    reader->frameCount = info.frames > 0 ? static_cast<std::size_t>(info.frames) : 0;
     return reader;
 }
 
 AudioFileReader::~AudioFileReader()
 {
-    if (file_ != nullptr) sf_close(file_);
+    if (file != nullptr) sf_close(file);
 }
 
 std::size_t AudioFileReader::read(AudioBuffer& block, std::size_t maxFrames)
 {
-    interleaved_.resize(maxFrames * static_cast<std::size_t>(channels_));
-    const sf_count_t got = sf_readf_double(file_, interleaved_.data(), static_cast<sf_count_t>(maxFrames));
-    if (got < static_cast<sf_count_t>(maxFrames) && sf_error(file_) != SF_ERR_NO_ERROR)
-        status_ = Status::failure("cannot read " + path_ + ": " + sf_strerror(file_));
+    interleaved.resize(maxFrames * static_cast<std::size_t>(channels));
+    const sf_count_t got = sf_readf_double(file, interleaved.data(), static_cast<sf_count_t>(maxFrames));
+    if (got < static_cast<sf_count_t>(maxFrames) && sf_error(file) != SF_ERR_NO_ERROR)
+        openStatus = Status::failure("cannot read " + path + ": " + sf_strerror(file));
     if (got <= 0) return 0;
     const auto count = static_cast<std::size_t>(got);
     for (std::size_t f = 0; f < count; ++f)
-        for (int c = 0; c < channels_; ++c)
-            block.channels[c][f] = interleaved_[f * channels_ + c];
+        for (int c = 0; c < channels; ++c)
+            block.channels[c][f] = interleaved[f * channels + c];
     return count;
 }
 

@@ -78,16 +78,16 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
     }
     useDefaultPermissions(fd);
     std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
-    writer->path_ = path;
-    writer->temporaryPath_ = pattern;
-    writer->watchSlot_ = TemporaryFiles::watch(pattern);
-    writer->file_ = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-    if (writer->file_ == nullptr)
+    writer->path = path;
+    writer->temporaryPath = pattern;
+    writer->watchSlot = TemporaryFiles::watch(pattern);
+    writer->file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    if (writer->file == nullptr)
     {
         status = Status::failure("cannot write " + path + ": " + sf_strerror(nullptr));
         return nullptr;
     }
-    sf_command(writer->file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    sf_command(writer->file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     return writer;
 }
 
@@ -98,38 +98,38 @@ AudioFileWriter::~AudioFileWriter()
 
 void AudioFileWriter::discard()
 {
-    if (file_ != nullptr) sf_close(file_);
-    file_ = nullptr;
-    if (!temporaryPath_.empty()) std::remove(temporaryPath_.c_str());
-    temporaryPath_.clear();
-    TemporaryFiles::forget(watchSlot_);
-    watchSlot_ = -1;
+    if (file != nullptr) sf_close(file);
+    file = nullptr;
+    if (!temporaryPath.empty()) std::remove(temporaryPath.c_str());
+    temporaryPath.clear();
+    TemporaryFiles::forget(watchSlot);
+    watchSlot = -1;
 }
 
 Status AudioFileWriter::write(const AudioBuffer& block, std::size_t frames)
 {
     const auto channels = static_cast<std::size_t>(block.channelCount());
-    interleaved_.resize(frames * channels);
+    interleaved.resize(frames * channels);
     for (std::size_t f = 0; f < frames; ++f)
         for (std::size_t c = 0; c < channels; ++c)
-            interleaved_[f * channels + c] = block.channels[c][f];
+            interleaved[f * channels + c] = block.channels[c][f];
     const auto count = static_cast<sf_count_t>(frames);
-    if (sf_writef_double(file_, interleaved_.data(), count) != count)
-        return Status::failure("cannot write " + path_ + ": " + sf_strerror(file_));
+    if (sf_writef_double(file, interleaved.data(), count) != count)
+        return Status::failure("cannot write " + path + ": " + sf_strerror(file));
     return {};
 }
 
 Status AudioFileWriter::commit()
 {
-    const int closed = sf_close(file_);
-    file_ = nullptr;
+    const int closed = sf_close(file);
+    file = nullptr;
     Status status;
     if (closed != 0)
-        status = Status::failure("cannot finish " + path_);
-    else if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0)
-        status = Status::failure("cannot move the result to " + path_ + ": " + std::strerror(errno));
+        status = Status::failure("cannot finish " + path);
+    else if (std::rename(temporaryPath.c_str(), path.c_str()) != 0)
+        status = Status::failure("cannot move the result to " + path + ": " + std::strerror(errno));
     else
-        temporaryPath_.clear();
+        temporaryPath.clear();
     discard();
     return status;
 }

@@ -36,11 +36,11 @@ class AudioFileWriter
     AudioFileWriter() = default;
     void discard();
 
-    SNDFILE* file_ = nullptr;
-    std::string path_;
-    std::string temporaryPath_;
-    int watchSlot_ = -1; // removed on Ctrl-C as well
-    std::vector<double> interleaved_;
+    SNDFILE* file = nullptr;
+    std::string path;
+    std::string temporaryPath;
+    int watchSlot = -1; // removed on Ctrl-C as well
+    std::vector<double> interleaved;
 };
 
 } // namespace host

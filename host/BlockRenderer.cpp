@@ -16,39 +16,41 @@ template <typename Sample> class PluginBuffers
 {
   public:
     PluginBuffers(int inputs, int outputs, int frames)
-        : inputs_(static_cast<std::size_t>(inputs), std::vector<Sample>(static_cast<std::size_t>(frames))),
-          outputs_(static_cast<std::size_t>(outputs), std::vector<Sample>(static_cast<std::size_t>(frames)))
+        : inputBuffers(static_cast<std::size_t>(inputs),
+                       std::vector<Sample>(static_cast<std::size_t>(frames))),
+          outputBuffers(static_cast<std::size_t>(outputs),
+                        std::vector<Sample>(static_cast<std::size_t>(frames)))
     {
-        for (auto& channel : inputs_)
-            inputPointers_.push_back(channel.data());
-        for (auto& channel : outputs_)
-            outputPointers_.push_back(channel.data());
+        for (auto& channel : inputBuffers)
+            inputPointers.push_back(channel.data());
+        for (auto& channel : outputBuffers)
+            outputPointers.push_back(channel.data());
     }
 
     void fill(const AudioBuffer& block, std::size_t frames)
     {
-        for (std::size_t c = 0; c < inputs_.size() && c < block.channels.size(); ++c)
-            std::transform(block.channels[c].begin(),
-                           block.channels[c].begin() + static_cast<std::ptrdiff_t>(frames),
-                           inputs_[c].begin(), [](double sample) { return static_cast<Sample>(sample); });
-        for (auto& channel : outputs_)
+        for (std::size_t c = 0; c < inputBuffers.size() && c < block.channels.size(); ++c)
+            std::transform(
+                block.channels[c].begin(), block.channels[c].begin() + static_cast<std::ptrdiff_t>(frames),
+                inputBuffers[c].begin(), [](double sample) { return static_cast<Sample>(sample); });
+        for (auto& channel : outputBuffers)
             std::fill(channel.begin(), channel.end(), Sample{});
     }
 
     void collect(AudioBuffer& block, std::size_t frames) const
     {
         for (std::size_t c = 0; c < block.channels.size(); ++c)
-            std::copy_n(outputs_[c].begin(), frames, block.channels[c].begin());
+            std::copy_n(outputBuffers[c].begin(), frames, block.channels[c].begin());
     }
 
-    Sample** inputs() { return inputPointers_.data(); }
-    Sample** outputs() { return outputPointers_.data(); }
+    Sample** inputs() { return inputPointers.data(); }
+    Sample** outputs() { return outputPointers.data(); }
 
   private:
-    std::vector<std::vector<Sample>> inputs_;
-    std::vector<std::vector<Sample>> outputs_;
-    std::vector<Sample*> inputPointers_;
-    std::vector<Sample*> outputPointers_;
+    std::vector<std::vector<Sample>> inputBuffers;
+    std::vector<std::vector<Sample>> outputBuffers;
+    std::vector<Sample*> inputPointers;
+    std::vector<Sample*> outputPointers;
 };
 
 double threadCpuSeconds()
@@ -67,26 +69,26 @@ double wallSeconds()
 class ProgressPacer
 {
   public:
-    ProgressPacer(const BlockRenderer::Progress& progress, std::size_t expected)
-        : progress_(progress), expected_(expected), step_(std::max<std::size_t>(1, expected / 200))
+    ProgressPacer(const BlockRenderer::Progress& report, std::size_t total)
+        : progress(report), expected(total), step(std::max<std::size_t>(1, total / 200))
     {
     }
     void advance(std::size_t done)
     {
-        if (!progress_ || expected_ == 0 || done < next_) return;
-        progress_(std::min(1.0, static_cast<double>(done) / static_cast<double>(expected_)));
-        next_ = done + step_;
+        if (!progress || expected == 0 || done < next) return;
+        progress(std::min(1.0, static_cast<double>(done) / static_cast<double>(expected)));
+        next = done + step;
     }
     void finish() const
     {
-        if (progress_) progress_(1.0);
+        if (progress) progress(1.0);
     }
 
   private:
-    const BlockRenderer::Progress& progress_;
-    std::size_t expected_;
-    std::size_t step_;
-    std::size_t next_ = 0;
+    const BlockRenderer::Progress& progress;
+    std::size_t expected;
+    std::size_t step;
+    std::size_t next = 0;
 };
 
 template <typename Sample>

@@ -19,14 +19,14 @@ class Noise
   public:
     double next()
     {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<double>(state_) / 2147483648.0 - 1.0;
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return static_cast<double>(state) / 2147483648.0 - 1.0;
     }
 
   private:
-    std::uint32_t state_ = 0x9E3779B9u;
+    std::uint32_t state = 0x9E3779B9u;
 };
 
 struct Span

@@ -32,14 +32,14 @@ constexpr auto idleInterval = std::chrono::milliseconds(33); // about 30 idle ca
 class ProgrammePlayer
 {
   public:
-    ProgrammePlayer(PluginInstance& plugin, AudioBuffer programme)
-        : plugin_(plugin), programme_(std::move(programme)), thread_([this] { run(); })
+    ProgrammePlayer(PluginInstance& instance, AudioBuffer audio)
+        : plugin(instance), programme(std::move(audio)), thread([this] { run(); })
     {
     }
     ~ProgrammePlayer()
     {
-        running_.store(false, std::memory_order_relaxed);
-        thread_.join();
+        running.store(false, std::memory_order_relaxed);
+        thread.join();
     }
     ProgrammePlayer(const ProgrammePlayer&) = delete;
     ProgrammePlayer& operator=(const ProgrammePlayer&) = delete;
@@ -50,29 +50,29 @@ class ProgrammePlayer
         std::vector<float> inL(editBlock), inR(editBlock), outL(editBlock), outR(editBlock);
         float* inputs[] = {inL.data(), inR.data()};
         float* outputs[] = {outL.data(), outR.data()};
-        const std::size_t frames = programme_.frames();
-        const std::vector<double>& left = programme_.channels[0];
-        const std::vector<double>& right = programme_.channels[programme_.channelCount() > 1 ? 1 : 0];
+        const std::size_t frames = programme.frames();
+        const std::vector<double>& left = programme.channels[0];
+        const std::vector<double>& right = programme.channels[programme.channelCount() > 1 ? 1 : 0];
         const auto blockTime = std::chrono::duration<double>(editBlock / editRate);
         auto due = std::chrono::steady_clock::now();
         std::size_t position = 0;
-        while (running_.load(std::memory_order_relaxed))
+        while (running.load(std::memory_order_relaxed))
         {
             for (int i = 0; i < editBlock; ++i, position = (position + 1) % frames)
             {
                 inL[static_cast<std::size_t>(i)] = static_cast<float>(left[position]);
                 inR[static_cast<std::size_t>(i)] = static_cast<float>(right[position]);
             }
-            plugin_.process(inputs, outputs, editBlock);
+            plugin.process(inputs, outputs, editBlock);
             due += std::chrono::duration_cast<std::chrono::steady_clock::duration>(blockTime);
             std::this_thread::sleep_until(due);
         }
     }
 
-    PluginInstance& plugin_;
-    AudioBuffer programme_;
-    std::atomic<bool> running_{true};
-    std::thread thread_;
+    PluginInstance& plugin;
+    AudioBuffer programme;
+    std::atomic<bool> running{true};
+    std::thread thread;
 };
 
 struct HostWindow

@@ -59,14 +59,14 @@ VstIntPtr HostCallback::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case audioMasterVersion:
         return hostVersion;
     case audioMasterIdle:
-        idles_.fetch_add(1, std::memory_order_relaxed);
+        idleCount.fetch_add(1, std::memory_order_relaxed);
         return 0;
     case audioMasterPinConnected:
         return value == 0 || value == 1 ? pinConnected(index) : 1;
     case audioMasterGetSampleRate:
-        return static_cast<VstIntPtr>(sampleRate_.load(std::memory_order_relaxed));
+        return static_cast<VstIntPtr>(sampleRate.load(std::memory_order_relaxed));
     case audioMasterGetBlockSize:
-        return blockSize_.load(std::memory_order_relaxed);
+        return blockSize.load(std::memory_order_relaxed);
     case audioMasterGetVendorString:
         copyText(ptr, "TRV", kVstMaxVendorStrLen);
         return 1;
@@ -78,13 +78,13 @@ VstIntPtr HostCallback::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case audioMasterCanDo:
         return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
     case audioMasterUpdateDisplay:
-        displayUpdates_.fetch_add(1, std::memory_order_relaxed);
+        displayUpdateCount.fetch_add(1, std::memory_order_relaxed);
         return 1;
     case audioMasterBeginEdit:
-        beginEdits_.fetch_add(1, std::memory_order_relaxed);
+        beginEditCount.fetch_add(1, std::memory_order_relaxed);
         return 1;
     case audioMasterEndEdit:
-        endEdits_.fetch_add(1, std::memory_order_relaxed);
+        endEditCount.fetch_add(1, std::memory_order_relaxed);
         return 1;
     default:
         return 0;
@@ -95,20 +95,20 @@ VstIntPtr HostCallback::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
 // file's first channel; pin 1 exists only for a stereo file.
 VstIntPtr HostCallback::pinConnected(VstInt32 index) const
 {
-    const int channels = channels_.load(std::memory_order_relaxed);
-    return index >= 0 && index < channels ? 0 : 1;
+    const int count = channels.load(std::memory_order_relaxed);
+    return index >= 0 && index < count ? 0 : 1;
 }
 
 void HostCallback::recordAutomation(VstInt32 index, float value)
 {
-    std::lock_guard lock(automationMutex_);
-    automations_.push_back({index, value});
+    std::lock_guard lock(automationMutex);
+    recorded.push_back({index, value});
 }
 
 std::vector<HostCallback::Automation> HostCallback::automations() const
 {
-    std::lock_guard lock(automationMutex_);
-    return automations_;
+    std::lock_guard lock(automationMutex);
+    return recorded;
 }
 
 } // namespace host

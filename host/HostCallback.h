@@ -43,30 +43,30 @@ class HostCallback
     void attach(AEffect* effect);
 
     // A mono file gives a mono host: input and output pin 1 are unconnected.
-    void setChannelCount(int channels) { channels_.store(channels, std::memory_order_relaxed); }
-    void setSampleRate(double rate) { sampleRate_.store(rate, std::memory_order_relaxed); }
-    void setBlockSize(int frames) { blockSize_.store(frames, std::memory_order_relaxed); }
+    void setChannelCount(int count) { channels.store(count, std::memory_order_relaxed); }
+    void setSampleRate(double rate) { sampleRate.store(rate, std::memory_order_relaxed); }
+    void setBlockSize(int frames) { blockSize.store(frames, std::memory_order_relaxed); }
 
     std::vector<Automation> automations() const;
-    int beginEdits() const { return beginEdits_.load(std::memory_order_relaxed); }
-    int endEdits() const { return endEdits_.load(std::memory_order_relaxed); }
-    int displayUpdates() const { return displayUpdates_.load(std::memory_order_relaxed); }
-    int idles() const { return idles_.load(std::memory_order_relaxed); }
+    int beginEdits() const { return beginEditCount.load(std::memory_order_relaxed); }
+    int endEdits() const { return endEditCount.load(std::memory_order_relaxed); }
+    int displayUpdates() const { return displayUpdateCount.load(std::memory_order_relaxed); }
+    int idles() const { return idleCount.load(std::memory_order_relaxed); }
 
   private:
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
     VstIntPtr pinConnected(VstInt32 index) const;
     void recordAutomation(VstInt32 index, float value);
 
-    std::atomic<int> channels_{2};
-    std::atomic<double> sampleRate_{44100.0};
-    std::atomic<int> blockSize_{512};
-    std::atomic<int> beginEdits_{0};
-    std::atomic<int> endEdits_{0};
-    std::atomic<int> displayUpdates_{0};
-    std::atomic<int> idles_{0};
-    mutable std::mutex automationMutex_;
-    std::vector<Automation> automations_;
+    std::atomic<int> channels{2};
+    std::atomic<double> sampleRate{44100.0};
+    std::atomic<int> blockSize{512};
+    std::atomic<int> beginEditCount{0};
+    std::atomic<int> endEditCount{0};
+    std::atomic<int> displayUpdateCount{0};
+    std::atomic<int> idleCount{0};
+    mutable std::mutex automationMutex;
+    std::vector<Automation> recorded;
 };
 
 } // namespace host

@@ -13,12 +13,12 @@ double powerToDb(double meanSquare)
     return 10.0 * std::log10(meanSquare);
 }
 
-LevelMeter::LevelMeter(double sampleRate, std::optional<double> makeupDb, double windowSeconds)
-    : makeupDb_(makeupDb.value_or(0.0)),
-      windowFrames_(std::max<std::size_t>(1, static_cast<std::size_t>(windowSeconds * sampleRate)))
+LevelMeter::LevelMeter(double sampleRate, std::optional<double> makeup, double windowSeconds)
+    : makeupDb(makeup.value_or(0.0)),
+      windowFrames(std::max<std::size_t>(1, static_cast<std::size_t>(windowSeconds * sampleRate)))
 {
-    trace_.windowSeconds = windowSeconds;
-    trace_.makeupKnown = makeupDb.has_value();
+    trace.windowSeconds = windowSeconds;
+    trace.makeupKnown = makeup.has_value();
 }
 
 void LevelMeter::add(const AudioBuffer& input, const AudioBuffer& output, std::size_t frames)
@@ -26,7 +26,7 @@ void LevelMeter::add(const AudioBuffer& input, const AudioBuffer& output, std::s
     for (std::size_t frame = 0; frame < frames; ++frame)
     {
         addFrame(input, output, frame);
-        if (++windowFramesSeen_ == windowFrames_) closeWindow();
+        if (++windowFramesSeen == windowFrames) closeWindow();
     }
 }
 
@@ -36,48 +36,48 @@ void LevelMeter::addFrame(const AudioBuffer& input, const AudioBuffer& output, s
     {
         const double in = input.channels[c][frame];
         const double out = output.channels[c][frame];
-        totalIn_.peak = std::max(totalIn_.peak, std::fabs(in));
-        totalOut_.peak = std::max(totalOut_.peak, std::fabs(out));
-        windowIn_ += in * in;
-        windowOut_ += out * out;
+        totalIn.peak = std::max(totalIn.peak, std::fabs(in));
+        totalOut.peak = std::max(totalOut.peak, std::fabs(out));
+        windowIn += in * in;
+        windowOut += out * out;
     }
-    windowSamples_ += static_cast<std::size_t>(input.channelCount());
+    windowSamples += static_cast<std::size_t>(input.channelCount());
 }
 
 void LevelMeter::closeWindow()
 {
-    if (windowSamples_ == 0) return;
-    const double samples = static_cast<double>(windowSamples_);
-    const double in = powerToDb(windowIn_ / samples);
-    const double out = powerToDb(windowOut_ / samples);
-    trace_.inputDb.push_back(in);
-    trace_.outputDb.push_back(out);
+    if (windowSamples == 0) return;
+    const double samples = static_cast<double>(windowSamples);
+    const double in = powerToDb(windowIn / samples);
+    const double out = powerToDb(windowOut / samples);
+    trace.inputDb.push_back(in);
+    trace.outputDb.push_back(out);
     const bool audible = in > LevelTrace::gateDb && std::isfinite(out);
-    trace_.reductionDb.push_back(audible ? in + makeupDb_ - out : std::numeric_limits<double>::quiet_NaN());
-    totalIn_.sum += windowIn_;
-    totalOut_.sum += windowOut_;
-    totalSamples_ += windowSamples_;
-    windowIn_ = windowOut_ = 0.0;
-    windowSamples_ = windowFramesSeen_ = 0;
+    trace.reductionDb.push_back(audible ? in + makeupDb - out : std::numeric_limits<double>::quiet_NaN());
+    totalIn.sum += windowIn;
+    totalOut.sum += windowOut;
+    totalSamples += windowSamples;
+    windowIn = windowOut = 0.0;
+    windowSamples = windowFramesSeen = 0;
 }
 
 const LevelTrace& LevelMeter::finish()
 {
     closeWindow();
-    return trace_;
+    return trace;
 }
 
 RenderSummary LevelMeter::summary() const
 {
     RenderSummary summary;
-    const double samples = static_cast<double>(std::max<std::size_t>(1, totalSamples_));
-    summary.peakInDb = powerToDb(totalIn_.peak * totalIn_.peak);
-    summary.peakOutDb = powerToDb(totalOut_.peak * totalOut_.peak);
-    summary.rmsInDb = powerToDb(totalIn_.sum / samples);
-    summary.rmsOutDb = powerToDb(totalOut_.sum / samples);
+    const double samples = static_cast<double>(std::max<std::size_t>(1, totalSamples));
+    summary.peakInDb = powerToDb(totalIn.peak * totalIn.peak);
+    summary.peakOutDb = powerToDb(totalOut.peak * totalOut.peak);
+    summary.rmsInDb = powerToDb(totalIn.sum / samples);
+    summary.rmsOutDb = powerToDb(totalOut.sum / samples);
     double sum = 0.0;
     std::size_t count = 0;
-    for (double reduction : trace_.reductionDb)
+    for (double reduction : trace.reductionDb)
     {
         if (std::isnan(reduction)) continue;
         summary.maxReductionDb = count == 0 ? reduction : std::max(summary.maxReductionDb, reduction);
@@ -85,7 +85,7 @@ RenderSummary LevelMeter::summary() const
         ++count;
     }
     summary.hasReduction = count > 0;
-    summary.makeupKnown = trace_.makeupKnown;
+    summary.makeupKnown = trace.makeupKnown;
     summary.averageReductionDb = count == 0 ? 0.0 : sum / static_cast<double>(count);
     return summary;
 }

@@ -34,16 +34,16 @@ class LevelMeter
     void addFrame(const AudioBuffer& input, const AudioBuffer& output, std::size_t frame);
     void closeWindow();
 
-    double makeupDb_;
-    std::size_t windowFrames_;
-    LevelTrace trace_;
-    Levels totalIn_;
-    Levels totalOut_;
-    std::size_t totalSamples_ = 0;
-    double windowIn_ = 0.0;
-    double windowOut_ = 0.0;
-    std::size_t windowSamples_ = 0;
-    std::size_t windowFramesSeen_ = 0;
+    double makeupDb;
+    std::size_t windowFrames;
+    LevelTrace trace;
+    Levels totalIn;
+    Levels totalOut;
+    std::size_t totalSamples = 0;
+    double windowIn = 0.0;
+    double windowOut = 0.0;
+    std::size_t windowSamples = 0;
+    std::size_t windowFramesSeen = 0;
 };
 
 } // namespace host

@@ -65,16 +65,16 @@ double gridValue(int point)
 class Prober
 {
   public:
-    Prober(PluginInstance& plugin, int index)
-        : plugin_(plugin), index_(index), saved_(plugin.parameter(index))
+    Prober(PluginInstance& instance, int parameterIndex)
+        : plugin(instance), index(parameterIndex), saved(instance.parameter(parameterIndex))
     {
     }
-    ~Prober() { plugin_.setParameter(index_, saved_); }
+    ~Prober() { plugin.setParameter(index, saved); }
 
     std::string displayAt(double value)
     {
-        plugin_.setParameter(index_, static_cast<float>(value));
-        return plugin_.parameterDisplay(index_);
+        plugin.setParameter(index, static_cast<float>(value));
+        return plugin.parameterDisplay(index);
     }
 
     std::vector<Run> runs()
@@ -150,9 +150,9 @@ class Prober
         return lowShowsText ? low : high;
     }
 
-    PluginInstance& plugin_;
-    int index_;
-    float saved_;
+    PluginInstance& plugin;
+    int index;
+    float saved;
 };
 
 const Run* findByText(const std::vector<Run>& runs, const std::string& text)
@@ -261,15 +261,15 @@ Status ParameterLookup::findIndex(const std::string& name, int& index) const
         std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
     {
         index = std::atoi(digits.c_str());
-        if (index >= plugin_.parameterCount())
+        if (index >= plugin.parameterCount())
             return Status::failure("parameter index " + digits + " is out of range (the plug-in has " +
-                                   std::to_string(plugin_.parameterCount()) + " parameters)");
+                                   std::to_string(plugin.parameterCount()) + " parameters)");
         return {};
     }
     std::string known;
-    for (int i = 0; i < plugin_.parameterCount(); ++i)
+    for (int i = 0; i < plugin.parameterCount(); ++i)
     {
-        const std::string reported = plugin_.parameterName(i);
+        const std::string reported = plugin.parameterName(i);
         if (!wanted.empty() && sameText(reported, wanted))
         {
             index = i;
@@ -287,8 +287,8 @@ Status ParameterLookup::findValue(int index, const std::string& text, Assignment
     const std::string wanted = trimmed(text);
     if (wanted.starts_with(normalisedPrefix)) return parseNormalised(wanted, assignment.value);
 
-    const std::string name = plugin_.parameterName(index);
-    Prober prober(plugin_, index);
+    const std::string name = plugin.parameterName(index);
+    Prober prober(plugin, index);
     const std::vector<Run> runs = prober.runs();
     if (const Run* run = findByText(runs, wanted))
     {
@@ -300,7 +300,7 @@ Status ParameterLookup::findValue(int index, const std::string& text, Assignment
     if (!splitNumber(wanted, target, unit))
         return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " +
                                describeChoices(runs));
-    const NumericMatch match = findByNumber(runs, target, unit, plugin_.parameterLabel(index));
+    const NumericMatch match = findByNumber(runs, target, unit, plugin.parameterLabel(index));
     if (!match.anyNumeric)
         return Status::failure(name + " has no setting \"" + wanted + "\"; it shows " +
                                describeChoices(runs));

@@ -26,7 +26,7 @@ class ParameterLookup
         std::string note; // set when the value was moved to the nearest step
     };
 
-    explicit ParameterLookup(PluginInstance& plugin) : plugin_(plugin) {}
+    explicit ParameterLookup(PluginInstance& instance) : plugin(instance) {}
 
     Status findIndex(const std::string& name, int& index) const;
 
@@ -37,7 +37,7 @@ class ParameterLookup
     Status parse(const std::string& assignmentText, Assignment& assignment) const;
 
   private:
-    PluginInstance& plugin_;
+    PluginInstance& plugin;
 };
 
 } // namespace host

@@ -35,48 +35,48 @@ VstPluginMainProc findEntry(void* library)
 std::unique_ptr<PluginInstance> PluginInstance::load(const std::string& path, Status& status)
 {
     std::unique_ptr<PluginInstance> instance(new PluginInstance);
-    instance->path_ = path;
-    instance->library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (instance->library_ == nullptr)
+    instance->modulePath = path;
+    instance->library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (instance->library == nullptr)
     {
         status = Status::failure("cannot load plug-in " + path + ": " + dlerror());
         return nullptr;
     }
-    VstPluginMainProc entry = findEntry(instance->library_);
+    VstPluginMainProc entry = findEntry(instance->library);
     if (entry == nullptr)
     {
         status = Status::failure(path + " is not a plug-in: it exports neither VSTPluginMain nor main");
         return nullptr;
     }
     {
-        HostCallback::LoadingScope scope(instance->callback_);
-        instance->effect_ = entry(&HostCallback::dispatch);
+        HostCallback::LoadingScope scope(instance->hostCallback);
+        instance->record = entry(&HostCallback::dispatch);
     }
-    if (instance->effect_ == nullptr || instance->effect_->magic != kEffectMagic)
+    if (instance->record == nullptr || instance->record->magic != kEffectMagic)
     {
         status = Status::failure(path + " did not create an effect");
-        instance->effect_ = nullptr;
+        instance->record = nullptr;
         return nullptr;
     }
-    instance->callback_.attach(instance->effect_);
+    instance->hostCallback.attach(instance->record);
     instance->dispatch(effOpen);
     return instance;
 }
 
 PluginInstance::~PluginInstance()
 {
-    if (effect_ != nullptr)
+    if (record != nullptr)
     {
-        if (running_) stop();
-        effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
+        if (running) stop();
+        record->dispatcher(record, effClose, 0, 0, nullptr, 0.0f);
     }
-    if (library_ != nullptr) dlclose(library_);
+    if (library != nullptr) dlclose(library);
 }
 
 VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt) const
 {
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+    return record->dispatcher(record, opcode, index, value, ptr, opt);
 }
 
 std::string PluginInstance::queryText(VstInt32 opcode, VstInt32 index) const
@@ -136,11 +136,11 @@ std::string PluginInstance::parameterDisplay(int index) const
 }
 float PluginInstance::parameter(int index) const
 {
-    return effect_->getParameter(effect_, index);
+    return record->getParameter(record, index);
 }
 void PluginInstance::setParameter(int index, float value)
 {
-    effect_->setParameter(effect_, index, value);
+    record->setParameter(record, index, value);
 }
 
 std::string PluginInstance::programName(int index) const
@@ -162,33 +162,33 @@ void PluginInstance::setProgram(int index)
 
 void PluginInstance::start(int channels, double sampleRate, int blockSize, bool doublePrecision)
 {
-    if (running_) stop();
-    callback_.setChannelCount(channels);
-    callback_.setSampleRate(sampleRate);
-    callback_.setBlockSize(blockSize);
+    if (running) stop();
+    hostCallback.setChannelCount(channels);
+    hostCallback.setSampleRate(sampleRate);
+    hostCallback.setBlockSize(blockSize);
     dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
     dispatch(effSetBlockSize, 0, blockSize);
     dispatch(effSetProcessPrecision, 0, doublePrecision ? kVstProcessPrecision64 : kVstProcessPrecision32);
     dispatch(effMainsChanged, 0, 1);
     dispatch(effStartProcess);
-    running_ = true;
+    running = true;
 }
 
 void PluginInstance::stop()
 {
     dispatch(effStopProcess);
     dispatch(effMainsChanged, 0, 0);
-    running_ = false;
+    running = false;
 }
 
 void PluginInstance::process(float** inputs, float** outputs, int frames)
 {
-    effect_->processReplacing(effect_, inputs, outputs, frames);
+    record->processReplacing(record, inputs, outputs, frames);
 }
 
 void PluginInstance::process(double** inputs, double** outputs, int frames)
 {
-    effect_->processDoubleReplacing(effect_, inputs, outputs, frames);
+    record->processDoubleReplacing(record, inputs, outputs, frames);
 }
 
 } // namespace host

@@ -23,9 +23,9 @@ class PluginInstance
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
 
-    const std::string& path() const { return path_; }
-    AEffect& effect() const { return *effect_; }
-    HostCallback& callback() { return callback_; }
+    const std::string& path() const { return modulePath; }
+    AEffect& effect() const { return *record; }
+    HostCallback& callback() { return hostCallback; }
 
     std::string effectName() const;
     std::string vendorString() const;
@@ -35,19 +35,19 @@ class PluginInstance
     VstIntPtr canDo(const char* text) const;
     bool pinProperties(bool output, int index, VstPinProperties& properties) const;
 
-    int parameterCount() const { return effect_->numParams; }
+    int parameterCount() const { return record->numParams; }
     std::string parameterName(int index) const;
     std::string parameterLabel(int index) const;
     std::string parameterDisplay(int index) const;
     float parameter(int index) const;
     void setParameter(int index, float value);
 
-    int programCount() const { return effect_->numPrograms; }
+    int programCount() const { return record->numPrograms; }
     std::string programName(int index) const; // by index, without switching programs if the plug-in can
     void setProgram(int index);
 
-    bool canReplacing() const { return (effect_->flags & effFlagsCanReplacing) != 0; }
-    bool canDoubleReplacing() const { return (effect_->flags & effFlagsCanDoubleReplacing) != 0; }
+    bool canReplacing() const { return (record->flags & effFlagsCanReplacing) != 0; }
+    bool canDoubleReplacing() const { return (record->flags & effFlagsCanDoubleReplacing) != 0; }
 
     // Announces the stream and switches the effect on, and off again.
     void start(int channels, double sampleRate, int blockSize, bool doublePrecision);
@@ -62,11 +62,11 @@ class PluginInstance
                        float opt = 0.0f) const;
     std::string queryText(VstInt32 opcode, VstInt32 index = 0) const;
 
-    std::string path_;
-    void* library_ = nullptr;
-    AEffect* effect_ = nullptr;
-    HostCallback callback_;
-    bool running_ = false;
+    std::string modulePath;
+    void* library = nullptr;
+    AEffect* record = nullptr;
+    HostCallback hostCallback;
+    bool running = false;
 };
 
 } // namespace host

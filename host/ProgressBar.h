@@ -18,10 +18,10 @@ class ProgressBar
     void finish();
 
   private:
-    std::FILE* stream_;
-    std::string label_;
-    bool active_;
-    int shown_ = -1;
+    std::FILE* stream;
+    std::string label;
+    bool active;
+    int shown = -1;
 };
 
 } // namespace host

@@ -14,15 +14,15 @@ class Status
     Status() = default;
     static Status failure(std::string message) { return Status(std::move(message)); }
 
-    bool ok() const { return message_.empty(); }
-    const std::string& message() const { return message_; }
+    bool ok() const { return text.empty(); }
+    const std::string& message() const { return text; }
 
   private:
-    explicit Status(std::string message) : message_(std::move(message))
+    explicit Status(std::string message) : text(std::move(message))
     {
-        if (message_.empty()) message_ = "failed";
+        if (text.empty()) text = "failed";
     }
-    std::string message_;
+    std::string text;
 };
 
 } // namespace host

@@ -177,7 +177,7 @@ Status writeRender(const std::string& audioPath, const std::string& plotPath, co
 std::string Tool::pluginPath(const CommandLine& commandLine) const
 {
     if (!commandLine.pluginPath.empty()) return commandLine.pluginPath;
-    if (!builtPluginPath_.empty() && access(builtPluginPath_.c_str(), R_OK) == 0) return builtPluginPath_;
+    if (!builtPluginPath.empty() && access(builtPluginPath.c_str(), R_OK) == 0) return builtPluginPath;
     return executableDirectory() + "/" + moduleName;
 }
 

@@ -16,7 +16,7 @@ class Tool
   public:
     // `builtPluginPath`: where the build put our plug-in; used when it
     // exists, else the module next to the executable.
-    explicit Tool(std::string builtPluginPath) : builtPluginPath_(std::move(builtPluginPath)) {}
+    explicit Tool(std::string pluginPath) : builtPluginPath(std::move(pluginPath)) {}
 
     int run(const CommandLine& commandLine);
 
@@ -31,7 +31,7 @@ class Tool
 
     std::unique_ptr<PluginInstance> loadPlugin(const CommandLine& commandLine);
 
-    std::string builtPluginPath_;
+    std::string builtPluginPath;
 };
 
 } // namespace host

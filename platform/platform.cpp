@@ -10,12 +10,12 @@ namespace
 class FinishedDialog final : public DialogTask
 {
   public:
-    explicit FinishedDialog(std::optional<std::string> path) : path_(std::move(path)) {}
+    explicit FinishedDialog(std::optional<std::string> chosen) : path(std::move(chosen)) {}
     bool poll() override { return true; }
-    std::optional<std::string> chosenPath() const override { return path_; }
+    std::optional<std::string> chosenPath() const override { return path; }
 
   private:
-    std::optional<std::string> path_;
+    std::optional<std::string> path;
 };
 
 } // namespace

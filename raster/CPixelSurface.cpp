@@ -27,27 +27,27 @@ std::uint8_t blendChannel(std::uint8_t src, std::uint8_t dst, std::uint8_t alpha
 }
 
 CPixelSurface::CPixelSurface(int width, int height, Pixel fill)
-    : width_(std::max(0, width)), height_(std::max(0, height))
+    : pixelWidth(std::max(0, width)), pixelHeight(std::max(0, height))
 {
-    if (width_ == 0 || height_ == 0) width_ = height_ = 0;
-    stride_ = width_;
-    owned_.assign(std::size_t(width_) * std::size_t(height_), fill | 0xFF000000u);
-    data_ = owned_.data();
+    if (pixelWidth == 0 || pixelHeight == 0) pixelWidth = pixelHeight = 0;
+    rowStride = pixelWidth;
+    owned.assign(std::size_t(pixelWidth) * std::size_t(pixelHeight), fill | 0xFF000000u);
+    data = owned.data();
 }
 
 CPixelSurface::CPixelSurface(Pixel* pixels, int width, int height, int stride)
 {
     if (pixels == nullptr || width <= 0 || height <= 0 || stride < width) return;
-    width_ = width;
-    height_ = height;
-    stride_ = stride;
-    data_ = pixels;
+    pixelWidth = width;
+    pixelHeight = height;
+    rowStride = stride;
+    data = pixels;
 }
 
-CPixelSurface::CPixelSurface(const CPixelSurface& other) : CPixelSurface(other.width_, other.height_)
+CPixelSurface::CPixelSurface(const CPixelSurface& other) : CPixelSurface(other.pixelWidth, other.pixelHeight)
 {
-    for (int y = 0; y < height_; ++y)
-        std::copy(other.row(y), other.row(y) + width_, row(y));
+    for (int y = 0; y < pixelHeight; ++y)
+        std::copy(other.row(y), other.row(y) + pixelWidth, row(y));
 }
 
 CPixelSurface::CPixelSurface(CPixelSurface&& other) noexcept
@@ -63,23 +63,23 @@ CPixelSurface& CPixelSurface::operator=(CPixelSurface other) noexcept
 
 void CPixelSurface::swap(CPixelSurface& other) noexcept
 {
-    // Swapping vectors keeps their buffers, so data_ stays valid on both sides.
-    std::swap(width_, other.width_);
-    std::swap(height_, other.height_);
-    std::swap(stride_, other.stride_);
-    std::swap(data_, other.data_);
-    owned_.swap(other.owned_);
+    // Swapping vectors keeps their buffers, so data stays valid on both sides.
+    std::swap(pixelWidth, other.pixelWidth);
+    std::swap(pixelHeight, other.pixelHeight);
+    std::swap(rowStride, other.rowStride);
+    std::swap(data, other.data);
+    owned.swap(other.owned);
 }
 
 Pixel CPixelSurface::pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    if (x < 0 || y < 0 || x >= pixelWidth || y >= pixelHeight) return 0;
     return row(y)[x];
 }
 
 void CPixelSurface::setPixel(int x, int y, Pixel p)
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    if (x < 0 || y < 0 || x >= pixelWidth || y >= pixelHeight) return;
     row(y)[x] = p | 0xFF000000u;
 }
 
@@ -194,11 +194,11 @@ std::uint64_t CPixelSurface::checksum() const
 {
     std::uint64_t h = 1469598103934665603ull;
     auto mix = [&h](std::uint8_t b) { h = (h ^ b) * 1099511628211ull; };
-    mix(std::uint8_t(width_));
-    mix(std::uint8_t(height_));
-    for (int y = 0; y < height_; ++y)
+    mix(std::uint8_t(pixelWidth));
+    mix(std::uint8_t(pixelHeight));
+    for (int y = 0; y < pixelHeight; ++y)
     {
-        for (int x = 0; x < width_; ++x)
+        for (int x = 0; x < pixelWidth; ++x)
         {
             const Pixel p = row(y)[x];
             mix(redOf(p));

@@ -54,14 +54,14 @@ class CPixelSurface
     CPixelSurface& operator=(CPixelSurface other) noexcept;
     ~CPixelSurface() = default;
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-    bool empty() const { return width_ == 0 || height_ == 0; }
-    CViewRect bounds() const { return CViewRect{0, 0, width_, height_}; }
+    int width() const { return pixelWidth; }
+    int height() const { return pixelHeight; }
+    bool empty() const { return pixelWidth == 0 || pixelHeight == 0; }
+    CViewRect bounds() const { return CViewRect{0, 0, pixelWidth, pixelHeight}; }
 
-    int stride() const { return stride_; }
-    Pixel* row(int y) { return data_ + std::ptrdiff_t(y) * stride_; }
-    const Pixel* row(int y) const { return data_ + std::ptrdiff_t(y) * stride_; }
+    int stride() const { return rowStride; }
+    Pixel* row(int y) { return data + std::ptrdiff_t(y) * rowStride; }
+    const Pixel* row(int y) const { return data + std::ptrdiff_t(y) * rowStride; }
     // Outside the surface: reads give 0, writes are dropped.
     Pixel pixel(int x, int y) const;
     void setPixel(int x, int y, Pixel p);
@@ -92,11 +92,11 @@ class CPixelSurface
 
     void swap(CPixelSurface& other) noexcept;
 
-    int width_ = 0;
-    int height_ = 0;
-    int stride_ = 0;
-    Pixel* data_ = nullptr;
-    std::vector<Pixel> owned_;
+    int pixelWidth = 0;
+    int pixelHeight = 0;
+    int rowStride = 0;
+    Pixel* data = nullptr;
+    std::vector<Pixel> owned;
 };
 
 std::uint8_t blendChannel(std::uint8_t src, std::uint8_t dst, std::uint8_t alpha);

@@ -210,35 +210,35 @@ CTextRenderer& CTextRenderer::shared()
     return renderer;
 }
 
-CTextRenderer::CTextRenderer() : impl_(std::make_unique<Impl>()) {}
+CTextRenderer::CTextRenderer() : impl(std::make_unique<Impl>()) {}
 CTextRenderer::~CTextRenderer() = default;
 
 CTextMetrics CTextRenderer::metrics(int fontId, int style, int scale)
 {
-    std::lock_guard lock(mutex_);
-    return impl_->face(fontId, style, scale).metrics;
+    std::lock_guard lock(mutex);
+    return impl->face(fontId, style, scale).metrics;
 }
 
 int CTextRenderer::measure(int fontId, int style, std::string_view text, int scale)
 {
-    std::lock_guard lock(mutex_);
-    Face& f = impl_->face(fontId, style, scale);
+    std::lock_guard lock(mutex);
+    Face& f = impl->face(fontId, style, scale);
     int width = 0;
     for (char c : text)
-        width += impl_->glyph(f, static_cast<unsigned char>(c)).advance;
+        width += impl->glyph(f, static_cast<unsigned char>(c)).advance;
     return width;
 }
 
 void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId,
                            int style, std::string_view text, Pixel colour, int scale)
 {
-    std::lock_guard lock(mutex_);
-    Face& f = impl_->face(fontId, style, scale);
+    std::lock_guard lock(mutex);
+    Face& f = impl->face(fontId, style, scale);
     const int baseline = top + f.metrics.ascent;
     const int startX = x;
     for (char c : text)
     {
-        const Glyph& g = impl_->glyph(f, static_cast<unsigned char>(c));
+        const Glyph& g = impl->glyph(f, static_cast<unsigned char>(c));
         if (!g.coverage.empty())
             surface.blendCoverage(x + g.left, baseline - g.top, g.coverage.data(), g.width, g.rows, g.width,
                                   colour, clip);
@@ -253,8 +253,8 @@ void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x,
 
 std::string CTextRenderer::fontFile(int fontId, int style)
 {
-    std::lock_guard lock(mutex_);
-    return impl_->face(fontId, style, 1).file;
+    std::lock_guard lock(mutex);
+    return impl->face(fontId, style, 1).file;
 }
 
 } // namespace gui

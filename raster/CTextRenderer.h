@@ -51,8 +51,8 @@ class CTextRenderer
   private:
     CTextRenderer();
     struct Impl;
-    std::mutex mutex_;
-    std::unique_ptr<Impl> impl_;
+    std::mutex mutex;
+    std::unique_ptr<Impl> impl;
 };
 
 } // namespace gui

@@ -55,11 +55,11 @@ class HeadlessPlatform final : public Platform
     std::unique_ptr<Window> createChildWindow(NativeHandle parent, Size size,
                                               WindowListener& listener) override;
     PointerState pointerState() override;
-    bool buttonsSwapped() override { return swapped_; }
-    bool pressesMayBlock() override { return pressesMayBlock_; }
-    uint32_t ticks() override { return ticks_; }
+    bool buttonsSwapped() override { return swapped; }
+    bool pressesMayBlock() override { return blockingPresses; }
+    uint32_t ticks() override { return now; }
     void sleep(uint32_t milliseconds) override;
-    uint32_t doubleClickTime() override { return doubleClickTime_; }
+    uint32_t doubleClickTime() override { return doubleClickMs; }
     void dispatchEvents() override;
     bool dispatchPendingExpose() override;
     NativeHandle parentOf(NativeHandle window) override;
@@ -67,8 +67,8 @@ class HeadlessPlatform final : public Platform
     std::string windowClassName(NativeHandle window) override;
     bool hasCaption(NativeHandle window) override;
     bool resizeWindow(NativeHandle window, Size size) override;
-    int32_t dialogFrameHeight() override { return dialogFrameHeight_; }
-    int32_t desktopScale() override { return desktopScale_; }
+    int32_t dialogFrameHeight() override { return dialogFrame; }
+    int32_t desktopScale() override { return desktopFactor; }
     std::optional<std::string> chooseFile(const FileChooserRequest& request, Window* owner) override;
     void showMessage(const MessageRequest& request) override;
 
@@ -76,20 +76,20 @@ class HeadlessPlatform final : public Platform
     // A foreign window at `screenRect`; answers its fake native handle.
     NativeHandle addHostWindow(Rect screenRect, NativeHandle parent = nullptr,
                                std::string className = "HostWindow", bool caption = false);
-    const std::vector<WindowResize>& resizes() const { return resizes_; }
+    const std::vector<WindowResize>& resizes() const { return resizeLog; }
     // The next createChildWindow fails.
-    void refuseNextWindow() { refuseNextWindow_ = true; }
+    void refuseNextWindow() { refusingNextWindow = true; }
     // Our child windows alive now, oldest first.
-    const std::vector<HeadlessWindow*>& windows() const { return windows_; }
-    HeadlessWindow* lastWindow() const { return windows_.empty() ? nullptr : windows_.back(); }
+    const std::vector<HeadlessWindow*>& windows() const { return openWindows; }
+    HeadlessWindow* lastWindow() const { return openWindows.empty() ? nullptr : openWindows.back(); }
 
     // --- Clock --------------------------------------------------------------
-    void setTicks(uint32_t ticks) { ticks_ = ticks; }
-    void advance(uint32_t milliseconds) { ticks_ += milliseconds; }
-    uint32_t sleptMilliseconds() const { return slept_; }
-    uint32_t sleepCalls() const { return sleepCalls_; }
+    void setTicks(uint32_t ticks) { now = ticks; }
+    void advance(uint32_t milliseconds) { now += milliseconds; }
+    uint32_t sleptMilliseconds() const { return slept; }
+    uint32_t sleepCalls() const { return sleepCallCount; }
     // Virtual time that passes with every pointer poll (0 by default).
-    void setPollCost(uint32_t milliseconds) { pollCost_ = milliseconds; }
+    void setPollCost(uint32_t milliseconds) { pollCost = milliseconds; }
 
     // --- Pointer --------------------------------------------------------------
     void setPointer(Point screen, uint32_t buttons = 0, uint32_t modifiers = 0);
@@ -98,14 +98,14 @@ class HeadlessPlatform final : public Platform
     bool pointerScriptDone() const;
     // A loop polled the pointer this often without time passing; the script
     // was then cut short and the buttons released so the loop could end.
-    bool pointerStalled() const { return stalled_; }
-    uint32_t pointerPolls() const { return polls_; }
-    void setButtonsSwapped(bool swapped) { swapped_ = swapped; }
+    bool pointerStalled() const { return stalled; }
+    uint32_t pointerPolls() const { return polls; }
+    void setButtonsSwapped(bool on) { swapped = on; }
     // False plays a window system where gestures go on across idle calls.
-    void setPressesMayBlock(bool block) { pressesMayBlock_ = block; }
-    void setDoubleClickTime(uint32_t milliseconds) { doubleClickTime_ = milliseconds; }
-    void setDialogFrameHeight(int32_t height) { dialogFrameHeight_ = height; }
-    void setDesktopScale(int32_t scale) { desktopScale_ = scale; }
+    void setPressesMayBlock(bool block) { blockingPresses = block; }
+    void setDoubleClickTime(uint32_t milliseconds) { doubleClickMs = milliseconds; }
+    void setDialogFrameHeight(int32_t height) { dialogFrame = height; }
+    void setDesktopScale(int32_t scale) { desktopFactor = scale; }
 
     // --- Menus ------------------------------------------------------------------
     // Answers for the next pop-ups, in order; without one a pop-up is dismissed.
@@ -113,22 +113,22 @@ class HeadlessPlatform final : public Platform
     // Chooses the first selectable item with this text, sub-menus included.
     void queueMenuChoice(std::string text);
     void queueMenuDismiss() { queueMenuCommand(-1); }
-    const std::vector<ShownMenu>& shownMenus() const { return shownMenus_; }
+    const std::vector<ShownMenu>& shownMenus() const { return menusShown; }
 
     // --- Edit fields ------------------------------------------------------------
-    HeadlessEditField* openField() const { return fields_.empty() ? nullptr : fields_.back(); }
-    const std::vector<EditFieldStyle>& openedFields() const { return openedFields_; }
+    HeadlessEditField* openField() const { return fields.empty() ? nullptr : fields.back(); }
+    const std::vector<EditFieldStyle>& openedFields() const { return fieldsOpened; }
 
     // --- File chooser and message boxes -------------------------------------------
     // Answers for the next choosers, in order; without one a chooser is cancelled.
-    void queueFileAnswer(std::optional<std::string> path) { fileAnswers_.push_back(std::move(path)); }
-    const std::vector<FileChooserRequest>& fileRequests() const { return fileRequests_; }
-    const std::vector<MessageRequest>& messages() const { return messages_; }
+    void queueFileAnswer(std::optional<std::string> path) { fileAnswers.push_back(std::move(path)); }
+    const std::vector<FileChooserRequest>& fileRequests() const { return requestedFiles; }
+    const std::vector<MessageRequest>& messages() const { return messagesShown; }
 
     // --- Exposes ------------------------------------------------------------------
     // Held until dispatchEvents or dispatchPendingExpose delivers it.
     void queueExpose(HeadlessWindow& window, Rect area);
-    std::size_t pendingExposes() const { return exposes_.size(); }
+    std::size_t pendingExposes() const { return exposes.size(); }
 
   private:
     friend class HeadlessWindow;
@@ -159,38 +159,38 @@ class HeadlessPlatform final : public Platform
     int32_t popupMenu(const Menu& menu, Point screen, bool trackRight);
     const PointerStep* currentStep() const;
 
-    uintptr_t nextHandle_ = 0x1000;
-    std::map<NativeHandle, Node> nodes_;
-    std::vector<HeadlessWindow*> windows_;
-    std::vector<HeadlessEditField*> fields_;
-    std::vector<WindowResize> resizes_;
-    bool refuseNextWindow_ = false;
+    uintptr_t nextHandle = 0x1000;
+    std::map<NativeHandle, Node> nodes;
+    std::vector<HeadlessWindow*> openWindows;
+    std::vector<HeadlessEditField*> fields;
+    std::vector<WindowResize> resizeLog;
+    bool refusingNextWindow = false;
 
-    uint32_t ticks_ = 1000;
-    uint32_t slept_ = 0;
-    uint32_t sleepCalls_ = 0;
-    uint32_t pollCost_ = 0;
+    uint32_t now = 1000;
+    uint32_t slept = 0;
+    uint32_t sleepCallCount = 0;
+    uint32_t pollCost = 0;
 
-    PointerState pointer_;
-    std::vector<PointerStep> script_;
-    uint32_t scriptStart_ = 0;
-    uint32_t polls_ = 0;
-    uint32_t pollsWithoutTime_ = 0;
-    uint32_t lastPollTicks_ = 0;
-    bool stalled_ = false;
-    bool swapped_ = false;
-    bool pressesMayBlock_ = true;
-    uint32_t doubleClickTime_ = 500;
-    int32_t dialogFrameHeight_ = 0;
-    int32_t desktopScale_ = 1;
+    PointerState pointer;
+    std::vector<PointerStep> script;
+    uint32_t scriptStart = 0;
+    uint32_t polls = 0;
+    uint32_t pollsWithoutTime = 0;
+    uint32_t lastPollTicks = 0;
+    bool stalled = false;
+    bool swapped = false;
+    bool blockingPresses = true;
+    uint32_t doubleClickMs = 500;
+    int32_t dialogFrame = 0;
+    int32_t desktopFactor = 1;
 
-    std::deque<MenuAnswer> menuAnswers_;
-    std::vector<ShownMenu> shownMenus_;
-    std::vector<EditFieldStyle> openedFields_;
-    std::deque<std::optional<std::string>> fileAnswers_;
-    std::vector<FileChooserRequest> fileRequests_;
-    std::vector<MessageRequest> messages_;
-    std::deque<PendingExpose> exposes_;
+    std::deque<MenuAnswer> menuAnswers;
+    std::vector<ShownMenu> menusShown;
+    std::vector<EditFieldStyle> fieldsOpened;
+    std::deque<std::optional<std::string>> fileAnswers;
+    std::vector<FileChooserRequest> requestedFiles;
+    std::vector<MessageRequest> messagesShown;
+    std::deque<PendingExpose> exposes;
 };
 
 class HeadlessWindow final : public Window
@@ -201,15 +201,15 @@ class HeadlessWindow final : public Window
     ~HeadlessWindow() override;
 
     // --- Window -------------------------------------------------------------------
-    NativeHandle handle() const override { return handle_; }
-    NativeHandle parent() const override { return parent_; }
+    NativeHandle handle() const override { return nativeHandle; }
+    NativeHandle parent() const override { return parentHandle; }
     Point screenOrigin() const override;
-    Size size() const override { return size_; }
+    Size size() const override { return windowSize; }
     bool setSize(Size size) override;
     PixelSpan backBuffer() override;
     void present(const Rect& area) override;
     void setCursor(Cursor cursor) override;
-    Cursor cursor() const override { return cursor_; }
+    Cursor cursor() const override { return currentCursor; }
     int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) override;
     std::unique_ptr<EditField> openEditField(const EditFieldStyle& style,
                                              EditFieldListener& listener) override;
@@ -217,7 +217,7 @@ class HeadlessWindow final : public Window
 
     // --- Native events, as a test delivers them ------------------------------------------
     void expose(Rect area);
-    void exposeAll() { expose(Rect{0, 0, size_.width, size_.height}); }
+    void exposeAll() { expose(Rect{0, 0, windowSize.width, windowSize.height}); }
     // Delivers a press at `where` (client) of one physical button.
     void press(Point where, uint32_t button = kButtonLeft, uint32_t modifiers = 0);
     // A whole click: the pointer moves there with the button held, the press is
@@ -230,25 +230,25 @@ class HeadlessWindow final : public Window
     // --- Record ---------------------------------------------------------------------------
     // What the screen shows: the back buffer as of each present.
     uint32_t shownPixel(int32_t x, int32_t y) const;
-    const std::vector<uint32_t>& shownPixels() const { return screen_; }
-    const std::vector<Rect>& presentedAreas() const { return presented_; }
-    void clearPresented() { presented_.clear(); }
-    const std::vector<Cursor>& cursorHistory() const { return cursors_; }
-    DropListener* dropTarget() const { return drop_; }
+    const std::vector<uint32_t>& shownPixels() const { return screen; }
+    const std::vector<Rect>& presentedAreas() const { return presented; }
+    void clearPresented() { presented.clear(); }
+    const std::vector<Cursor>& cursorHistory() const { return cursors; }
+    DropListener* dropTarget() const { return drop; }
     Point toScreen(Point client) const;
 
   private:
-    HeadlessPlatform& platform_;
-    NativeHandle handle_;
-    NativeHandle parent_;
-    Size size_;
-    WindowListener& listener_;
-    std::vector<uint32_t> back_;
-    std::vector<uint32_t> screen_;
-    std::vector<Rect> presented_;
-    Cursor cursor_ = Cursor::Arrow;
-    std::vector<Cursor> cursors_;
-    DropListener* drop_ = nullptr;
+    HeadlessPlatform& platform;
+    NativeHandle nativeHandle;
+    NativeHandle parentHandle;
+    Size windowSize;
+    WindowListener& listener;
+    std::vector<uint32_t> back;
+    std::vector<uint32_t> screen;
+    std::vector<Rect> presented;
+    Cursor currentCursor = Cursor::Arrow;
+    std::vector<Cursor> cursors;
+    DropListener* drop = nullptr;
 };
 
 class HeadlessEditField final : public EditField
@@ -257,7 +257,7 @@ class HeadlessEditField final : public EditField
     HeadlessEditField(HeadlessPlatform& platform, EditFieldStyle style, EditFieldListener& listener);
     ~HeadlessEditField() override;
 
-    std::string text() const override { return text_; }
+    std::string text() const override { return content; }
 
     // The user replaces the text (cut to the field's limit).
     void type(const std::string& text);
@@ -265,13 +265,13 @@ class HeadlessEditField final : public EditField
     // field in either; call nothing on it afterwards.
     void pressReturn();
     void loseFocus();
-    const EditFieldStyle& style() const { return style_; }
+    const EditFieldStyle& style() const { return fieldStyle; }
 
   private:
-    HeadlessPlatform& platform_;
-    EditFieldStyle style_;
-    EditFieldListener& listener_;
-    std::string text_;
+    HeadlessPlatform& platform;
+    EditFieldStyle fieldStyle;
+    EditFieldListener& listener;
+    std::string content;
 };
 
 } // namespace platform::headless

@@ -213,16 +213,16 @@ void Writer::closeArray(ArrayMark mark)
 
 bool Reader::align(size_t n)
 {
-    const size_t to = (at_ + n - 1) / n * n;
-    if (to > data_.size()) return false;
-    at_ = to;
+    const size_t to = (at + n - 1) / n * n;
+    if (to > data.size()) return false;
+    at = to;
     return true;
 }
 
 bool Reader::byte(uint8_t& v)
 {
     if (!fits(1)) return false;
-    v = static_cast<uint8_t>(data_[at_++]);
+    v = static_cast<uint8_t>(data[at++]);
     return true;
 }
 
@@ -232,10 +232,10 @@ bool Reader::u32(uint32_t& v)
     v = 0;
     for (int i = 0; i < 4; ++i)
     {
-        const auto b = static_cast<uint8_t>(data_[at_ + static_cast<size_t>(i)]);
-        v |= uint32_t{b} << (bigEndian_ ? 8 * (3 - i) : 8 * i);
+        const auto b = static_cast<uint8_t>(data[at + static_cast<size_t>(i)]);
+        v |= uint32_t{b} << (bigEndian ? 8 * (3 - i) : 8 * i);
     }
-    at_ += 4;
+    at += 4;
     return true;
 }
 
@@ -243,8 +243,8 @@ bool Reader::string(std::string& s)
 {
     uint32_t length = 0;
     if (!u32(length) || !fits(size_t{length} + 1)) return false;
-    s.assign(data_.substr(at_, length));
-    at_ += size_t{length} + 1;
+    s.assign(data.substr(at, length));
+    at += size_t{length} + 1;
     return true;
 }
 
@@ -252,8 +252,8 @@ bool Reader::signature(std::string& s)
 {
     uint8_t length = 0;
     if (!byte(length) || !fits(size_t{length} + 1)) return false;
-    s.assign(data_.substr(at_, length));
-    at_ += size_t{length} + 1;
+    s.assign(data.substr(at, length));
+    at += size_t{length} + 1;
     return true;
 }
 
@@ -261,7 +261,7 @@ bool Reader::arrayEnd(size_t elementAlignment, size_t& end)
 {
     uint32_t length = 0;
     if (!u32(length) || !align(elementAlignment) || !fits(length)) return false;
-    end = at_ + length;
+    end = at + length;
     return true;
 }
 
@@ -275,19 +275,19 @@ bool Reader::skip(std::string_view& sig)
     switch (type[0])
     {
     case 'y':
-        return fits(1) && (++at_, true);
+        return fits(1) && (++at, true);
     case 'n':
     case 'q':
-        return align(2) && fits(2) && (at_ += 2, true);
+        return align(2) && fits(2) && (at += 2, true);
     case 'b':
     case 'i':
     case 'u':
     case 'h':
-        return align(4) && fits(4) && (at_ += 4, true);
+        return align(4) && fits(4) && (at += 4, true);
     case 'x':
     case 't':
     case 'd':
-        return align(8) && fits(8) && (at_ += 8, true);
+        return align(8) && fits(8) && (at += 8, true);
     case 's':
     case 'o':
         return string(ignored);
@@ -304,12 +304,12 @@ bool Reader::skip(std::string_view& sig)
     {
         size_t end = 0;
         if (!arrayEnd(alignmentOf(type[1]), end)) return false;
-        while (at_ < end)
+        while (at < end)
         {
             std::string_view element = type.substr(1);
             if (!skip(element)) return false;
         }
-        return at_ == end;
+        return at == end;
     }
     default: // ( or {
     {
@@ -464,59 +464,59 @@ std::unique_ptr<Connection> Connection::openSession()
 
 Connection::~Connection()
 {
-    if (fd_ >= 0) close(fd_);
+    if (socketFd >= 0) close(socketFd);
 }
 
 uint32_t Connection::send(Message message)
 {
-    message.serial = nextSerial_++;
-    out_ += encode(message);
+    message.serial = nextSerial++;
+    out += encode(message);
     flush();
     return message.serial;
 }
 
 void Connection::flush()
 {
-    while (!out_.empty() && !failed_)
+    while (!out.empty() && !broken)
     {
-        const ssize_t n = ::send(fd_, out_.data(), out_.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(socketFd, out.data(), out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
         if (n <= 0)
         {
-            failed_ = true;
+            broken = true;
             return;
         }
-        out_.erase(0, static_cast<size_t>(n));
+        out.erase(0, static_cast<size_t>(n));
     }
 }
 
 void Connection::fill()
 {
     char buffer[4096];
-    while (!failed_)
+    while (!broken)
     {
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+        const ssize_t n = ::recv(socketFd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
         if (n <= 0)
         {
-            failed_ = true; // the bus went away
+            broken = true; // the bus went away
             return;
         }
-        in_.append(buffer, static_cast<size_t>(n));
-        if (in_.size() > 2 * size_t{kMaxMessage}) failed_ = true;
+        in.append(buffer, static_cast<size_t>(n));
+        if (in.size() > 2 * size_t{kMaxMessage}) broken = true;
     }
 }
 
-bool Connection::receive(Message& out)
+bool Connection::receive(Message& message)
 {
     flush();
     fill();
-    const long used = decode(in_, out);
-    if (used < 0) failed_ = true;
+    const long used = decode(in, message);
+    if (used < 0) broken = true;
     if (used <= 0) return false;
-    in_.erase(0, static_cast<size_t>(used));
+    in.erase(0, static_cast<size_t>(used));
     return true;
 }
 

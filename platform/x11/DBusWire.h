@@ -61,7 +61,7 @@ class Writer
 class Reader
 {
   public:
-    Reader(std::string_view data, bool bigEndian) : data_(data), bigEndian_(bigEndian) {}
+    Reader(std::string_view bytes, bool big) : data(bytes), bigEndian(big) {}
     bool byte(uint8_t& v);
     bool u32(uint32_t& v);
     bool string(std::string& s); // also object paths
@@ -71,14 +71,14 @@ class Reader
     bool align(size_t n);
     // Skips one complete value of the first type of `sig` and drops that type.
     bool skip(std::string_view& sig);
-    size_t position() const { return at_; }
+    size_t position() const { return at; }
 
   private:
-    bool fits(size_t n) const { return at_ + n <= data_.size(); }
+    bool fits(size_t n) const { return at + n <= data.size(); }
 
-    std::string_view data_;
-    bool bigEndian_;
-    size_t at_ = 0;
+    std::string_view data;
+    bool bigEndian;
+    size_t at = 0;
 };
 
 std::string encode(const Message& message);
@@ -102,19 +102,19 @@ class Connection
     uint32_t send(Message message);
     // The next whole message that has arrived, if any. Never blocks.
     bool receive(Message& out);
-    bool failed() const { return failed_; }
-    int fd() const { return fd_; }
+    bool failed() const { return broken; }
+    int fd() const { return socketFd; }
 
   private:
-    explicit Connection(int fd) : fd_(fd) {}
+    explicit Connection(int fd) : socketFd(fd) {}
     void flush();
     void fill();
 
-    int fd_;
-    uint32_t nextSerial_ = 1;
-    std::string out_;
-    std::string in_;
-    bool failed_ = false;
+    int socketFd;
+    uint32_t nextSerial = 1;
+    std::string out;
+    std::string in;
+    bool broken = false;
 };
 
 // The method call every connection starts with, and the bus's own calls.

@@ -151,55 +151,54 @@ std::unique_ptr<PortalFileChooser> PortalFileChooser::start(const FileChooserReq
     auto bus = dbus::Connection::openSession();
     if (!bus) return nullptr;
     std::unique_ptr<PortalFileChooser> chooser(new PortalFileChooser(std::move(bus)));
-    chooser->token_ = newToken();
-    chooser->started_ = std::chrono::steady_clock::now();
+    chooser->token = newToken();
+    chooser->started = std::chrono::steady_clock::now();
     // Pipelined: the bus answers in order, and the answer comes by a signal
     // that this match lets through.
-    chooser->helloSerial_ = chooser->bus_->send(dbus::busCall("Hello"));
+    chooser->helloSerial = chooser->bus->send(dbus::busCall("Hello"));
     dbus::Message match = dbus::busCall("AddMatch");
     match.signature = "s";
     dbus::Writer rule;
     rule.string(std::string("type='signal',interface='") + kRequest + "',member='Response'");
     match.body = rule.data;
-    chooser->bus_->send(match);
-    chooser->callSerial_ = chooser->bus_->send(call(request, parent, chooser->token_));
-    if (chooser->bus_->failed()) return nullptr;
+    chooser->bus->send(match);
+    chooser->callSerial = chooser->bus->send(call(request, parent, chooser->token));
+    if (chooser->bus->failed()) return nullptr;
     return chooser;
 }
 
 PortalFileChooser::~PortalFileChooser()
 {
-    if (state_ != State::Open || handle_.empty()) return;
+    if (state != State::Open || handle.empty()) return;
     dbus::Message close;
     close.destination = kPortal;
-    close.path = handle_;
+    close.path = handle;
     close.interface = kRequest;
     close.member = "Close";
     close.flags = dbus::Message::kNoReplyExpected;
-    bus_->send(close);
+    bus->send(close);
 }
 
 PortalFileChooser::State PortalFileChooser::poll()
 {
     dbus::Message message;
-    while (state_ == State::Open && bus_->receive(message))
+    while (state == State::Open && bus->receive(message))
         take(message);
-    if (state_ == State::Open && bus_->failed()) state_ = State::Failed;
-    if (state_ == State::Open && handle_.empty() &&
-        std::chrono::steady_clock::now() - started_ > kCallTimeout)
-        state_ = State::Failed;
-    return state_;
+    if (state == State::Open && bus->failed()) state = State::Failed;
+    if (state == State::Open && handle.empty() && std::chrono::steady_clock::now() - started > kCallTimeout)
+        state = State::Failed;
+    return state;
 }
 
 void PortalFileChooser::take(const dbus::Message& message)
 {
     const bool reply = message.type == dbus::Message::kMethodReturn;
-    if (message.type == dbus::Message::kError && message.replySerial == callSerial_)
+    if (message.type == dbus::Message::kError && message.replySerial == callSerial)
     {
-        state_ = State::Failed; // no portal on this desktop
+        state = State::Failed; // no portal on this desktop
         return;
     }
-    if (reply && message.replySerial == helloSerial_)
+    if (reply && message.replySerial == helloSerial)
     {
         dbus::Reader r(message.body, message.bigEndian);
         std::string name;
@@ -208,16 +207,16 @@ void PortalFileChooser::take(const dbus::Message& message)
         std::string sender;
         for (char c : name)
             if (c != ':') sender += c == '.' ? '_' : c;
-        expectedHandle_ = std::string(kPortalPath) + "/request/" + sender + "/" + token_;
+        expectedHandle = std::string(kPortalPath) + "/request/" + sender + "/" + token;
     }
-    else if (reply && message.replySerial == callSerial_)
+    else if (reply && message.replySerial == callSerial)
     {
         dbus::Reader r(message.body, message.bigEndian);
-        r.string(handle_);
+        r.string(handle);
     }
     else if (message.type == dbus::Message::kSignal && message.interface == kRequest &&
              message.member == "Response" && !message.path.empty() &&
-             (message.path == handle_ || message.path == expectedHandle_))
+             (message.path == handle || message.path == expectedHandle))
         takeResponse(message);
 }
 
@@ -228,10 +227,10 @@ void PortalFileChooser::takeResponse(const dbus::Message& message)
     size_t end = 0;
     if (!r.u32(response) || response != kSuccess)
     {
-        state_ = response == kCancelled ? State::Cancelled : State::Failed;
+        state = response == kCancelled ? State::Cancelled : State::Failed;
         return;
     }
-    state_ = State::Failed; // unless a usable answer follows
+    state = State::Failed; // unless a usable answer follows
     if (!r.arrayEnd(8, end)) return;
     while (r.position() < end)
     {
@@ -242,8 +241,8 @@ void PortalFileChooser::takeResponse(const dbus::Message& message)
             size_t urisEnd = 0;
             std::string uri;
             if (!r.arrayEnd(4, urisEnd) || r.position() >= urisEnd || !r.string(uri)) return;
-            path_ = pathOfUri(uri);
-            state_ = path_.empty() ? State::Failed : State::Chosen;
+            chosenPath = pathOfUri(uri);
+            state = chosenPath.empty() ? State::Failed : State::Chosen;
             return;
         }
         std::string_view sig = type;

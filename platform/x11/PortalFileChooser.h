@@ -36,7 +36,7 @@ class PortalFileChooser
 
     State poll();
     // After Chosen: the local path.
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return chosenPath; }
 
     // The call's body, for tests: OpenFile or SaveFile with (ssa{sv}).
     static dbus::Message call(const FileChooserRequest& request, ::Window parent, const std::string& token);
@@ -44,19 +44,19 @@ class PortalFileChooser
     static std::string pathOfUri(const std::string& uri);
 
   private:
-    explicit PortalFileChooser(std::unique_ptr<dbus::Connection> bus) : bus_(std::move(bus)) {}
+    explicit PortalFileChooser(std::unique_ptr<dbus::Connection> connection) : bus(std::move(connection)) {}
     void take(const dbus::Message& message);
     void takeResponse(const dbus::Message& message);
 
-    std::unique_ptr<dbus::Connection> bus_;
-    std::string token_;
-    uint32_t helloSerial_ = 0;
-    uint32_t callSerial_ = 0;
-    std::string handle_;         // the request object the portal answered
-    std::string expectedHandle_; // the one it will use, known from our name
-    State state_ = State::Open;
-    std::string path_;
-    std::chrono::steady_clock::time_point started_;
+    std::unique_ptr<dbus::Connection> bus;
+    std::string token;
+    uint32_t helloSerial = 0;
+    uint32_t callSerial = 0;
+    std::string handle;         // the request object the portal answered
+    std::string expectedHandle; // the one it will use, known from our name
+    State state = State::Open;
+    std::string chosenPath;
+    std::chrono::steady_clock::time_point started;
 };
 
 } // namespace platform::x11

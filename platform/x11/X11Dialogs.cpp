@@ -244,39 +244,39 @@ std::unique_ptr<DialogChild> DialogChild::start(const X11Dialogs::Program& progr
 
 DialogChild::~DialogChild()
 {
-    if (!reaped_)
+    if (!reaped)
     {
-        kill(pid_, SIGTERM);
+        kill(child, SIGTERM);
         for (int waited = 0; !poll() && waited < kTermGraceMs; waited += 5)
             sleepMs(5);
-        if (!reaped_)
+        if (!reaped)
         {
-            kill(pid_, SIGKILL);
+            kill(child, SIGKILL);
             int status = 0;
-            while (waitpid(pid_, &status, 0) < 0 && errno == EINTR)
+            while (waitpid(child, &status, 0) < 0 && errno == EINTR)
             {
             }
         }
     }
-    if (fd_ >= 0) close(fd_);
+    if (fd >= 0) close(fd);
 }
 
 void DialogChild::drain()
 {
     char buffer[4096];
-    while (fd_ >= 0)
+    while (fd >= 0)
     {
-        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n > 0)
         {
-            if (output_.size() < kMaxOutput) output_.append(buffer, static_cast<size_t>(n));
+            if (captured.size() < kMaxOutput) captured.append(buffer, static_cast<size_t>(n));
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n == 0)
         {
-            close(fd_);
-            fd_ = -1;
+            close(fd);
+            fd = -1;
         }
         return; // EAGAIN: nothing more for now
     }
@@ -285,22 +285,22 @@ void DialogChild::drain()
 bool DialogChild::poll()
 {
     drain();
-    if (reaped_) return true;
+    if (reaped) return true;
     int status = 0;
-    const pid_t done = waitpid(pid_, &status, WNOHANG);
-    if (done == pid_)
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child)
     {
-        reaped_ = true;
-        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        reaped = true;
+        exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     else if (done < 0 && errno == ECHILD)
     {
         // Reaped by someone else (a host ignoring SIGCHLD): judge by the answer.
-        reaped_ = true;
-        exitCode_ = output_.empty() ? kExitCancelled : kExitAccepted;
+        reaped = true;
+        exitStatus = captured.empty() ? kExitCancelled : kExitAccepted;
     }
-    if (reaped_) drain(); // what it wrote just before it went
-    return reaped_;
+    if (reaped) drain(); // what it wrote just before it went
+    return reaped;
 }
 
 namespace
@@ -341,14 +341,14 @@ bool standInNamed()
 class FileDialogTask final : public DialogTask
 {
   public:
-    FileDialogTask(X11Platform& platform, ::Window owner, const FileChooserRequest& request)
-        : platform_(platform), owner_(owner), request_(request), modal_(platform),
-          program_(X11Dialogs::findProgram()), path_(startPath(request))
+    FileDialogTask(X11Platform& system, ::Window ownerWindow, const FileChooserRequest& details)
+        : platform(system), owner(ownerWindow), request(details), modal(system),
+          program(X11Dialogs::findProgram()), path(startPath(details))
     {
         // The desktop's own chooser first, through its portal.
-        if (!standInNamed()) step_.portal = PortalFileChooser::start(request_, owner_);
-        if (step_.portal)
-            stage_ = Stage::Portal;
+        if (!standInNamed()) step.portal = PortalFileChooser::start(request, owner);
+        if (step.portal)
+            stage = Stage::Portal;
         else
             startProgramChooser();
     }
@@ -356,11 +356,11 @@ class FileDialogTask final : public DialogTask
     bool poll() override
     {
         // One finished step may start the next: go on while that happens.
-        for (int steps = 0; stage_ != Stage::Done && steps < 4 && step_.poll(); ++steps)
+        for (int steps = 0; stage != Stage::Done && steps < 4 && step.poll(); ++steps)
             advance();
-        return stage_ == Stage::Done;
+        return stage == Stage::Done;
     }
-    std::optional<std::string> chosenPath() const override { return result_; }
+    std::optional<std::string> chosenPath() const override { return result; }
 
   private:
     enum class Stage
@@ -374,59 +374,57 @@ class FileDialogTask final : public DialogTask
         Done
     };
 
-    void finish(std::optional<std::string> path)
+    void finish(std::optional<std::string> file)
     {
-        step_.clear();
-        result_ = std::move(path);
-        stage_ = Stage::Done;
+        step.clear();
+        result = std::move(file);
+        stage = Stage::Done;
     }
 
     void startProgramChooser()
     {
-        step_.clear();
-        if (program_)
-            step_.child =
-                DialogChild::start(*program_, X11Dialogs::fileArguments(request_, *program_, owner_));
-        if (step_.child)
-            stage_ = Stage::Chooser;
+        step.clear();
+        if (program)
+            step.child = DialogChild::start(*program, X11Dialogs::fileArguments(request, *program, owner));
+        if (step.child)
+            stage = Stage::Chooser;
         else
             showPlainChooser();
     }
 
     void showPlain(const std::string& text, X11PlainDialog::Buttons buttons, const std::string* field,
-                   Stage stage)
+                   Stage next)
     {
-        step_.clear();
-        step_.plain =
-            std::make_unique<X11PlainDialog>(platform_, owner_, request_.title, text, buttons, field);
-        step_.plain->show();
-        stage_ = stage;
+        step.clear();
+        step.plain = std::make_unique<X11PlainDialog>(platform, owner, request.title, text, buttons, field);
+        step.plain->show();
+        stage = next;
     }
     void showPlainChooser()
     {
-        step_.clear();
-        step_.browser = std::make_unique<X11FileDialog>(platform_, owner_, request_, path_);
-        step_.browser->show();
-        stage_ = Stage::PlainChooser;
+        step.clear();
+        step.browser = std::make_unique<X11FileDialog>(platform, owner, request, path);
+        step.browser->show();
+        stage = Stage::PlainChooser;
     }
-    void askBeforeReplacing(const std::string& path, bool plainOnly)
+    void askBeforeReplacing(const std::string& file, bool plainOnly)
     {
-        path_ = path;
-        step_.clear();
-        if (!plainOnly && program_)
-            step_.child = DialogChild::start(
-                *program_,
-                X11Dialogs::questionArguments(request_.title, replaceQuestion(path), *program_, owner_));
-        if (step_.child)
-            stage_ = Stage::Question;
+        path = file;
+        step.clear();
+        if (!plainOnly && program)
+            step.child = DialogChild::start(
+                *program,
+                X11Dialogs::questionArguments(request.title, replaceQuestion(file), *program, owner));
+        if (step.child)
+            stage = Stage::Question;
         else
-            showPlain(replaceQuestion(path), X11PlainDialog::Buttons::OkCancel, nullptr,
+            showPlain(replaceQuestion(file), X11PlainDialog::Buttons::OkCancel, nullptr,
                       Stage::PlainQuestion);
     }
 
     void advance()
     {
-        switch (stage_)
+        switch (stage)
         {
         case Stage::Portal:
             return portalDone();
@@ -437,8 +435,8 @@ class FileDialogTask final : public DialogTask
         case Stage::PlainChooser:
             return plainChooserDone();
         case Stage::PlainQuestion:
-            if (step_.plain->answer()) return finish(path_);
-            return fromPlain_ ? showPlainChooser() : finish(std::nullopt);
+            if (step.plain->answer()) return finish(path);
+            return fromPlain ? showPlainChooser() : finish(std::nullopt);
         case Stage::PlainRefusal:
             return showPlainChooser();
         case Stage::Done:
@@ -448,123 +446,122 @@ class FileDialogTask final : public DialogTask
 
     void portalDone()
     {
-        const PortalFileChooser::State state = step_.portal->poll();
-        const std::string path = step_.portal->path();
+        const PortalFileChooser::State state = step.portal->poll();
+        const std::string file = step.portal->path();
         if (state == PortalFileChooser::State::Cancelled) return finish(std::nullopt);
         if (state != PortalFileChooser::State::Chosen) return startProgramChooser(); // no portal here
-        takeChosen(path);
+        takeChosen(file);
     }
 
     void chooserDone()
     {
-        const int code = step_.child->exitCode();
-        const std::string path = firstLine(step_.child->output());
+        const int code = step.child->exitCode();
+        const std::string file = firstLine(step.child->output());
         if (code == kExitCancelled) return finish(std::nullopt);
         if (code != kExitAccepted) return showPlainChooser(); // it failed to show anything
-        if (path.empty()) return finish(std::nullopt);
-        takeChosen(path);
+        if (file.empty()) return finish(std::nullopt);
+        takeChosen(file);
     }
 
     // A path from the desktop's chooser or the program, which checked it.
-    void takeChosen(const std::string& path)
+    void takeChosen(const std::string& file)
     {
-        if (request_.mode == FileChooserRequest::Mode::Open)
-            return finish(request_.mustExist && !exists(path) ? std::nullopt
-                                                              : std::optional<std::string>(path));
-        const std::string completed = X11Dialogs::withDefaultExtension(path, request_.defaultExtension);
+        if (request.mode == FileChooserRequest::Mode::Open)
+            return finish(request.mustExist && !exists(file) ? std::nullopt
+                                                             : std::optional<std::string>(file));
+        const std::string completed = X11Dialogs::withDefaultExtension(file, request.defaultExtension);
         // The program confirmed the name it was given; a name we completed may
         // hit an existing file it never asked about.
-        if (completed != path && request_.confirmOverwrite && exists(completed))
+        if (completed != file && request.confirmOverwrite && exists(completed))
             return askBeforeReplacing(completed, false);
         finish(completed);
     }
 
     void questionDone()
     {
-        const int code = step_.child->exitCode();
-        if (code == kExitAccepted) return finish(path_);
+        const int code = step.child->exitCode();
+        if (code == kExitAccepted) return finish(path);
         if (code == kExitCancelled) return finish(std::nullopt);
-        askBeforeReplacing(path_, true);
+        askBeforeReplacing(path, true);
     }
 
     void plainChooserDone()
     {
-        if (!step_.browser->answer()) return finish(std::nullopt);
-        std::string path = step_.browser->chosenPath();
-        if (path.empty()) return showPlainChooser();
-        path_ = path;
-        if (request_.mode == FileChooserRequest::Mode::Open)
+        if (!step.browser->answer()) return finish(std::nullopt);
+        std::string file = step.browser->chosenPath();
+        if (file.empty()) return showPlainChooser();
+        path = file;
+        if (request.mode == FileChooserRequest::Mode::Open)
         {
-            if (request_.mustExist && !exists(path))
-                return showPlain(path + "\nFile not found.", X11PlainDialog::Buttons::Ok, nullptr,
+            if (request.mustExist && !exists(file))
+                return showPlain(file + "\nFile not found.", X11PlainDialog::Buttons::Ok, nullptr,
                                  Stage::PlainRefusal);
-            return finish(path);
+            return finish(file);
         }
-        path = X11Dialogs::withDefaultExtension(path, request_.defaultExtension);
-        if (request_.confirmOverwrite && exists(path))
+        file = X11Dialogs::withDefaultExtension(file, request.defaultExtension);
+        if (request.confirmOverwrite && exists(file))
         {
-            fromPlain_ = true;
-            return askBeforeReplacing(path, true);
+            fromPlain = true;
+            return askBeforeReplacing(file, true);
         }
-        finish(path);
+        finish(file);
     }
 
-    X11Platform& platform_;
-    ::Window owner_;
-    FileChooserRequest request_;
+    X11Platform& platform;
+    ::Window owner;
+    FileChooserRequest request;
     // The editor's windows take no input while any step is up.
-    X11Platform::ModalSection modal_;
-    std::optional<X11Dialogs::Program> program_;
-    DialogStep step_;
-    Stage stage_ = Stage::Chooser;
-    std::string path_; // the name in play: our chooser's field, or the one asked about
-    bool fromPlain_ = false;
-    std::optional<std::string> result_;
+    X11Platform::ModalSection modal;
+    std::optional<X11Dialogs::Program> program;
+    DialogStep step;
+    Stage stage = Stage::Chooser;
+    std::string path; // the name in play: our chooser's field, or the one asked about
+    bool fromPlain = false;
+    std::optional<std::string> result;
 };
 
 class MessageDialogTask final : public DialogTask
 {
   public:
-    MessageDialogTask(X11Platform& platform, ::Window owner, const MessageRequest& request)
-        : platform_(platform), owner_(owner), request_(request), modal_(platform)
+    MessageDialogTask(X11Platform& system, ::Window ownerWindow, const MessageRequest& details)
+        : platform(system), owner(ownerWindow), request(details), modal(system)
     {
         if (const auto program = X11Dialogs::findProgram())
-            step_.child =
-                DialogChild::start(*program, X11Dialogs::messageArguments(request_, *program, owner_));
-        if (!step_.child) showPlain();
+            step.child = DialogChild::start(*program, X11Dialogs::messageArguments(request, *program, owner));
+        if (!step.child) showPlain();
     }
 
     bool poll() override
     {
-        if (done_ || !step_.poll()) return done_;
-        const bool programFailed = step_.child && step_.child->exitCode() != kExitAccepted &&
-                                   step_.child->exitCode() != kExitCancelled;
+        if (done || !step.poll()) return done;
+        const bool programFailed =
+            step.child && step.child->exitCode() != kExitAccepted && step.child->exitCode() != kExitCancelled;
         if (programFailed)
             showPlain();
         else
         {
-            step_.clear();
-            done_ = true;
+            step.clear();
+            done = true;
         }
-        return done_;
+        return done;
     }
     std::optional<std::string> chosenPath() const override { return std::nullopt; }
 
   private:
     void showPlain()
     {
-        step_.clear();
-        step_.plain = std::make_unique<X11PlainDialog>(platform_, owner_, request_.caption, request_.text,
-                                                       X11PlainDialog::Buttons::Ok);
-        step_.plain->show();
+        step.clear();
+        step.plain = std::make_unique<X11PlainDialog>(platform, owner, request.caption, request.text,
+                                                      X11PlainDialog::Buttons::Ok);
+        step.plain->show();
     }
 
-    X11Platform& platform_;
-    ::Window owner_;
-    MessageRequest request_;
-    X11Platform::ModalSection modal_;
-    DialogStep step_;
-    bool done_ = false;
+    X11Platform& platform;
+    ::Window owner;
+    MessageRequest request;
+    X11Platform::ModalSection modal;
+    DialogStep step;
+    bool done = false;
 };
 
 } // namespace

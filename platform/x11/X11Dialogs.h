@@ -59,19 +59,19 @@ class DialogChild
     // Reads what is there; true once the child has exited and was reaped.
     bool poll();
     // After poll() answered true; -1 when it did not exit normally.
-    int exitCode() const { return exitCode_; }
-    const std::string& output() const { return output_; }
-    pid_t pid() const { return pid_; }
+    int exitCode() const { return exitStatus; }
+    const std::string& output() const { return captured; }
+    pid_t pid() const { return child; }
 
   private:
-    DialogChild(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
+    DialogChild(pid_t pid, int descriptor) : child(pid), fd(descriptor) {}
     void drain();
 
-    pid_t pid_;
-    int fd_;
-    bool reaped_ = false;
-    int exitCode_ = -1;
-    std::string output_;
+    pid_t child;
+    int fd;
+    bool reaped = false;
+    int exitStatus = -1;
+    std::string captured;
 };
 
 std::unique_ptr<DialogTask> startFileDialog(X11Platform& platform, ::Window owner,

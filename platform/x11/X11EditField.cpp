@@ -35,79 +35,79 @@ size_t fittingPrefix(std::string_view text, size_t limit)
 
 } // namespace
 
-X11EditField::X11EditField(X11Platform& platform, ::Window parent, const EditFieldStyle& style,
-                           EditFieldListener& listener)
-    : platform_(platform), display_(platform.display()), style_(style), listener_(listener)
+X11EditField::X11EditField(X11Platform& system, ::Window parent, const EditFieldStyle& look,
+                           EditFieldListener& receiver)
+    : platform(system), display(system.display()), style(look), listener(receiver)
 {
-    const int width = style_.area.width();
-    const int height = style_.area.height();
+    const int width = style.area.width();
+    const int height = style.area.height();
     if (width <= 0 || height <= 0) return;
-    font_.fontId = fontIdFor(style_.fontHeight, style_.bold);
-    font_.styleBits = (style_.bold ? gui::kFontBold : 0) | (style_.italic ? gui::kFontItalic : 0);
-    const std::string initial = toUtf8(style_.text);
-    text_ = initial.substr(0, fittingPrefix(initial, static_cast<size_t>(std::max(style_.maxLength, 0))));
-    anchor_ = 0;
-    caret_ = text_.size(); // opens with everything selected
+    font.fontId = fontIdFor(style.fontHeight, style.bold);
+    font.styleBits = (style.bold ? gui::kFontBold : 0) | (style.italic ? gui::kFontItalic : 0);
+    const std::string initial = toUtf8(style.text);
+    content = initial.substr(0, fittingPrefix(initial, static_cast<size_t>(std::max(style.maxLength, 0))));
+    anchor = 0;
+    caretAt = content.size(); // opens with everything selected
 
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | Button1MotionMask |
                             FocusChangeMask | StructureNotifyMask;
-    attributes.cursor = XCreateFontCursor(display_, XC_xterm);
-    const unsigned long mark = platform_.errors().count();
-    const ::Window window =
-        XCreateWindow(display_, parent, style_.area.left, style_.area.top, static_cast<unsigned>(width),
+    attributes.cursor = XCreateFontCursor(display, XC_xterm);
+    const unsigned long mark = platform.errors().count();
+    const ::Window created =
+        XCreateWindow(display, parent, style.area.left, style.area.top, static_cast<unsigned>(width),
                       static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
                       CWBackPixmap | CWEventMask | CWCursor, &attributes);
-    XFreeCursor(display_, attributes.cursor);
-    if (platform_.errors().failedSince(mark)) return;
-    window_ = window;
-    platform_.addTarget(window_, *this);
-    image_ = std::make_unique<X11Image>(platform_, window_, Size{width, height});
-    XMapRaised(display_, window_);
+    XFreeCursor(display, attributes.cursor);
+    if (platform.errors().failedSince(mark)) return;
+    window = created;
+    platform.addTarget(window, *this);
+    image = std::make_unique<X11Image>(platform, window, Size{width, height});
+    XMapRaised(display, window);
     scrollToCaret();
     redraw();
 }
 
 void X11EditField::setText(const std::string& utf8)
 {
-    text_ = utf8.substr(0, fittingPrefix(utf8, static_cast<size_t>(std::max(style_.maxLength, 0))));
-    anchor_ = 0;
-    caret_ = text_.size();
-    scroll_ = 0;
-    if (!window_ || destroyed_) return;
+    content = utf8.substr(0, fittingPrefix(utf8, static_cast<size_t>(std::max(style.maxLength, 0))));
+    anchor = 0;
+    caretAt = content.size();
+    scroll = 0;
+    if (!window || destroyed) return;
     scrollToCaret();
     redraw();
 }
 
 X11EditField::~X11EditField()
 {
-    if (!window_) return;
-    platform_.removeTarget(window_);
-    image_.reset();
-    if (!destroyed_)
+    if (!window) return;
+    platform.removeTarget(window);
+    image.reset();
+    if (!destroyed)
     {
         ::Window focus = None;
         int revert = 0;
-        XGetInputFocus(display_, &focus, &revert);
-        const unsigned long mark = platform_.errors().count();
-        if (focus == window_ && previousFocus_ != None)
-            XSetInputFocus(display_, previousFocus_, RevertToParent, CurrentTime);
-        XDestroyWindow(display_, window_);
-        platform_.errors().failedSince(mark); // the old focus holder may be gone: no matter
+        XGetInputFocus(display, &focus, &revert);
+        const unsigned long mark = platform.errors().count();
+        if (focus == window && previousFocus != None)
+            XSetInputFocus(display, previousFocus, RevertToParent, CurrentTime);
+        XDestroyWindow(display, window);
+        platform.errors().failedSince(mark); // the old focus holder may be gone: no matter
     }
-    XFlush(display_);
+    XFlush(display);
 }
 
 void X11EditField::takeFocus()
 {
     int revert = 0;
-    XGetInputFocus(display_, &previousFocus_, &revert);
-    if (previousFocus_ == PointerRoot) previousFocus_ = None;
+    XGetInputFocus(display, &previousFocus, &revert);
+    if (previousFocus == PointerRoot) previousFocus = None;
     // Fails (harmlessly) while the host's window is not on screen.
-    const unsigned long mark = platform_.errors().count();
-    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-    platform_.errors().failedSince(mark);
+    const unsigned long mark = platform.errors().count();
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    platform.errors().failedSince(mark);
 }
 
 void X11EditField::handleEvent(const XEvent& event)
@@ -115,7 +115,7 @@ void X11EditField::handleEvent(const XEvent& event)
     switch (event.type)
     {
     case Expose:
-        if (event.xexpose.count == 0) image_->present(Rect{0, 0, style_.area.width(), style_.area.height()});
+        if (event.xexpose.count == 0) image->present(Rect{0, 0, style.area.width(), style.area.height()});
         break;
     case KeyPress:
         onKey(event.xkey); // may end in the listener: nothing after it
@@ -127,25 +127,25 @@ void X11EditField::handleEvent(const XEvent& event)
         placeCaret(event.xmotion.x, true);
         break;
     case FocusIn:
-        focused_ = true;
+        focused = true;
         break;
     case FocusOut:
     {
         const XFocusChangeEvent& e = event.xfocus;
         // Grabs (menus, window-manager shortcuts) take the focus only for a while.
         const bool lasting = e.mode == NotifyNormal || e.mode == NotifyWhileGrabbed;
-        if (focused_ && lasting && e.detail != NotifyInferior && e.detail != NotifyPointer)
+        if (focused && lasting && e.detail != NotifyInferior && e.detail != NotifyPointer)
         {
-            focused_ = false;
-            listener_.onEditFocusLost();
+            focused = false;
+            listener.onEditFocusLost();
         }
         break;
     }
     case DestroyNotify:
-        if (event.xdestroywindow.window == window_)
+        if (event.xdestroywindow.window == window)
         {
-            destroyed_ = true;
-            platform_.removeTarget(window_);
+            destroyed = true;
+            platform.removeTarget(window);
         }
         break;
     default:
@@ -161,37 +161,38 @@ void X11EditField::onKey(const XKeyEvent& event)
     switch (keyOf(keysym))
     {
     case Key::Return:
-        listener_.onEditReturn();
+        listener.onEditReturn();
         return;
     case Key::Escape:
-        listener_.onEditEscape();
+        listener.onEditEscape();
         return;
     case Key::Backspace:
-        if (!hasSelection()) anchor_ = previousBoundary(text_, caret_);
+        if (!hasSelection()) anchor = previousBoundary(content, caretAt);
         eraseSelection();
         break;
     case Key::Delete:
-        if (!hasSelection()) anchor_ = nextBoundary(text_, caret_);
+        if (!hasSelection()) anchor = nextBoundary(content, caretAt);
         eraseSelection();
         break;
     case Key::Home:
         moveCaret(0, shift);
         break;
     case Key::End:
-        moveCaret(text_.size(), shift);
+        moveCaret(content.size(), shift);
         break;
     case Key::Left:
-        moveCaret(hasSelection() && !shift ? std::min(anchor_, caret_) : previousBoundary(text_, caret_),
+        moveCaret(hasSelection() && !shift ? std::min(anchor, caretAt) : previousBoundary(content, caretAt),
                   shift);
         break;
     case Key::Right:
-        moveCaret(hasSelection() && !shift ? std::max(anchor_, caret_) : nextBoundary(text_, caret_), shift);
+        moveCaret(hasSelection() && !shift ? std::max(anchor, caretAt) : nextBoundary(content, caretAt),
+                  shift);
         break;
     default:
         if (control && (keysym == XK_a || keysym == XK_A))
         {
-            anchor_ = 0;
-            caret_ = text_.size();
+            anchor = 0;
+            caretAt = content.size();
         }
         else if (const char32_t c = characterOf(keysym); c >= 0x20 && c != 0x7F && !control)
         {
@@ -217,34 +218,34 @@ void X11EditField::placeCaret(int x, bool extend)
 void X11EditField::insert(std::string_view utf8)
 {
     eraseSelection();
-    const size_t room = static_cast<size_t>(std::max(style_.maxLength, 0)) -
-                        std::min(text_.size(), static_cast<size_t>(std::max(style_.maxLength, 0)));
+    const size_t room = static_cast<size_t>(std::max(style.maxLength, 0)) -
+                        std::min(content.size(), static_cast<size_t>(std::max(style.maxLength, 0)));
     const size_t n = fittingPrefix(utf8, room);
-    text_.insert(caret_, utf8.substr(0, n));
-    caret_ += n;
-    anchor_ = caret_;
+    content.insert(caretAt, utf8.substr(0, n));
+    caretAt += n;
+    anchor = caretAt;
 }
 
 void X11EditField::eraseSelection()
 {
-    const size_t from = std::min(anchor_, caret_);
-    const size_t to = std::max(anchor_, caret_);
-    text_.erase(from, to - from);
-    caret_ = anchor_ = from;
+    const size_t from = std::min(anchor, caretAt);
+    const size_t to = std::max(anchor, caretAt);
+    content.erase(from, to - from);
+    caretAt = anchor = from;
 }
 
 void X11EditField::moveCaret(size_t to, bool extend)
 {
-    caret_ = std::min(to, text_.size());
-    if (!extend) anchor_ = caret_;
+    caretAt = std::min(to, content.size());
+    if (!extend) anchor = caretAt;
 }
 
 int X11EditField::textLeft() const
 {
-    const int inner = style_.area.width() - 2 * kMargin;
-    const int width = textWidth(font_, text_);
-    if (width > inner) return kMargin - scroll_;
-    switch (style_.align)
+    const int inner = style.area.width() - 2 * kMargin;
+    const int width = textWidth(font, content);
+    if (width > inner) return kMargin - scroll;
+    switch (style.align)
     {
     case TextAlign::Center:
         return kMargin + (inner - width) / 2;
@@ -257,14 +258,14 @@ int X11EditField::textLeft() const
 
 int X11EditField::textX(size_t offset) const
 {
-    return textLeft() + textWidth(font_, std::string_view(text_).substr(0, offset));
+    return textLeft() + textWidth(font, std::string_view(content).substr(0, offset));
 }
 
 size_t X11EditField::offsetAt(int x) const
 {
     size_t best = 0;
     int bestDistance = 1 << 30;
-    for (size_t i = 0;; i = nextBoundary(text_, i))
+    for (size_t i = 0;; i = nextBoundary(content, i))
     {
         const int distance = std::abs(textX(i) - x);
         if (distance < bestDistance)
@@ -272,51 +273,51 @@ size_t X11EditField::offsetAt(int x) const
             bestDistance = distance;
             best = i;
         }
-        if (i >= text_.size()) break;
+        if (i >= content.size()) break;
     }
     return best;
 }
 
 void X11EditField::scrollToCaret()
 {
-    const int inner = style_.area.width() - 2 * kMargin;
-    const int width = textWidth(font_, text_);
+    const int inner = style.area.width() - 2 * kMargin;
+    const int width = textWidth(font, content);
     if (width <= inner)
     {
-        scroll_ = 0;
+        scroll = 0;
         return;
     }
-    const int caretX = textWidth(font_, std::string_view(text_).substr(0, caret_));
-    scroll_ = std::clamp(scroll_, caretX - inner + 1, caretX);
-    scroll_ = std::clamp(scroll_, 0, width - inner + 1);
+    const int caretX = textWidth(font, std::string_view(content).substr(0, caretAt));
+    scroll = std::clamp(scroll, caretX - inner + 1, caretX);
+    scroll = std::clamp(scroll, 0, width - inner + 1);
 }
 
 void X11EditField::redraw()
 {
-    const PixelSpan span = image_->pixels();
+    const PixelSpan span = image->pixels();
     gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
     const gui::CViewRect all = surface.bounds();
-    surface.fill(all, opaque(style_.backColor), all);
-    const int height = textHeight(font_);
+    surface.fill(all, opaque(style.backColor), all);
+    const int height = textHeight(font);
     const int top = (span.height - height) / 2;
     const gui::CViewRect inner{kMargin, 0, span.width - kMargin, span.height};
-    drawText(surface, inner, textLeft(), top, font_, text_, opaque(style_.textColor));
+    drawText(surface, inner, textLeft(), top, font, content, opaque(style.textColor));
     if (hasSelection())
     {
-        const size_t from = std::min(anchor_, caret_);
-        const size_t to = std::max(anchor_, caret_);
+        const size_t from = std::min(anchor, caretAt);
+        const size_t to = std::max(anchor, caretAt);
         gui::CViewRect band{textX(from), top, textX(to), top + height};
         band.bound(inner);
         surface.fill(band, kSelection, all);
-        drawText(surface, band, textX(from), top, font_, std::string_view(text_).substr(from, to - from),
+        drawText(surface, band, textX(from), top, font, std::string_view(content).substr(from, to - from),
                  kSelectionText);
     }
     else
     {
-        const int x = textX(caret_);
-        surface.fill(gui::CViewRect{x, top, x + 1, top + height}, opaque(style_.textColor), inner);
+        const int x = textX(caretAt);
+        surface.fill(gui::CViewRect{x, top, x + 1, top + height}, opaque(style.textColor), inner);
     }
-    image_->present(Rect{0, 0, span.width, span.height});
+    image->present(Rect{0, 0, span.width, span.height});
 }
 
 } // namespace platform::x11

@@ -24,18 +24,18 @@ class X11EditField final : public EditField, public X11EventTarget
                  EditFieldListener& listener);
     ~X11EditField() override;
 
-    bool created() const { return window_ != 0; }
+    bool created() const { return window != 0; }
     // Keyboard focus to the field; the previous holder gets it back on close.
     void takeFocus();
 
-    std::string text() const override { return text_; }
+    std::string text() const override { return content; }
     // Replaces the text (UTF-8, cut to the limit), all of it selected.
     void setText(const std::string& utf8);
     void handleEvent(const XEvent& event) override;
 
     // For tests and the plain dialogs.
-    size_t caret() const { return caret_; }
-    bool hasSelection() const { return anchor_ != caret_; }
+    size_t caret() const { return caretAt; }
+    bool hasSelection() const { return anchor != caretAt; }
 
   private:
     void onKey(const XKeyEvent& event);
@@ -49,20 +49,20 @@ class X11EditField final : public EditField, public X11EventTarget
     void redraw();
     void scrollToCaret();
 
-    X11Platform& platform_;
-    Display* display_;
-    ::Window window_ = 0;
-    EditFieldStyle style_;
-    EditFieldListener& listener_;
-    TextStyle font_;
-    std::unique_ptr<X11Image> image_;
-    std::string text_;
-    size_t caret_ = 0;
-    size_t anchor_ = 0; // the selection runs between anchor and caret
-    int scroll_ = 0;    // pixels of text scrolled out on the left
-    ::Window previousFocus_ = None;
-    bool focused_ = false;
-    bool destroyed_ = false;
+    X11Platform& platform;
+    Display* display;
+    ::Window window = 0;
+    EditFieldStyle style;
+    EditFieldListener& listener;
+    TextStyle font;
+    std::unique_ptr<X11Image> image;
+    std::string content;
+    size_t caretAt = 0;
+    size_t anchor = 0; // the selection runs between anchor and caret
+    int scroll = 0;    // pixels of text scrolled out on the left
+    ::Window previousFocus = None;
+    bool focused = false;
+    bool destroyed = false;
 };
 
 } // namespace platform::x11

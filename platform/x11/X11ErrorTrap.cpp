@@ -40,7 +40,7 @@ Bool recordError(Display* display, XErrorEvent* event, xError*)
 
 } // namespace
 
-X11ErrorTrap::X11ErrorTrap(Display* display) : display_(display)
+X11ErrorTrap::X11ErrorTrap(Display* connection) : display(connection)
 {
     // Xlib frees both blocks with the display (free_private null: plain free).
     auto* data = static_cast<XExtData*>(std::calloc(1, sizeof(XExtData)));
@@ -54,27 +54,27 @@ X11ErrorTrap::X11ErrorTrap(Display* display) : display_(display)
     data->number = kRecordNumber;
     data->private_data = reinterpret_cast<XPointer>(record);
     XEDataObject object;
-    object.display = display;
+    object.display = connection;
     XAddToExtensionList(XEHeadOfExtensionList(object), data);
     for (int code = 1; code < 256; ++code)
-        XESetWireToError(display, code, recordError);
+        XESetWireToError(connection, code, recordError);
 }
 
 unsigned long X11ErrorTrap::count() const
 {
-    const ErrorRecord* record = recordOf(display_);
+    const ErrorRecord* record = recordOf(display);
     return record ? record->count : 0;
 }
 
 bool X11ErrorTrap::failedSince(unsigned long mark)
 {
-    XSync(display_, False);
+    XSync(display, False);
     return count() != mark;
 }
 
 unsigned char X11ErrorTrap::lastErrorCode() const
 {
-    const ErrorRecord* record = recordOf(display_);
+    const ErrorRecord* record = recordOf(display);
     return record ? record->lastCode : 0;
 }
 

@@ -25,7 +25,7 @@ class X11ErrorTrap
     unsigned char lastErrorCode() const;
 
   private:
-    Display* display_;
+    Display* display;
 };
 
 } // namespace platform::x11

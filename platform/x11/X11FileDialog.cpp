@@ -115,148 +115,148 @@ bool lessByName(const X11FileDialog::Entry& a, const X11FileDialog::Entry& b)
 
 } // namespace
 
-X11FileDialog::X11FileDialog(X11Platform& platform, ::Window owner, const FileChooserRequest& request,
+X11FileDialog::X11FileDialog(X11Platform& system, ::Window ownerWindow, const FileChooserRequest& details,
                              const std::string& startPath)
-    : platform_(platform), display_(platform.display()), owner_(owner), request_(request),
-      filters_(request.filters), size_{kWidth, kHeight}
+    : platform(system), display(system.display()), owner(ownerWindow), request(details),
+      filters(details.filters), size{kWidth, kHeight}
 {
-    font_.fontId = fontIdFor(12, false);
-    if (filters_.empty()) filters_.push_back(FileFilter{"All Files", "*"});
-    if (request.selectedFilter > 0 && static_cast<size_t>(request.selectedFilter) < filters_.size())
-        filter_ = static_cast<size_t>(request.selectedFilter);
+    font.fontId = fontIdFor(12, false);
+    if (filters.empty()) filters.push_back(FileFilter{"All Files", "*"});
+    if (request.selectedFilter > 0 && static_cast<size_t>(request.selectedFilter) < filters.size())
+        filterIndexShown = static_cast<size_t>(request.selectedFilter);
 
     const std::string start = startPath.empty() ? currentFolder() + "/" : startPath;
     const std::string absolute = start.front() == '/' ? start : currentFolder() + "/" + start;
     const size_t slash = absolute.rfind('/');
     std::string folder = normalised(absolute.substr(0, slash + 1));
-    initialName_ = absolute.substr(slash + 1);
+    initialName = absolute.substr(slash + 1);
     if (!isFolder(folder)) folder = currentFolder();
-    folder_ = normalised(folder);
+    folderShown = normalised(folder);
     readFolder();
 
-    const Point at = platform_.centredOver(owner_, size_);
+    const Point at = platform.centredOver(owner, size);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
-    window_ = XCreateWindow(display_, platform_.root(), at.x, at.y, kWidth, kHeight, 0, CopyFromParent,
-                            InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-    XStoreName(display_, window_, request_.title.c_str());
-    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-    XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(request_.title.data()),
-                    static_cast<int>(request_.title.size()));
-    deleteAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display_, window_, &deleteAtom_, 1);
-    if (owner_) XSetTransientForHint(display_, window_, owner_);
+    dialogWindow = XCreateWindow(display, platform.root(), at.x, at.y, kWidth, kHeight, 0, CopyFromParent,
+                                 InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    XStoreName(display, dialogWindow, request.title.c_str());
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    XChangeProperty(display, dialogWindow, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(request.title.data()),
+                    static_cast<int>(request.title.size()));
+    deleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, dialogWindow, &deleteAtom, 1);
+    if (owner) XSetTransientForHint(display, dialogWindow, owner);
     XSizeHints hints{};
     hints.flags = PMinSize | PMaxSize | PPosition;
     hints.x = at.x;
     hints.y = at.y;
     hints.min_width = hints.max_width = kWidth;
     hints.min_height = hints.max_height = kHeight;
-    XSetWMNormalHints(display_, window_, &hints);
-    image_ = std::make_unique<X11Image>(platform_, window_, size_);
+    XSetWMNormalHints(display, dialogWindow, &hints);
+    image = std::make_unique<X11Image>(platform, dialogWindow, size);
 }
 
 X11FileDialog::~X11FileDialog()
 {
-    field_.reset();
-    if (!window_) return;
-    platform_.removeTarget(window_);
-    image_.reset();
-    XDestroyWindow(display_, window_);
-    XFlush(display_);
+    field.reset();
+    if (!dialogWindow) return;
+    platform.removeTarget(dialogWindow);
+    image.reset();
+    XDestroyWindow(display, dialogWindow);
+    XFlush(display);
 }
 
 void X11FileDialog::show()
 {
-    if (modal_) return;
-    modal_.emplace(platform_);
+    if (modal) return;
+    modal.emplace(platform);
     // Registered inside the modal section so that they take input during it.
-    platform_.addTarget(window_, *this);
+    platform.addTarget(dialogWindow, *this);
     EditFieldStyle style;
-    style.area = Rect{kMargin + kLabelWidth, kFieldTop, kWidth - kMargin, kFieldTop + textHeight(font_) + 8};
+    style.area = Rect{kMargin + kLabelWidth, kFieldTop, kWidth - kMargin, kFieldTop + textHeight(font) + 8};
     style.textColor = 0xFF101010;
     style.backColor = 0xFFFFFFFF;
     style.maxLength = 4096;
-    field_ = std::make_unique<X11EditField>(platform_, window_, style, *this);
-    field_->setText(initialName_);
-    XMapRaised(display_, window_);
+    field = std::make_unique<X11EditField>(platform, dialogWindow, style, *this);
+    field->setText(initialName);
+    XMapRaised(display, dialogWindow);
     draw();
-    XFlush(display_);
+    XFlush(display);
 }
 
 bool X11FileDialog::poll()
 {
-    if (!focused_ && !done_)
+    if (!focused && !done)
     {
         // Focus needs the window on screen: retry until the server agrees.
-        const unsigned long mark = platform_.errors().count();
-        if (field_ && field_->created()) field_->takeFocus();
-        focused_ = !platform_.errors().failedSince(mark);
+        const unsigned long mark = platform.errors().count();
+        if (field && field->created()) field->takeFocus();
+        focused = !platform.errors().failedSince(mark);
     }
-    if (done_ && modal_)
+    if (done && modal)
     {
-        XUnmapWindow(display_, window_);
-        XFlush(display_);
-        modal_.reset();
+        XUnmapWindow(display, dialogWindow);
+        XFlush(display);
+        modal.reset();
     }
-    return done_;
+    return done;
 }
 
 void X11FileDialog::finish(bool answer)
 {
-    answer_ = answer;
-    done_ = true;
+    accepted = answer;
+    done = true;
 }
 
 // --- The folder ----------------------------------------------------------------------
 
 void X11FileDialog::readFolder()
 {
-    entries_.clear();
-    selected_ = -1;
-    firstRow_ = 0;
-    if (folder_ != "/") entries_.push_back(Entry{"..", true});
-    DIR* dir = opendir(folder_.c_str());
+    listing.clear();
+    selected = -1;
+    firstRow = 0;
+    if (folderShown != "/") listing.push_back(Entry{"..", true});
+    DIR* dir = opendir(folderShown.c_str());
     if (!dir) return;
-    const std::string pattern = linuxPattern(filters_[filter_].pattern);
+    const std::string pattern = linuxPattern(filters[filterIndexShown].pattern);
     std::vector<Entry> found;
     while (const dirent* item = readdir(dir))
     {
         const std::string name = item->d_name;
         if (name.empty() || name.front() == '.') continue; // hidden, "." and ".."
-        if (isFolder(joined(folder_, name)))
+        if (isFolder(joined(folderShown, name)))
             found.push_back(Entry{name, true});
         else if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
             found.push_back(Entry{name, false});
     }
     closedir(dir);
     std::sort(found.begin(), found.end(), lessByName);
-    entries_.insert(entries_.end(), found.begin(), found.end());
+    listing.insert(listing.end(), found.begin(), found.end());
 }
 
 void X11FileDialog::enter(const std::string& folder)
 {
     if (!isFolder(folder)) return;
-    folder_ = normalised(folder);
+    folderShown = normalised(folder);
     readFolder();
-    if (field_) field_->setText("");
+    if (field) field->setText("");
     draw();
 }
 
 void X11FileDialog::accept()
 {
-    const std::string typed = field_ ? field_->text() : std::string();
+    const std::string typed = field ? field->text() : std::string();
     if (typed.empty())
     {
-        if (selected_ >= 0 && entries_[static_cast<size_t>(selected_)].folder)
-            enter(joined(folder_, entries_[static_cast<size_t>(selected_)].name));
+        if (selected >= 0 && listing[static_cast<size_t>(selected)].folder)
+            enter(joined(folderShown, listing[static_cast<size_t>(selected)].name));
         return;
     }
-    const std::string path = joined(folder_, typed);
+    const std::string path = joined(folderShown, typed);
     if (isFolder(path)) return enter(path);
-    chosen_ = path;
+    chosen = path;
     finish(true);
 }
 
@@ -264,20 +264,20 @@ void X11FileDialog::accept()
 
 Rect X11FileDialog::rowRect(size_t index) const
 {
-    const int row = static_cast<int>(index) - firstRow_;
+    const int row = static_cast<int>(index) - firstRow;
     const int top = kListTop + 1 + row * kRowHeight;
     return Rect{kMargin + 1, top, kWidth - kMargin - 1, top + kRowHeight};
 }
 
 Rect X11FileDialog::filterRect() const
 {
-    return Rect{kMargin + kLabelWidth, kFilterTop, kWidth - kMargin, kFilterTop + textHeight(font_) + 8};
+    return Rect{kMargin + kLabelWidth, kFilterTop, kWidth - kMargin, kFilterTop + textHeight(font) + 8};
 }
 
 void X11FileDialog::scrollBy(int rows)
 {
-    const int last = std::max(0, static_cast<int>(entries_.size()) - kRows);
-    firstRow_ = std::clamp(firstRow_ + rows, 0, last);
+    const int last = std::max(0, static_cast<int>(listing.size()) - kRows);
+    firstRow = std::clamp(firstRow + rows, 0, last);
     draw();
 }
 
@@ -289,25 +289,25 @@ void X11FileDialog::onPress(const XButtonEvent& event)
     if (inside(kCancel, event.x, event.y)) return finish(false);
     if (inside(filterRect(), event.x, event.y))
     {
-        filter_ = (filter_ + 1) % filters_.size();
+        filterIndexShown = (filterIndexShown + 1) % filters.size();
         readFolder();
         return draw();
     }
-    for (int row = firstRow_; row < firstRow_ + kRows && row < static_cast<int>(entries_.size()); ++row)
+    for (int row = firstRow; row < firstRow + kRows && row < static_cast<int>(listing.size()); ++row)
     {
         if (!inside(rowRect(static_cast<size_t>(row)), event.x, event.y)) continue;
-        const bool second = row == lastClickRow_ && event.time - lastClickTime_ < platform_.doubleClickTime();
-        lastClickRow_ = second ? -1 : row;
-        lastClickTime_ = event.time;
-        selected_ = row;
-        const Entry entry = entries_[static_cast<size_t>(row)];
+        const bool second = row == lastClickRow && event.time - lastClickTime < platform.doubleClickTime();
+        lastClickRow = second ? -1 : row;
+        lastClickTime = event.time;
+        selected = row;
+        const Entry entry = listing[static_cast<size_t>(row)];
         if (entry.folder)
         {
-            if (second) return enter(joined(folder_, entry.name));
+            if (second) return enter(joined(folderShown, entry.name));
         }
-        else if (field_)
+        else if (field)
         {
-            field_->setText(entry.name);
+            field->setText(entry.name);
             if (second) return accept();
         }
         return draw();
@@ -319,7 +319,7 @@ void X11FileDialog::handleEvent(const XEvent& event)
     switch (event.type)
     {
     case Expose:
-        if (event.xexpose.count == 0) image_->present(Rect{0, 0, size_.width, size_.height});
+        if (event.xexpose.count == 0) image->present(Rect{0, 0, size.width, size.height});
         break;
     case ButtonPress:
         onPress(event.xbutton);
@@ -328,7 +328,7 @@ void X11FileDialog::handleEvent(const XEvent& event)
         if (XLookupKeysym(const_cast<XKeyEvent*>(&event.xkey), 0) == XK_Escape) finish(false);
         break;
     case ClientMessage:
-        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom_) finish(false);
+        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom) finish(false);
         break;
     default:
         break;
@@ -339,16 +339,16 @@ void X11FileDialog::handleEvent(const XEvent& event)
 
 void X11FileDialog::draw()
 {
-    const PixelSpan span = image_->pixels();
+    const PixelSpan span = image->pixels();
     gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
     const gui::CViewRect all = surface.bounds();
     surface.fill(all, kBackground, all);
-    const int lineHeight = textHeight(font_);
-    const TextStyle bold{font_.fontId, gui::kFontBold};
+    const int lineHeight = textHeight(font);
+    const TextStyle bold{font.fontId, gui::kFontBold};
 
     // The folder, its end kept in view when it is long.
-    drawText(surface, all, kMargin, kFolderTop, font_, "Look in:", kText);
-    std::string shown = folder_;
+    drawText(surface, all, kMargin, kFolderTop, font, "Look in:", kText);
+    std::string shown = folderShown;
     const int room = kWidth - 2 * kMargin - kLabelWidth;
     while (shown.size() > 1 && textWidth(bold, shown) > room)
         shown = "..." + shown.substr(std::min(shown.size(), size_t{4}));
@@ -358,41 +358,41 @@ void X11FileDialog::draw()
     surface.fill(list, kEdge, all);
     const gui::CViewRect inner{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1};
     surface.fill(inner, kListBackground, all);
-    for (int row = firstRow_; row < firstRow_ + kRows && row < static_cast<int>(entries_.size()); ++row)
+    for (int row = firstRow; row < firstRow + kRows && row < static_cast<int>(listing.size()); ++row)
     {
         const Rect r = rowRect(static_cast<size_t>(row));
         const gui::CViewRect box{r.left, r.top, r.right, r.bottom};
-        const Entry& entry = entries_[static_cast<size_t>(row)];
-        const bool hot = row == selected_;
+        const Entry& entry = listing[static_cast<size_t>(row)];
+        const bool hot = row == selected;
         if (hot) surface.fill(box, kHighlight, inner);
         const std::string text = entry.folder ? entry.name + "/" : entry.name;
         drawText(surface, inner, r.left + 6, r.top + (kRowHeight - lineHeight) / 2,
-                 entry.folder ? bold : font_, text,
+                 entry.folder ? bold : font, text,
                  hot            ? kHighlightText
                  : entry.folder ? kFolderText
                                 : kText);
     }
 
-    drawText(surface, all, kMargin, kFieldTop + 4, font_, "File name:", kText);
-    drawText(surface, all, kMargin, kFilterTop + 4, font_, "Files of type:", kText);
+    drawText(surface, all, kMargin, kFieldTop + 4, font, "File name:", kText);
+    drawText(surface, all, kMargin, kFilterTop + 4, font, "Files of type:", kText);
     const Rect f = filterRect();
     const gui::CViewRect filterBox{f.left, f.top, f.right, f.bottom};
     surface.fill(filterBox, kEdge, all);
     surface.fill(gui::CViewRect{f.left + 1, f.top + 1, f.right - 1, f.bottom - 1}, kButtonFace, all);
-    const FileFilter& filter = filters_[filter_];
+    const FileFilter& filter = filters[filterIndexShown];
     const std::string filterText = filter.description + " (" + linuxPattern(filter.pattern) + ")" +
-                                   (filters_.size() > 1 ? "   - click for the next" : "");
-    drawText(surface, filterBox, f.left + 6, f.top + 4, font_, filterText, kText);
+                                   (filters.size() > 1 ? "   - click for the next" : "");
+    drawText(surface, filterBox, f.left + 6, f.top + 4, font, filterText, kText);
 
     for (const auto& [r, label] : {std::pair{kOk, "OK"}, std::pair{kCancel, "Cancel"}})
     {
         const gui::CViewRect box{r.left, r.top, r.right, r.bottom};
         surface.fill(box, kEdge, all);
         surface.fill(gui::CViewRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kButtonFace, all);
-        drawText(surface, box, r.left + (r.width() - textWidth(font_, label)) / 2,
-                 r.top + (r.height() - lineHeight) / 2, font_, label, kText);
+        drawText(surface, box, r.left + (r.width() - textWidth(font, label)) / 2,
+                 r.top + (r.height() - lineHeight) / 2, font, label, kText);
     }
-    image_->present(Rect{0, 0, span.width, span.height});
+    image->present(Rect{0, 0, span.width, span.height});
 }
 
 } // namespace platform::x11

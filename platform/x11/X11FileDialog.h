@@ -42,17 +42,17 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
     void show();
     // Never blocks; true once answered.
     bool poll();
-    bool answer() const { return answer_; }
+    bool answer() const { return accepted; }
     // After OK: the path taken (not checked any further here).
-    const std::string& chosenPath() const { return chosen_; }
+    const std::string& chosenPath() const { return chosen; }
 
     // What the list shows now, and where its rows sit (window coordinates).
-    const std::string& folder() const { return folder_; }
-    const std::vector<Entry>& entries() const { return entries_; }
-    size_t filterIndex() const { return filter_; }
+    const std::string& folder() const { return folderShown; }
+    const std::vector<Entry>& entries() const { return listing; }
+    size_t filterIndex() const { return filterIndexShown; }
     Rect rowRect(size_t index) const;
     Rect filterRect() const;
-    ::Window window() const { return window_; }
+    ::Window window() const { return dialogWindow; }
 
     void handleEvent(const XEvent& event) override;
     void onEditReturn() override { accept(); }
@@ -68,30 +68,30 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
     void scrollBy(int rows);
     void draw();
 
-    X11Platform& platform_;
-    Display* display_;
-    ::Window owner_;
-    FileChooserRequest request_;
-    std::vector<FileFilter> filters_;
-    size_t filter_ = 0;
-    std::string folder_;
-    std::vector<Entry> entries_;
-    int selected_ = -1;
-    int firstRow_ = 0; // scrolled out above
-    Time lastClickTime_ = 0;
-    int lastClickRow_ = -1;
-    TextStyle font_;
-    Size size_;
-    ::Window window_ = 0;
-    Atom deleteAtom_ = None;
-    std::unique_ptr<X11Image> image_;
-    std::unique_ptr<X11EditField> field_;
-    std::string initialName_;
-    std::optional<X11Platform::ModalSection> modal_;
-    bool focused_ = false;
-    bool done_ = false;
-    bool answer_ = false;
-    std::string chosen_;
+    X11Platform& platform;
+    Display* display;
+    ::Window owner;
+    FileChooserRequest request;
+    std::vector<FileFilter> filters;
+    size_t filterIndexShown = 0;
+    std::string folderShown;
+    std::vector<Entry> listing;
+    int selected = -1;
+    int firstRow = 0; // scrolled out above
+    Time lastClickTime = 0;
+    int lastClickRow = -1;
+    TextStyle font;
+    Size size;
+    ::Window dialogWindow = 0;
+    Atom deleteAtom = None;
+    std::unique_ptr<X11Image> image;
+    std::unique_ptr<X11EditField> field;
+    std::string initialName;
+    std::optional<X11Platform::ModalSection> modal;
+    bool focused = false;
+    bool done = false;
+    bool accepted = false;
+    std::string chosen;
 };
 
 } // namespace platform::x11

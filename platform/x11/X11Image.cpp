@@ -31,132 +31,132 @@ unsigned long channelInto(uint32_t value8, unsigned long mask)
 
 } // namespace
 
-X11Image::X11Image(X11Platform& platform, ::Window window, Size size)
-    : platform_(platform), display_(platform.display()), window_(window)
+X11Image::X11Image(X11Platform& system, ::Window drawable, Size size)
+    : platform(system), display(system.display()), window(drawable)
 {
     XWindowAttributes attributes{};
-    const unsigned long mark = platform_.errors().count();
-    if (XGetWindowAttributes(display_, window_, &attributes) && !platform_.errors().failedSince(mark))
+    const unsigned long mark = platform.errors().count();
+    if (XGetWindowAttributes(display, window, &attributes) && !platform.errors().failedSince(mark))
     {
-        visual_ = attributes.visual;
-        depth_ = attributes.depth;
+        visual = attributes.visual;
+        depth = attributes.depth;
     }
     else
     {
-        visual_ = DefaultVisual(display_, DefaultScreen(display_));
-        depth_ = DefaultDepth(display_, DefaultScreen(display_));
+        visual = DefaultVisual(display, DefaultScreen(display));
+        depth = DefaultDepth(display, DefaultScreen(display));
     }
-    gc_ = XCreateGC(display_, window_, 0, nullptr);
+    gc = XCreateGC(display, window, 0, nullptr);
     resize(size);
 }
 
 X11Image::~X11Image()
 {
     release();
-    if (gc_) XFreeGC(display_, gc_);
+    if (gc) XFreeGC(display, gc);
 }
 
 void X11Image::resize(Size size)
 {
     release();
-    size_ = Size{std::max(size.width, 1), std::max(size.height, 1)};
-    if (!(platform_.shmUsable() && createShared())) createPlain();
+    imageSize = Size{std::max(size.width, 1), std::max(size.height, 1)};
+    if (!(platform.shmUsable() && createShared())) createPlain();
 }
 
-bool X11Image::directLayout(const XImage& image) const
+bool X11Image::directLayout(const XImage& layout) const
 {
-    return image.bits_per_pixel == 32 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
-           visual_->blue_mask == 0xFF;
+    return layout.bits_per_pixel == 32 && visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 &&
+           visual->blue_mask == 0xFF;
 }
 
 bool X11Image::createShared()
 {
-    image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &shmInfo_,
-                             static_cast<unsigned>(size_.width), static_cast<unsigned>(size_.height));
-    if (!image_) return false;
-    const auto bytes = static_cast<size_t>(image_->bytes_per_line) * static_cast<size_t>(size_.height);
-    shmInfo_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    void* address = shmInfo_.shmid >= 0 ? shmat(shmInfo_.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+    image = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shmInfo,
+                            static_cast<unsigned>(imageSize.width), static_cast<unsigned>(imageSize.height));
+    if (!image) return false;
+    const auto bytes = static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(imageSize.height);
+    shmInfo.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    void* address = shmInfo.shmid >= 0 ? shmat(shmInfo.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
     if (address == reinterpret_cast<void*>(-1))
     {
-        if (shmInfo_.shmid >= 0) shmctl(shmInfo_.shmid, IPC_RMID, nullptr);
-        XDestroyImage(image_);
-        image_ = nullptr;
-        platform_.disableShm();
+        if (shmInfo.shmid >= 0) shmctl(shmInfo.shmid, IPC_RMID, nullptr);
+        XDestroyImage(image);
+        image = nullptr;
+        platform.disableShm();
         return false;
     }
-    shmInfo_.shmaddr = image_->data = static_cast<char*>(address);
-    shmInfo_.readOnly = False;
-    const unsigned long mark = platform_.errors().count();
-    XShmAttach(display_, &shmInfo_);
-    const bool failed = platform_.errors().failedSince(mark);
+    shmInfo.shmaddr = image->data = static_cast<char*>(address);
+    shmInfo.readOnly = False;
+    const unsigned long mark = platform.errors().count();
+    XShmAttach(display, &shmInfo);
+    const bool failed = platform.errors().failedSince(mark);
     // The segment goes away by itself once both sides have detached.
-    shmctl(shmInfo_.shmid, IPC_RMID, nullptr);
+    shmctl(shmInfo.shmid, IPC_RMID, nullptr);
     if (failed)
     {
-        image_->data = nullptr;
-        XDestroyImage(image_);
-        image_ = nullptr;
-        shmdt(shmInfo_.shmaddr);
-        platform_.disableShm();
+        image->data = nullptr;
+        XDestroyImage(image);
+        image = nullptr;
+        shmdt(shmInfo.shmaddr);
+        platform.disableShm();
         return false;
     }
-    shm_ = true;
-    direct_ = directLayout(*image_) && image_->byte_order == kNativeByteOrder;
-    if (!direct_)
-        own_.assign(static_cast<size_t>(size_.width) * static_cast<size_t>(size_.height), 0xFF000000u);
+    shm = true;
+    direct = directLayout(*image) && image->byte_order == kNativeByteOrder;
+    if (!direct)
+        own.assign(static_cast<size_t>(imageSize.width) * static_cast<size_t>(imageSize.height), 0xFF000000u);
     return true;
 }
 
 void X11Image::createPlain()
 {
-    const auto w = static_cast<unsigned>(size_.width);
-    const auto h = static_cast<unsigned>(size_.height);
-    own_.assign(static_cast<size_t>(w) * h, 0xFF000000u);
-    image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr, w, h, 32, 0);
-    if (!image_) return;
-    direct_ = directLayout(*image_);
-    if (direct_)
+    const auto w = static_cast<unsigned>(imageSize.width);
+    const auto h = static_cast<unsigned>(imageSize.height);
+    own.assign(static_cast<size_t>(w) * h, 0xFF000000u);
+    image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr, w, h, 32, 0);
+    if (!image) return;
+    direct = directLayout(*image);
+    if (direct)
     {
         // Xlib swaps to the server's order on the way if needed.
-        image_->byte_order = kNativeByteOrder;
-        image_->bytes_per_line = static_cast<int>(w * 4);
-        image_->data = reinterpret_cast<char*>(own_.data());
+        image->byte_order = kNativeByteOrder;
+        image->bytes_per_line = static_cast<int>(w * 4);
+        image->data = reinterpret_cast<char*>(own.data());
     }
     else
     {
-        plainData_.assign(static_cast<size_t>(image_->bytes_per_line) * h, 0);
-        image_->data = plainData_.data();
+        plainData.assign(static_cast<size_t>(image->bytes_per_line) * h, 0);
+        image->data = plainData.data();
     }
 }
 
 void X11Image::release()
 {
-    if (image_)
+    if (image)
     {
-        if (shm_)
+        if (shm)
         {
-            XShmDetach(display_, &shmInfo_);
-            XSync(display_, False);
+            XShmDetach(display, &shmInfo);
+            XSync(display, False);
         }
-        image_->data = nullptr; // never Xlib's to free
-        XDestroyImage(image_);
-        if (shm_) shmdt(shmInfo_.shmaddr);
+        image->data = nullptr; // never Xlib's to free
+        XDestroyImage(image);
+        if (shm) shmdt(shmInfo.shmaddr);
     }
-    image_ = nullptr;
-    shm_ = false;
-    direct_ = false;
-    shmInfo_ = XShmSegmentInfo{};
-    own_.clear();
-    plainData_.clear();
+    image = nullptr;
+    shm = false;
+    direct = false;
+    shmInfo = XShmSegmentInfo{};
+    own.clear();
+    plainData.clear();
 }
 
 PixelSpan X11Image::pixels()
 {
-    if (shm_ && direct_)
-        return PixelSpan{reinterpret_cast<uint32_t*>(image_->data), size_.width, size_.height,
-                         image_->bytes_per_line / 4};
-    return PixelSpan{own_.data(), size_.width, size_.height, size_.width};
+    if (shm && direct)
+        return PixelSpan{reinterpret_cast<uint32_t*>(image->data), imageSize.width, imageSize.height,
+                         image->bytes_per_line / 4};
+    return PixelSpan{own.data(), imageSize.width, imageSize.height, imageSize.width};
 }
 
 void X11Image::convert(const Rect& area)
@@ -168,21 +168,21 @@ void X11Image::convert(const Rect& area)
         for (int x = area.left; x < area.right; ++x)
         {
             const uint32_t p = row[x];
-            const unsigned long value = channelInto((p >> 16) & 0xFF, visual_->red_mask) |
-                                        channelInto((p >> 8) & 0xFF, visual_->green_mask) |
-                                        channelInto(p & 0xFF, visual_->blue_mask);
-            XPutPixel(image_, x, y, value);
+            const unsigned long value = channelInto((p >> 16) & 0xFF, visual->red_mask) |
+                                        channelInto((p >> 8) & 0xFF, visual->green_mask) |
+                                        channelInto(p & 0xFF, visual->blue_mask);
+            XPutPixel(image, x, y, value);
         }
     }
 }
 
 void X11Image::present(const Rect& wanted)
 {
-    if (!image_) return;
-    const Rect area{std::max(wanted.left, 0), std::max(wanted.top, 0), std::min(wanted.right, size_.width),
-                    std::min(wanted.bottom, size_.height)};
+    if (!image) return;
+    const Rect area{std::max(wanted.left, 0), std::max(wanted.top, 0),
+                    std::min(wanted.right, imageSize.width), std::min(wanted.bottom, imageSize.height)};
     if (area.empty()) return;
-    if (depth_ == 32 && direct_)
+    if (depth == 32 && direct)
     {
         // An ARGB visual would show our unused alpha byte as transparency.
         const PixelSpan span = pixels();
@@ -190,21 +190,21 @@ void X11Image::present(const Rect& wanted)
             for (int x = area.left; x < area.right; ++x)
                 span.pixels[static_cast<ptrdiff_t>(y) * span.stride + x] |= 0xFF000000u;
     }
-    if (!direct_) convert(area);
+    if (!direct) convert(area);
     const auto w = static_cast<unsigned>(area.width());
     const auto h = static_cast<unsigned>(area.height());
     // Small areas go faster through the protocol than through the round trip
     // that shared memory needs before the buffer may be drawn into again.
-    if (shm_ && area.width() * area.height() >= kSharedMemoryFrom)
+    if (shm && area.width() * area.height() >= kSharedMemoryFrom)
     {
-        XShmPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h, False);
+        XShmPutImage(display, window, gc, image, area.left, area.top, area.left, area.top, w, h, False);
         // The server must have read the segment before anyone draws into it again.
-        XSync(display_, False);
+        XSync(display, False);
     }
     else
     {
-        XPutImage(display_, window_, gc_, image_, area.left, area.top, area.left, area.top, w, h);
-        XFlush(display_);
+        XPutImage(display, window, gc, image, area.left, area.top, area.left, area.top, w, h);
+        XFlush(display);
     }
 }
 

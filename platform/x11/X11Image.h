@@ -28,10 +28,10 @@ class X11Image
 
     // Content is undefined afterwards.
     void resize(Size size);
-    Size size() const { return size_; }
+    Size size() const { return imageSize; }
     PixelSpan pixels();
     void present(const Rect& area);
-    bool usesSharedMemory() const { return shm_; }
+    bool usesSharedMemory() const { return shm; }
 
   private:
     bool createShared();
@@ -40,19 +40,19 @@ class X11Image
     bool directLayout(const XImage& image) const;
     void convert(const Rect& area);
 
-    X11Platform& platform_;
-    Display* display_;
-    ::Window window_;
-    Visual* visual_ = nullptr;
-    int depth_ = 24;
-    GC gc_ = nullptr;
-    Size size_;
-    XImage* image_ = nullptr;
-    XShmSegmentInfo shmInfo_{};
-    bool shm_ = false;
-    bool direct_ = false;       // pixels are the image's data
-    std::vector<uint32_t> own_; // the pixels when they are not
-    std::vector<char> plainData_;
+    X11Platform& platform;
+    Display* display;
+    ::Window window;
+    Visual* visual = nullptr;
+    int depth = 24;
+    GC gc = nullptr;
+    Size imageSize;
+    XImage* image = nullptr;
+    XShmSegmentInfo shmInfo{};
+    bool shm = false;
+    bool direct = false;       // pixels are the image's data
+    std::vector<uint32_t> own; // the pixels when they are not
+    std::vector<char> plainData;
 };
 
 } // namespace platform::x11

@@ -92,189 +92,188 @@ bool inside(const Rect& r, int x, int y)
 
 } // namespace
 
-X11PlainDialog::X11PlainDialog(X11Platform& platform, ::Window owner, std::string caption, std::string text,
-                               Buttons buttons, const std::string* field)
-    : platform_(platform), display_(platform.display()), owner_(owner), caption_(std::move(caption))
+X11PlainDialog::X11PlainDialog(X11Platform& system, ::Window ownerWindow, std::string title, std::string text,
+                               Buttons choices, const std::string* entry)
+    : platform(system), display(system.display()), owner(ownerWindow), caption(std::move(title))
 {
-    font_.fontId = fontIdFor(12, false);
-    lines_ = wrapLines(font_, text, kMaxTextWidth);
-    showCaption_ = !windowManagerRuns();
-    buttons_.push_back(Button{"OK", {}, true});
-    if (buttons == Buttons::OkCancel) buttons_.push_back(Button{"Cancel", {}, false});
-    layout(field);
+    font.fontId = fontIdFor(12, false);
+    lines = wrapLines(font, text, kMaxTextWidth);
+    showCaption = !windowManagerRuns();
+    buttons.push_back(Button{"OK", {}, true});
+    if (choices == Buttons::OkCancel) buttons.push_back(Button{"Cancel", {}, false});
+    layout(entry);
 }
 
 X11PlainDialog::~X11PlainDialog()
 {
-    field_.reset();
-    if (window_)
+    field.reset();
+    if (dialogWindow)
     {
-        platform_.removeTarget(window_);
-        image_.reset();
-        XDestroyWindow(display_, window_);
-        XFlush(display_);
+        platform.removeTarget(dialogWindow);
+        image.reset();
+        XDestroyWindow(display, dialogWindow);
+        XFlush(display);
     }
 }
 
 TextStyle X11PlainDialog::headingFont() const
 {
-    return TextStyle{font_.fontId, gui::kFontBold};
+    return TextStyle{font.fontId, gui::kFontBold};
 }
 
 int X11PlainDialog::textTop() const
 {
-    return showCaption_ ? kMargin + textHeight(headingFont()) + 10 : kMargin;
+    return showCaption ? kMargin + textHeight(headingFont()) + 10 : kMargin;
 }
 
 // A window manager announces itself on the root window; its title bar then
 // shows the caption.
 bool X11PlainDialog::windowManagerRuns() const
 {
-    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", True);
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
     if (check == None) return false;
     Atom type = None;
     int format = 0;
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
-    const unsigned long mark = platform_.errors().count();
-    const int status = XGetWindowProperty(display_, platform_.root(), check, 0, 1, False, XA_WINDOW, &type,
+    const unsigned long mark = platform.errors().count();
+    const int status = XGetWindowProperty(display, platform.root(), check, 0, 1, False, XA_WINDOW, &type,
                                           &format, &items, &after, &data);
-    const bool found = status == Success && !platform_.errors().failedSince(mark) && data && items == 1;
+    const bool found = status == Success && !platform.errors().failedSince(mark) && data && items == 1;
     if (data) XFree(data);
     return found;
 }
 
 // Centred over the owner when there is one, else on the screen; always on it.
-void X11PlainDialog::layout(const std::string* field)
+void X11PlainDialog::layout(const std::string* entry)
 {
-    const int lineHeight = textHeight(font_) + 2;
-    int width = 2 * kMargin + static_cast<int>(buttons_.size()) * (kButtonWidth + 8);
-    for (const std::string& line : lines_)
-        width = std::max(width, 2 * kMargin + textWidth(font_, line));
-    if (showCaption_) width = std::max(width, 2 * kMargin + textWidth(headingFont(), caption_));
-    if (field) width = std::max(width, 2 * kMargin + kFieldWidth);
-    int y = textTop() + static_cast<int>(lines_.size()) * lineHeight + 8;
-    if (field)
+    const int lineHeight = textHeight(font) + 2;
+    int width = 2 * kMargin + static_cast<int>(buttons.size()) * (kButtonWidth + 8);
+    for (const std::string& line : lines)
+        width = std::max(width, 2 * kMargin + textWidth(font, line));
+    if (showCaption) width = std::max(width, 2 * kMargin + textWidth(headingFont(), caption));
+    if (entry) width = std::max(width, 2 * kMargin + kFieldWidth);
+    int y = textTop() + static_cast<int>(lines.size()) * lineHeight + 8;
+    if (entry)
     {
-        fieldArea_ = Rect{kMargin, y, width - kMargin, y + lineHeight + 6};
-        y = fieldArea_.bottom + 12;
+        fieldArea = Rect{kMargin, y, width - kMargin, y + lineHeight + 6};
+        y = fieldArea.bottom + 12;
     }
     int x = width - kMargin;
-    for (size_t i = buttons_.size(); i-- > 0;)
+    for (size_t i = buttons.size(); i-- > 0;)
     {
-        buttons_[i].rect = Rect{x - kButtonWidth, y, x, y + kButtonHeight};
+        buttons[i].rect = Rect{x - kButtonWidth, y, x, y + kButtonHeight};
         x -= kButtonWidth + 8;
     }
-    size_ = Size{width, y + kButtonHeight + kMargin};
+    size = Size{width, y + kButtonHeight + kMargin};
 
-    const Point at = platform_.centredOver(owner_, size_);
+    const Point at = platform.centredOver(owner, size);
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
-    window_ = XCreateWindow(display_, platform_.root(), at.x, at.y, static_cast<unsigned>(size_.width),
-                            static_cast<unsigned>(size_.height), 0, CopyFromParent, InputOutput,
-                            CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-    XStoreName(display_, window_, caption_.c_str());
-    const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
-    XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(caption_.data()),
-                    static_cast<int>(caption_.size()));
-    deleteAtom_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display_, window_, &deleteAtom_, 1);
-    if (owner_) XSetTransientForHint(display_, window_, owner_);
+    dialogWindow = XCreateWindow(display, platform.root(), at.x, at.y, static_cast<unsigned>(size.width),
+                                 static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput,
+                                 CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    XStoreName(display, dialogWindow, caption.c_str());
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    XChangeProperty(display, dialogWindow, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(caption.data()),
+                    static_cast<int>(caption.size()));
+    deleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, dialogWindow, &deleteAtom, 1);
+    if (owner) XSetTransientForHint(display, dialogWindow, owner);
     XSizeHints hints{};
     hints.flags = PMinSize | PMaxSize | PPosition;
     hints.x = at.x;
     hints.y = at.y;
-    hints.min_width = hints.max_width = size_.width;
-    hints.min_height = hints.max_height = size_.height;
-    XSetWMNormalHints(display_, window_, &hints);
-    image_ = std::make_unique<X11Image>(platform_, window_, size_);
-    if (field)
+    hints.min_width = hints.max_width = size.width;
+    hints.min_height = hints.max_height = size.height;
+    XSetWMNormalHints(display, dialogWindow, &hints);
+    image = std::make_unique<X11Image>(platform, dialogWindow, size);
+    if (entry)
     {
         EditFieldStyle style;
-        style.area = fieldArea_;
-        style.text = *field;
+        style.area = fieldArea;
+        style.text = *entry;
         style.textColor = 0xFF101010;
         style.backColor = 0xFFFFFFFF;
         style.maxLength = 4096;
-        pendingField_ = style;
+        pendingField = style;
     }
 }
 
 void X11PlainDialog::show()
 {
-    if (modal_) return;
-    modal_.emplace(platform_);
+    if (modal) return;
+    modal.emplace(platform);
     // Registered inside the modal section so that they take input during it.
-    platform_.addTarget(window_, *this);
-    if (pendingField_) field_ = std::make_unique<X11EditField>(platform_, window_, *pendingField_, *this);
-    XMapRaised(display_, window_);
+    platform.addTarget(dialogWindow, *this);
+    if (pendingField) field = std::make_unique<X11EditField>(platform, dialogWindow, *pendingField, *this);
+    XMapRaised(display, dialogWindow);
     draw();
-    XFlush(display_);
+    XFlush(display);
 }
 
 bool X11PlainDialog::poll()
 {
-    if (!focused_ && !done_)
+    if (!focused && !done)
     {
         // Focus needs the window on screen: retry until the server agrees.
-        const unsigned long mark = platform_.errors().count();
-        if (field_ && field_->created())
-            field_->takeFocus();
+        const unsigned long mark = platform.errors().count();
+        if (field && field->created())
+            field->takeFocus();
         else
-            XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-        focused_ = !platform_.errors().failedSince(mark);
+            XSetInputFocus(display, dialogWindow, RevertToParent, CurrentTime);
+        focused = !platform.errors().failedSince(mark);
     }
-    if (done_ && modal_)
+    if (done && modal)
     {
-        XUnmapWindow(display_, window_);
-        XFlush(display_);
-        modal_.reset();
+        XUnmapWindow(display, dialogWindow);
+        XFlush(display);
+        modal.reset();
     }
-    return done_;
+    return done;
 }
 
 bool X11PlainDialog::run()
 {
     show();
     while (!poll())
-        platform_.pumpModal(kPollMs);
-    return answer_;
+        platform.pumpModal(kPollMs);
+    return accepted;
 }
 
 std::string X11PlainDialog::fieldText() const
 {
-    return field_ ? field_->text() : std::string();
+    return field ? field->text() : std::string();
 }
 
 void X11PlainDialog::finish(bool answer)
 {
-    answer_ = answer;
-    done_ = true;
+    accepted = answer;
+    done = true;
 }
 
 void X11PlainDialog::draw()
 {
-    const PixelSpan span = image_->pixels();
+    const PixelSpan span = image->pixels();
     gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
     const gui::CViewRect all = surface.bounds();
     surface.fill(all, kBackground, all);
-    const int lineHeight = textHeight(font_) + 2;
+    const int lineHeight = textHeight(font) + 2;
     // Without a window manager there is no title bar to show the caption.
-    if (showCaption_) drawText(surface, all, kMargin, kMargin, headingFont(), caption_, kText);
-    for (size_t i = 0; i < lines_.size(); ++i)
-        drawText(surface, all, kMargin, textTop() + static_cast<int>(i) * lineHeight, font_, lines_[i],
-                 kText);
-    for (const Button& b : buttons_)
+    if (showCaption) drawText(surface, all, kMargin, kMargin, headingFont(), caption, kText);
+    for (size_t i = 0; i < lines.size(); ++i)
+        drawText(surface, all, kMargin, textTop() + static_cast<int>(i) * lineHeight, font, lines[i], kText);
+    for (const Button& b : buttons)
     {
         const gui::CViewRect r{b.rect.left, b.rect.top, b.rect.right, b.rect.bottom};
         surface.fill(r, b.answer ? kDefaultEdge : kButtonEdge, all);
         surface.fill(gui::CViewRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kButtonFace, all);
-        const int x = r.left + (r.width() - textWidth(font_, b.label)) / 2;
-        drawText(surface, r, x, r.top + (r.height() - textHeight(font_)) / 2, font_, b.label, kText);
+        const int x = r.left + (r.width() - textWidth(font, b.label)) / 2;
+        drawText(surface, r, x, r.top + (r.height() - textHeight(font)) / 2, font, b.label, kText);
     }
-    image_->present(Rect{0, 0, span.width, span.height});
+    image->present(Rect{0, 0, span.width, span.height});
 }
 
 void X11PlainDialog::handleEvent(const XEvent& event)
@@ -282,10 +281,10 @@ void X11PlainDialog::handleEvent(const XEvent& event)
     switch (event.type)
     {
     case Expose:
-        if (event.xexpose.count == 0) image_->present(Rect{0, 0, size_.width, size_.height});
+        if (event.xexpose.count == 0) image->present(Rect{0, 0, size.width, size.height});
         break;
     case ButtonPress:
-        for (const Button& b : buttons_)
+        for (const Button& b : buttons)
             if (event.xbutton.button == 1 && inside(b.rect, event.xbutton.x, event.xbutton.y))
                 finish(b.answer);
         break;
@@ -295,11 +294,11 @@ void X11PlainDialog::handleEvent(const XEvent& event)
         if (keysym == XK_Return || keysym == XK_KP_Enter)
             finish(true);
         else if (keysym == XK_Escape)
-            finish(buttons_.size() == 1);
+            finish(buttons.size() == 1);
         break;
     }
     case ClientMessage:
-        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom_) finish(buttons_.size() == 1);
+        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom) finish(buttons.size() == 1);
         break;
     default:
         break;

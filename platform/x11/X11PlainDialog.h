@@ -39,16 +39,16 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     void show();
     // Never blocks; true once answered.
     bool poll();
-    bool answer() const { return answer_; }
+    bool answer() const { return accepted; }
     // Modal: shows it and pumps the events until answered; true for OK.
     bool run();
     std::string fieldText() const;
-    ::Window window() const { return window_; }
+    ::Window window() const { return dialogWindow; }
 
     void handleEvent(const XEvent& event) override;
     void onEditReturn() override { finish(true); }
     void onEditFocusLost() override {}
-    void onEditEscape() override { finish(buttons_.size() == 1); }
+    void onEditEscape() override { finish(buttons.size() == 1); }
 
   private:
     struct Button
@@ -65,25 +65,25 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     void draw();
     void finish(bool answer);
 
-    X11Platform& platform_;
-    Display* display_;
-    ::Window owner_;
-    std::string caption_;
-    std::vector<std::string> lines_;
-    std::vector<Button> buttons_;
-    TextStyle font_;
-    Size size_;
-    Rect fieldArea_;
-    ::Window window_ = 0;
-    Atom deleteAtom_ = None;
-    std::unique_ptr<X11Image> image_;
-    std::optional<EditFieldStyle> pendingField_;
-    std::unique_ptr<X11EditField> field_;
-    std::optional<X11Platform::ModalSection> modal_;
-    bool focused_ = false;
-    bool showCaption_ = true; // inside the box: no title bar shows it
-    bool done_ = false;
-    bool answer_ = false;
+    X11Platform& platform;
+    Display* display;
+    ::Window owner;
+    std::string caption;
+    std::vector<std::string> lines;
+    std::vector<Button> buttons;
+    TextStyle font;
+    Size size;
+    Rect fieldArea;
+    ::Window dialogWindow = 0;
+    Atom deleteAtom = None;
+    std::unique_ptr<X11Image> image;
+    std::optional<EditFieldStyle> pendingField;
+    std::unique_ptr<X11EditField> field;
+    std::optional<X11Platform::ModalSection> modal;
+    bool focused = false;
+    bool showCaption = true; // inside the box: no title bar shows it
+    bool done = false;
+    bool accepted = false;
 };
 
 } // namespace platform::x11

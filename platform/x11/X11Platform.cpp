@@ -153,17 +153,17 @@ std::unique_ptr<X11Platform> X11Platform::open(const char* displayName)
     return std::unique_ptr<X11Platform>(new X11Platform(display));
 }
 
-X11Platform::X11Platform(Display* display) : display_(display), errors_(display)
+X11Platform::X11Platform(Display* display) : connection(display), errorTrap(display)
 {
-    shmUsable_ = localConnection(display_) && XShmQueryExtension(display_);
-    doubleClickTime_ = readDoubleClickTime(display_, errors_);
+    shmWorks = localConnection(connection) && XShmQueryExtension(connection);
+    doubleClickMs = readDoubleClickTime(connection, errorTrap);
 }
 
 X11Platform::~X11Platform()
 {
-    for (::Cursor cursor : cursors_)
-        if (cursor) XFreeCursor(display_, cursor);
-    XCloseDisplay(display_);
+    for (::Cursor cursor : cursors)
+        if (cursor) XFreeCursor(connection, cursor);
+    XCloseDisplay(connection);
 }
 
 std::unique_ptr<Window> X11Platform::createChildWindow(NativeHandle parent, Size size,
@@ -182,7 +182,7 @@ PointerState X11Platform::pointerState()
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned int mask = 0;
     PointerState state;
-    if (!XQueryPointer(display_, root(), &rootReturn, &child, &rootX, &rootY, &x, &y, &mask) &&
+    if (!XQueryPointer(connection, root(), &rootReturn, &child, &rootX, &rootY, &x, &y, &mask) &&
         rootReturn == None)
         return state;
     state.screen = Point{rootX, rootY};
@@ -200,7 +200,7 @@ bool X11Platform::buttonsSwapped()
 
 int32_t X11Platform::desktopScale()
 {
-    return desktopScaleOf(std::getenv("GDK_SCALE"), XResourceManagerString(display_));
+    return desktopScaleOf(std::getenv("GDK_SCALE"), XResourceManagerString(connection));
 }
 
 int32_t desktopScaleOf(const char* gdkScale, const char* resources)
@@ -244,12 +244,12 @@ void X11Platform::sleep(uint32_t milliseconds)
 
 void X11Platform::addTarget(::Window window, X11EventTarget& target)
 {
-    targets_[window] = Target{&target, modalDepth_};
+    targets[window] = Target{&target, modalDepth};
 }
 
 void X11Platform::removeTarget(::Window window)
 {
-    targets_.erase(window);
+    targets.erase(window);
 }
 
 bool X11Platform::isInput(const XEvent& event) const
@@ -269,9 +269,9 @@ bool X11Platform::isInput(const XEvent& event) const
 
 void X11Platform::deliver(const XEvent& event)
 {
-    const auto found = targets_.find(event.xany.window);
-    if (found == targets_.end()) return;
-    if (isInput(event) && found->second.level < modalDepth_)
+    const auto found = targets.find(event.xany.window);
+    if (found == targets.end()) return;
+    if (isInput(event) && found->second.level < modalDepth)
         return; // a modal menu or dialog is up: older windows take no input
     // The target may go away inside; nothing of it is touched afterwards.
     found->second.target->handleEvent(event);
@@ -279,30 +279,30 @@ void X11Platform::deliver(const XEvent& event)
 
 void X11Platform::dispatchEvents()
 {
-    for (int handled = 0; handled < kMaxEventsPerDispatch && XPending(display_) > 0; ++handled)
+    for (int handled = 0; handled < kMaxEventsPerDispatch && XPending(connection) > 0; ++handled)
     {
         XEvent event;
-        XNextEvent(display_, &event);
+        XNextEvent(connection, &event);
         deliver(event);
     }
     // A target may remove itself (or others) from inside: look each one up afresh.
     std::vector<::Window> windows;
-    windows.reserve(targets_.size());
-    for (const auto& entry : targets_)
+    windows.reserve(targets.size());
+    for (const auto& entry : targets)
         windows.push_back(entry.first);
     for (::Window window : windows)
     {
-        const auto found = targets_.find(window);
-        if (found != targets_.end()) found->second.target->afterDispatch();
+        const auto found = targets.find(window);
+        if (found != targets.end()) found->second.target->afterDispatch();
     }
 }
 
 bool X11Platform::dispatchPendingExpose()
 {
     XEvent event;
-    while (XCheckTypedEvent(display_, Expose, &event))
+    while (XCheckTypedEvent(connection, Expose, &event))
     {
-        if (targets_.count(event.xany.window))
+        if (targets.count(event.xany.window))
         {
             deliver(event);
             return true;
@@ -313,8 +313,8 @@ bool X11Platform::dispatchPendingExpose()
 
 void X11Platform::waitForInput(int timeoutMs)
 {
-    if (XPending(display_) > 0) return;
-    pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+    if (XPending(connection) > 0) return;
+    pollfd fd{ConnectionNumber(connection), POLLIN, 0};
     poll(&fd, 1, timeoutMs);
 }
 
@@ -326,8 +326,8 @@ void X11Platform::pumpModal(int timeoutMs)
 
 Size X11Platform::screenSize() const
 {
-    const int screen = DefaultScreen(display_);
-    return Size{DisplayWidth(display_, screen), DisplayHeight(display_, screen)};
+    const int screen = DefaultScreen(connection);
+    return Size{DisplayWidth(connection, screen), DisplayHeight(connection, screen)};
 }
 
 Point X11Platform::centredOver(::Window owner, Size size)
@@ -337,9 +337,10 @@ Point X11Platform::centredOver(::Window owner, Size size)
     XWindowAttributes attributes{};
     int x = 0, y = 0;
     ::Window child = 0;
-    const unsigned long mark = errors_.count();
-    if (owner && XGetWindowAttributes(display_, owner, &attributes) &&
-        XTranslateCoordinates(display_, owner, root(), 0, 0, &x, &y, &child) && !errors_.failedSince(mark))
+    const unsigned long mark = errorTrap.count();
+    if (owner && XGetWindowAttributes(connection, owner, &attributes) &&
+        XTranslateCoordinates(connection, owner, root(), 0, 0, &x, &y, &child) &&
+        !errorTrap.failedSince(mark))
         over = Rect{x, y, x + attributes.width, y + attributes.height};
     return Point{
         std::clamp(over.left + (over.width() - size.width) / 2, 0, std::max(0, screen.width - size.width)),
@@ -361,9 +362,9 @@ Point X11Platform::centredOver(::Window owner, Size size)
         XC_hand2,
     };
     const auto index = static_cast<size_t>(cursor);
-    if (index >= cursors_.size()) return None;
-    if (!cursors_[index]) cursors_[index] = XCreateFontCursor(display_, kShapes[index]);
-    return cursors_[index];
+    if (index >= cursors.size()) return None;
+    if (!cursors[index]) cursors[index] = XCreateFontCursor(connection, kShapes[index]);
+    return cursors[index];
 }
 
 ::Window X11Platform::topLevelOf(::Window window)
@@ -374,10 +375,10 @@ Point X11Platform::centredOver(::Window owner, Size size)
         ::Window rootReturn = 0, parent = 0;
         ::Window* children = nullptr;
         unsigned int count = 0;
-        const unsigned long mark = errors_.count();
-        const Status ok = XQueryTree(display_, current, &rootReturn, &parent, &children, &count);
+        const unsigned long mark = errorTrap.count();
+        const Status ok = XQueryTree(connection, current, &rootReturn, &parent, &children, &count);
         if (children) XFree(children);
-        if (!ok || errors_.failedSince(mark)) return None;
+        if (!ok || errorTrap.failedSince(mark)) return None;
         if (parent == rootReturn) return current;
         current = parent;
     }
@@ -389,10 +390,10 @@ NativeHandle X11Platform::parentOf(NativeHandle window)
     ::Window rootReturn = 0, parent = 0;
     ::Window* children = nullptr;
     unsigned int count = 0;
-    const unsigned long mark = errors_.count();
-    const Status ok = XQueryTree(display_, windowOf(window), &rootReturn, &parent, &children, &count);
+    const unsigned long mark = errorTrap.count();
+    const Status ok = XQueryTree(connection, windowOf(window), &rootReturn, &parent, &children, &count);
     if (children) XFree(children);
-    if (!ok || errors_.failedSince(mark) || parent == rootReturn) return nullptr;
+    if (!ok || errorTrap.failedSince(mark) || parent == rootReturn) return nullptr;
     return handleOf(parent);
 }
 
@@ -401,10 +402,10 @@ std::optional<Rect> X11Platform::windowRect(NativeHandle window)
     XWindowAttributes attributes{};
     int x = 0, y = 0;
     ::Window child = 0;
-    const unsigned long mark = errors_.count();
-    if (!XGetWindowAttributes(display_, windowOf(window), &attributes) ||
-        !XTranslateCoordinates(display_, windowOf(window), root(), 0, 0, &x, &y, &child) ||
-        errors_.failedSince(mark))
+    const unsigned long mark = errorTrap.count();
+    if (!XGetWindowAttributes(connection, windowOf(window), &attributes) ||
+        !XTranslateCoordinates(connection, windowOf(window), root(), 0, 0, &x, &y, &child) ||
+        errorTrap.failedSince(mark))
         return std::nullopt;
     return Rect{x, y, x + attributes.width, y + attributes.height};
 }
@@ -412,9 +413,9 @@ std::optional<Rect> X11Platform::windowRect(NativeHandle window)
 std::string X11Platform::windowClassName(NativeHandle window)
 {
     XClassHint hint{};
-    const unsigned long mark = errors_.count();
-    const Status ok = XGetClassHint(display_, windowOf(window), &hint);
-    std::string name = ok && hint.res_class && !errors_.failedSince(mark) ? hint.res_class : "";
+    const unsigned long mark = errorTrap.count();
+    const Status ok = XGetClassHint(connection, windowOf(window), &hint);
+    std::string name = ok && hint.res_class && !errorTrap.failedSince(mark) ? hint.res_class : "";
     if (hint.res_name) XFree(hint.res_name);
     if (hint.res_class) XFree(hint.res_class);
     return name;
@@ -423,18 +424,18 @@ std::string X11Platform::windowClassName(NativeHandle window)
 bool X11Platform::hasCaption(NativeHandle window)
 {
     // A caption is the window manager's: managed top-levels carry WM_STATE.
-    const Atom wmState = XInternAtom(display_, "WM_STATE", True);
+    const Atom wmState = XInternAtom(connection, "WM_STATE", True);
     if (wmState != None)
     {
         Atom type = None;
         int format = 0;
         unsigned long items = 0, after = 0;
         unsigned char* data = nullptr;
-        const unsigned long mark = errors_.count();
-        const int status = XGetWindowProperty(display_, windowOf(window), wmState, 0, 2, False,
+        const unsigned long mark = errorTrap.count();
+        const int status = XGetWindowProperty(connection, windowOf(window), wmState, 0, 2, False,
                                               AnyPropertyType, &type, &format, &items, &after, &data);
         if (data) XFree(data);
-        if (errors_.failedSince(mark)) return false;
+        if (errorTrap.failedSince(mark)) return false;
         if (status == Success && type != None) return true;
     }
     return window && topLevelOf(windowOf(window)) == windowOf(window);
@@ -443,10 +444,10 @@ bool X11Platform::hasCaption(NativeHandle window)
 bool X11Platform::resizeWindow(NativeHandle window, Size size)
 {
     if (!window || size.width <= 0 || size.height <= 0) return false;
-    const unsigned long mark = errors_.count();
-    XResizeWindow(display_, windowOf(window), static_cast<unsigned>(size.width),
+    const unsigned long mark = errorTrap.count();
+    XResizeWindow(connection, windowOf(window), static_cast<unsigned>(size.width),
                   static_cast<unsigned>(size.height));
-    return !errors_.failedSince(mark);
+    return !errorTrap.failedSince(mark);
 }
 
 ::Window X11Platform::ownerOf(Window* window)

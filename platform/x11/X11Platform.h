@@ -50,7 +50,7 @@ class X11Platform final : public Platform
     bool buttonsSwapped() override;
     uint32_t ticks() override;
     void sleep(uint32_t milliseconds) override;
-    uint32_t doubleClickTime() override { return doubleClickTime_; }
+    uint32_t doubleClickTime() override { return doubleClickMs; }
     void dispatchEvents() override;
     bool dispatchPendingExpose() override;
     NativeHandle parentOf(NativeHandle window) override;
@@ -68,15 +68,15 @@ class X11Platform final : public Platform
     std::unique_ptr<DialogTask> startMessage(const MessageRequest& request, Window* owner) override;
 
     // --- For the backend's own windows ---------------------------------------------
-    Display* display() const { return display_; }
-    ::Window root() const { return DefaultRootWindow(display_); }
+    Display* display() const { return connection; }
+    ::Window root() const { return DefaultRootWindow(connection); }
     Size screenSize() const;
     // Top-left of a window of `size` centred over `owner` (the screen when
     // there is none or it is gone), kept on screen.
     Point centredOver(::Window owner, Size size);
-    X11ErrorTrap& errors() { return errors_; }
-    bool shmUsable() const { return shmUsable_; }
-    void disableShm() { shmUsable_ = false; }
+    X11ErrorTrap& errors() { return errorTrap; }
+    bool shmUsable() const { return shmWorks; }
+    void disableShm() { shmWorks = false; }
     ::Cursor cursorFor(Cursor cursor);
 
     // Events of `window` go to `target` until removed. A target registered
@@ -89,13 +89,13 @@ class X11Platform final : public Platform
     class ModalSection
     {
       public:
-        explicit ModalSection(X11Platform& platform) : platform_(platform) { ++platform_.modalDepth_; }
-        ~ModalSection() { --platform_.modalDepth_; }
+        explicit ModalSection(X11Platform& system) : platform(system) { ++platform.modalDepth; }
+        ~ModalSection() { --platform.modalDepth; }
         ModalSection(const ModalSection&) = delete;
         ModalSection& operator=(const ModalSection&) = delete;
 
       private:
-        X11Platform& platform_;
+        X11Platform& platform;
     };
 
     // Delivers what is queued (by the rules of addTarget), then waits up to
@@ -120,13 +120,13 @@ class X11Platform final : public Platform
     void deliver(const XEvent& event);
     bool isInput(const XEvent& event) const;
 
-    Display* display_;
-    X11ErrorTrap errors_;
-    bool shmUsable_ = false;
-    uint32_t doubleClickTime_ = 400;
-    int modalDepth_ = 0;
-    std::map<::Window, Target> targets_;
-    std::array<::Cursor, 9> cursors_{};
+    Display* connection;
+    X11ErrorTrap errorTrap;
+    bool shmWorks = false;
+    uint32_t doubleClickMs = 400;
+    int modalDepth = 0;
+    std::map<::Window, Target> targets;
+    std::array<::Cursor, 9> cursors{};
 };
 
 // 2 for GDK_SCALE=2 or an Xft.dpi of 192 or more in X resources text, else 1.

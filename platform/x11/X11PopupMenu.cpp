@@ -38,12 +38,12 @@ bool selectable(const MenuItem& item)
 
 } // namespace
 
-X11PopupMenu::X11PopupMenu(X11Platform& platform, Menu menu, Point screen, bool trackRight,
-                           PopupMenuListener* listener)
-    : platform_(platform), display_(platform.display()), menu_(std::move(menu)), listener_(listener),
-      origin_(screen), trackRight_(trackRight)
+X11PopupMenu::X11PopupMenu(X11Platform& system, Menu items, Point screen, bool openRight,
+                           PopupMenuListener* receiver)
+    : platform(system), display(system.display()), menu(std::move(items)), listener(receiver), origin(screen),
+      trackRight(openRight)
 {
-    text_.fontId = fontIdFor(12, false);
+    text.fontId = fontIdFor(12, false);
 }
 
 X11PopupMenu::~X11PopupMenu()
@@ -53,58 +53,58 @@ X11PopupMenu::~X11PopupMenu()
 
 bool X11PopupMenu::open()
 {
-    if (menu_.items.empty() || modal_) return false;
+    if (menu.items.empty() || modal) return false;
     // Our older windows take no input while the menu is up.
-    modal_.emplace(platform_);
-    polledButtons_ = platform_.pointerState().buttons;
-    openLevel(menu_.items, origin_, nullptr);
+    modal.emplace(platform);
+    polledButtons = platform.pointerState().buttons;
+    openLevel(menu.items, origin, nullptr);
     grab();
-    XFlush(display_);
+    XFlush(display);
     return true;
 }
 
 int32_t X11PopupMenu::run()
 {
-    listener_ = nullptr;
+    listener = nullptr;
     if (!open()) return -1;
-    while (!done_)
+    while (!done)
     {
-        platform_.pumpModal(kPollMs);
-        if (!pointerGrabbed_) dismissIfClickedOutside();
+        platform.pumpModal(kPollMs);
+        if (!pointerGrabbed) dismissIfClickedOutside();
     }
     closeAll();
-    return result_;
+    return result;
 }
 
 void X11PopupMenu::closeAll()
 {
     ungrab();
-    if (!levels_.empty())
+    if (!levels.empty())
     {
         closeLevelsAfter(0);
-        platform_.removeTarget(levels_[0]->window);
-        XDestroyWindow(display_, levels_[0]->window);
-        levels_.clear();
-        XFlush(display_);
+        platform.removeTarget(levels[0]->window);
+        XDestroyWindow(display, levels[0]->window);
+        levels.clear();
+        XFlush(display);
     }
-    modal_.reset();
+    modal.reset();
 }
 
 void X11PopupMenu::afterDispatch()
 {
-    if (!listener_) return;
-    if (!done_ && !pointerGrabbed_) dismissIfClickedOutside();
-    if (!done_) return;
+    if (!listener) return;
+    if (!done && !pointerGrabbed) dismissIfClickedOutside();
+    if (!done) return;
     closeAll();
-    PopupMenuListener* listener = std::exchange(listener_, nullptr);
-    listener->onMenuClosed(result_); // may destroy this menu: nothing after it
+    PopupMenuListener* receiver = std::exchange(listener, nullptr);
+    receiver->onMenuClosed(result); // may destroy this menu: nothing after it
 }
 
 // --- Levels ------------------------------------------------------------------------
 
 void X11PopupMenu::layout(Level& level, const std::vector<MenuItem>& items) const
 {
-    const int rowHeight = textHeight(text_) + 6;
+    const int rowHeight = textHeight(text) + 6;
     std::vector<std::vector<size_t>> columns(1);
     for (size_t i = 0; i < items.size(); ++i)
     {
@@ -118,7 +118,7 @@ void X11PopupMenu::layout(Level& level, const std::vector<MenuItem>& items) cons
     {
         int width = kMinimumColumn;
         for (size_t i : column)
-            width = std::max(width, kCheckArea + textWidth(text_, items[i].text) + kArrowArea);
+            width = std::max(width, kCheckArea + textWidth(text, items[i].text) + kArrowArea);
         int y = kBorder;
         for (size_t i : column)
         {
@@ -136,7 +136,7 @@ void X11PopupMenu::openLevel(const std::vector<MenuItem>& items, Point at, const
 {
     auto level = std::make_unique<Level>(*this);
     layout(*level, items);
-    const Size screen = platform_.screenSize();
+    const Size screen = platform.screenSize();
     const int w = level->screen.width();
     const int h = level->screen.height();
     int x = at.x;
@@ -153,38 +153,38 @@ void X11PopupMenu::openLevel(const std::vector<MenuItem>& items, Point at, const
     attributes.background_pixmap = None;
     attributes.event_mask =
         ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask;
-    attributes.cursor = platform_.cursorFor(Cursor::Arrow);
+    attributes.cursor = platform.cursorFor(Cursor::Arrow);
     level->window =
-        XCreateWindow(display_, platform_.root(), x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
+        XCreateWindow(display, platform.root(), x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
                       CopyFromParent, InputOutput, CopyFromParent,
                       CWOverrideRedirect | CWSaveUnder | CWBackPixmap | CWEventMask | CWCursor, &attributes);
-    platform_.addTarget(level->window, *level);
-    level->image = std::make_unique<X11Image>(platform_, level->window, Size{w, h});
-    XMapRaised(display_, level->window);
-    levels_.push_back(std::move(level));
-    draw(*levels_.back());
+    platform.addTarget(level->window, *level);
+    level->image = std::make_unique<X11Image>(platform, level->window, Size{w, h});
+    XMapRaised(display, level->window);
+    levels.push_back(std::move(level));
+    draw(*levels.back());
 }
 
 void X11PopupMenu::closeLevelsAfter(size_t index)
 {
-    while (levels_.size() > index + 1)
+    while (levels.size() > index + 1)
     {
-        Level& last = *levels_.back();
-        platform_.removeTarget(last.window);
+        Level& last = *levels.back();
+        platform.removeTarget(last.window);
         last.image.reset();
-        XDestroyWindow(display_, last.window);
-        levels_.pop_back();
+        XDestroyWindow(display, last.window);
+        levels.pop_back();
     }
-    if (index < levels_.size() && levels_[index]->openRow >= 0)
+    if (index < levels.size() && levels[index]->openRow >= 0)
     {
-        levels_[index]->openRow = -1;
-        draw(*levels_[index]);
+        levels[index]->openRow = -1;
+        draw(*levels[index]);
     }
 }
 
 void X11PopupMenu::openSubMenuOf(size_t levelIndex, int row, bool selectFirst)
 {
-    Level& level = *levels_[levelIndex];
+    Level& level = *levels[levelIndex];
     if (level.openRow == row) return;
     closeLevelsAfter(levelIndex);
     const Row& owner = level.rows[static_cast<size_t>(row)];
@@ -194,31 +194,31 @@ void X11PopupMenu::openSubMenuOf(size_t levelIndex, int row, bool selectFirst)
                              owner.rect.right + level.screen.left, owner.rect.bottom + level.screen.top};
     openLevel(owner.item->items, Point{ownerOnScreen.right - kBorder, ownerOnScreen.top - kBorder},
               &ownerOnScreen);
-    if (selectFirst) moveHot(*levels_.back(), 1);
+    if (selectFirst) moveHot(*levels.back(), 1);
 }
 
 void X11PopupMenu::grab()
 {
-    const ::Window window = levels_[0]->window;
+    const ::Window window = levels[0]->window;
     const unsigned int mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     // The window must be viewable first; the server may need a moment.
-    for (int attempt = 0; attempt < 20 && !(pointerGrabbed_ && keyboardGrabbed_); ++attempt)
+    for (int attempt = 0; attempt < 20 && !(pointerGrabbed && keyboardGrabbed); ++attempt)
     {
-        if (!pointerGrabbed_)
-            pointerGrabbed_ = XGrabPointer(display_, window, False, mask, GrabModeAsync, GrabModeAsync, None,
-                                           platform_.cursorFor(Cursor::Arrow), CurrentTime) == GrabSuccess;
-        if (!keyboardGrabbed_)
-            keyboardGrabbed_ = XGrabKeyboard(display_, window, False, GrabModeAsync, GrabModeAsync,
-                                             CurrentTime) == GrabSuccess;
-        if (!(pointerGrabbed_ && keyboardGrabbed_)) platform_.sleep(5);
+        if (!pointerGrabbed)
+            pointerGrabbed = XGrabPointer(display, window, False, mask, GrabModeAsync, GrabModeAsync, None,
+                                          platform.cursorFor(Cursor::Arrow), CurrentTime) == GrabSuccess;
+        if (!keyboardGrabbed)
+            keyboardGrabbed = XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync,
+                                            CurrentTime) == GrabSuccess;
+        if (!(pointerGrabbed && keyboardGrabbed)) platform.sleep(5);
     }
 }
 
 void X11PopupMenu::ungrab()
 {
-    if (pointerGrabbed_) XUngrabPointer(display_, CurrentTime);
-    if (keyboardGrabbed_) XUngrabKeyboard(display_, CurrentTime);
-    pointerGrabbed_ = keyboardGrabbed_ = false;
+    if (pointerGrabbed) XUngrabPointer(display, CurrentTime);
+    if (keyboardGrabbed) XUngrabKeyboard(display, CurrentTime);
+    pointerGrabbed = keyboardGrabbed = false;
 }
 
 // --- Drawing ---------------------------------------------------------------------
@@ -250,8 +250,8 @@ void X11PopupMenu::drawRow(gui::CPixelSurface& surface, const Row& row, bool hot
     hot = hot && selectable(item);
     if (hot) surface.fill(r, kHighlight, clip);
     const gui::Pixel colour = hot ? kHighlightText : item.kind == Kind::Greyed ? kGreyedText : kText;
-    const int top = r.top + (r.height() - textHeight(text_)) / 2;
-    drawText(surface, r, r.left + kCheckArea, top, text_, item.text, colour);
+    const int top = r.top + (r.height() - textHeight(text)) / 2;
+    drawText(surface, r, r.left + kCheckArea, top, text, item.text, colour);
     const int mid = (r.top + r.bottom) / 2;
     if (item.checked)
     {
@@ -270,9 +270,9 @@ void X11PopupMenu::drawRow(gui::CPixelSurface& surface, const Row& row, bool hot
 
 bool X11PopupMenu::hit(int x, int y, size_t& levelIndex, int& row) const
 {
-    for (size_t k = levels_.size(); k-- > 0;)
+    for (size_t k = levels.size(); k-- > 0;)
     {
-        const Level& level = *levels_[k];
+        const Level& level = *levels[k];
         if (x < level.screen.left || x >= level.screen.right || y < level.screen.top ||
             y >= level.screen.bottom)
             continue;
@@ -295,7 +295,7 @@ void X11PopupMenu::handleEvent(const XEvent& event)
     switch (event.type)
     {
     case Expose:
-        for (auto& level : levels_)
+        for (auto& level : levels)
             if (level->window == event.xexpose.window && event.xexpose.count == 0)
                 level->image->present(Rect{0, 0, level->screen.width(), level->screen.height()});
         break;
@@ -321,8 +321,8 @@ void X11PopupMenu::onMotion(int x, int y)
     size_t k = 0;
     int row = -1;
     if (!hit(x, y, k, row)) return;
-    armed_ = armed_ || row >= 0;
-    Level& level = *levels_[k];
+    armed = armed || row >= 0;
+    Level& level = *levels[k];
     const bool enabled = row >= 0 && selectable(*level.rows[static_cast<size_t>(row)].item);
     if (level.openRow >= 0 && row != level.openRow && enabled) closeLevelsAfter(k);
     if (level.hot != (enabled ? row : -1))
@@ -341,20 +341,20 @@ void X11PopupMenu::onPress(int x, int y, unsigned button)
     int row = -1;
     if (!hit(x, y, k, row))
     {
-        done_ = true; // a click outside dismisses the menu
+        done = true; // a click outside dismisses the menu
         return;
     }
-    armed_ = true;
+    armed = true;
     onMotion(x, y);
 }
 
 void X11PopupMenu::onRelease(int x, int y, unsigned button)
 {
-    const bool choosingButton = button == 1 || (trackRight_ && button == 3);
+    const bool choosingButton = button == 1 || (trackRight && button == 3);
     size_t k = 0;
     int row = -1;
-    if (!choosingButton || !armed_ || !hit(x, y, k, row) || row < 0) return;
-    const MenuItem& item = *levels_[k]->rows[static_cast<size_t>(row)].item;
+    if (!choosingButton || !armed || !hit(x, y, k, row) || row < 0) return;
+    const MenuItem& item = *levels[k]->rows[static_cast<size_t>(row)].item;
     if (item.kind == Kind::Command) choose(item);
 }
 
@@ -376,8 +376,8 @@ void X11PopupMenu::moveHot(Level& level, int step)
 
 void X11PopupMenu::onKey(KeySym keysym)
 {
-    const size_t deepest = levels_.size() - 1;
-    Level& level = *levels_[deepest];
+    const size_t deepest = levels.size() - 1;
+    Level& level = *levels[deepest];
     const MenuItem* hot = level.hot >= 0 ? level.rows[static_cast<size_t>(level.hot)].item : nullptr;
     switch (keysym)
     {
@@ -409,7 +409,7 @@ void X11PopupMenu::onKey(KeySym keysym)
         if (deepest > 0)
             closeLevelsAfter(deepest - 1);
         else
-            done_ = true;
+            done = true;
         break;
     default:
         break;
@@ -418,19 +418,19 @@ void X11PopupMenu::onKey(KeySym keysym)
 
 void X11PopupMenu::choose(const MenuItem& item)
 {
-    result_ = item.command;
-    done_ = true;
+    result = item.command;
+    done = true;
 }
 
 void X11PopupMenu::dismissIfClickedOutside()
 {
     // Without a grab we do not see clicks on other windows: poll for them.
-    const PointerState state = platform_.pointerState();
-    const uint32_t pressed = state.buttons & ~polledButtons_;
-    polledButtons_ = state.buttons;
+    const PointerState state = platform.pointerState();
+    const uint32_t pressed = state.buttons & ~polledButtons;
+    polledButtons = state.buttons;
     size_t k = 0;
     int row = -1;
-    if (pressed && !hit(state.screen.x, state.screen.y, k, row)) done_ = true;
+    if (pressed && !hit(state.screen.x, state.screen.y, k, row)) done = true;
 }
 
 } // namespace platform::x11

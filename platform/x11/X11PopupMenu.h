@@ -76,21 +76,21 @@ class X11PopupMenu final : public PopupMenu
     // The level and row under a screen point; row -1 inside a level but on no row.
     bool hit(int x, int y, size_t& levelIndex, int& row) const;
 
-    X11Platform& platform_;
-    Display* display_;
-    const Menu menu_;
-    PopupMenuListener* listener_;
-    std::optional<X11Platform::ModalSection> modal_;
-    Point origin_;
-    bool trackRight_;
-    TextStyle text_;
-    std::vector<std::unique_ptr<Level>> levels_;
-    bool pointerGrabbed_ = false;
-    bool keyboardGrabbed_ = false;
-    uint32_t polledButtons_ = 0; // for noticing presses without a grab
-    bool armed_ = false;         // a release may choose: the pointer moved or pressed since opening
-    bool done_ = false;
-    int32_t result_ = -1;
+    X11Platform& platform;
+    Display* display;
+    const Menu menu;
+    PopupMenuListener* listener;
+    std::optional<X11Platform::ModalSection> modal;
+    Point origin;
+    bool trackRight;
+    TextStyle text;
+    std::vector<std::unique_ptr<Level>> levels;
+    bool pointerGrabbed = false;
+    bool keyboardGrabbed = false;
+    uint32_t polledButtons = 0; // for noticing presses without a grab
+    bool armed = false;         // a release may choose: the pointer moved or pressed since opening
+    bool done = false;
+    int32_t result = -1;
 };
 
 } // namespace platform::x11

@@ -74,43 +74,43 @@ KeyEvent translateKey(const XKeyEvent& event)
     return key;
 }
 
-X11Window::X11Window(X11Platform& platform, ::Window parent, Size size, WindowListener& listener)
-    : platform_(platform), display_(platform.display()), parent_(parent), size_(size), listener_(listener)
+X11Window::X11Window(X11Platform& system, ::Window parent, Size size, WindowListener& receiver)
+    : platform(system), display(system.display()), parentWindow(parent), windowSize(size), listener(receiver)
 {
     XSetWindowAttributes attributes{};
     attributes.event_mask = kEventMask;
     attributes.background_pixmap = None; // our pixels come from the back buffer only
-    const unsigned long mark = platform_.errors().count();
-    const ::Window window = XCreateWindow(display_, parent, 0, 0, static_cast<unsigned>(size.width),
-                                          static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput,
-                                          CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
-    if (platform_.errors().failedSince(mark)) return; // the parent is not (or no longer) a window
-    window_ = window;
-    nameWindow(display_, window_);
-    platform_.addTarget(window_, *this);
-    image_ = std::make_unique<X11Image>(platform_, window_, size_);
-    XDefineCursor(display_, window_, platform_.cursorFor(Cursor::Arrow));
-    XMapWindow(display_, window_);
-    XFlush(display_);
+    const unsigned long mark = platform.errors().count();
+    const ::Window created = XCreateWindow(display, parent, 0, 0, static_cast<unsigned>(size.width),
+                                           static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput,
+                                           CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
+    if (platform.errors().failedSince(mark)) return; // the parent is not (or no longer) a window
+    window = created;
+    nameWindow(display, window);
+    platform.addTarget(window, *this);
+    image = std::make_unique<X11Image>(platform, window, windowSize);
+    XDefineCursor(display, window, platform.cursorFor(Cursor::Arrow));
+    XMapWindow(display, window);
+    XFlush(display);
 }
 
 X11Window::~X11Window()
 {
-    if (!window_) return;
-    drop_.reset(); // a source waiting on us hears the end first
-    image_.reset();
-    platform_.removeTarget(window_);
-    if (!destroyed_) XDestroyWindow(display_, window_);
-    XSync(display_, False);
+    if (!window) return;
+    drop.reset(); // a source waiting on us hears the end first
+    image.reset();
+    platform.removeTarget(window);
+    if (!destroyed) XDestroyWindow(display, window);
+    XSync(display, False);
 }
 
 NativeHandle X11Window::handle() const
 {
-    return reinterpret_cast<NativeHandle>(window_);
+    return reinterpret_cast<NativeHandle>(window);
 }
 NativeHandle X11Window::parent() const
 {
-    return reinterpret_cast<NativeHandle>(parent_);
+    return reinterpret_cast<NativeHandle>(parentWindow);
 }
 
 Point X11Window::screenOrigin() const
@@ -118,90 +118,90 @@ Point X11Window::screenOrigin() const
     int x = 0;
     int y = 0;
     ::Window child = 0;
-    if (destroyed_ || !XTranslateCoordinates(display_, window_, platform_.root(), 0, 0, &x, &y, &child))
+    if (destroyed || !XTranslateCoordinates(display, window, platform.root(), 0, 0, &x, &y, &child))
         return Point{};
     return Point{x, y};
 }
 
 bool X11Window::setSize(Size size)
 {
-    if (size.width <= 0 || size.height <= 0 || destroyed_) return false;
-    const unsigned long mark = platform_.errors().count();
-    XResizeWindow(display_, window_, static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
-    if (platform_.errors().failedSince(mark)) return false;
-    size_ = size;
-    image_->resize(size_);
+    if (size.width <= 0 || size.height <= 0 || destroyed) return false;
+    const unsigned long mark = platform.errors().count();
+    XResizeWindow(display, window, static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+    if (platform.errors().failedSince(mark)) return false;
+    windowSize = size;
+    image->resize(windowSize);
     return true;
 }
 
 PixelSpan X11Window::backBuffer()
 {
-    return image_ ? image_->pixels() : PixelSpan{};
+    return image ? image->pixels() : PixelSpan{};
 }
 
 void X11Window::present(const Rect& area)
 {
-    if (image_ && !destroyed_) image_->present(area);
+    if (image && !destroyed) image->present(area);
 }
 
 void X11Window::setCursor(Cursor cursor)
 {
-    cursor_ = cursor;
-    if (!destroyed_)
+    currentCursor = cursor;
+    if (!destroyed)
     {
-        XDefineCursor(display_, window_, platform_.cursorFor(cursor));
-        XFlush(display_);
+        XDefineCursor(display, window, platform.cursorFor(cursor));
+        XFlush(display);
     }
 }
 
 int32_t X11Window::popupMenu(const Menu& menu, Point screen, bool trackRight)
 {
-    X11PopupMenu popup(platform_, menu, screen, trackRight);
+    X11PopupMenu popup(platform, menu, screen, trackRight);
     return popup.run();
 }
 
 std::unique_ptr<PopupMenu> X11Window::openPopupMenu(const Menu& menu, Point screen, bool trackRight,
-                                                    PopupMenuListener& listener)
+                                                    PopupMenuListener& receiver)
 {
-    auto popup = std::make_unique<X11PopupMenu>(platform_, menu, screen, trackRight, &listener);
+    auto popup = std::make_unique<X11PopupMenu>(platform, menu, screen, trackRight, &receiver);
     if (popup->open()) return popup;
-    listener.onMenuClosed(-1);
+    receiver.onMenuClosed(-1);
     return nullptr;
 }
 
-std::unique_ptr<EditField> X11Window::openEditField(const EditFieldStyle& style, EditFieldListener& listener)
+std::unique_ptr<EditField> X11Window::openEditField(const EditFieldStyle& style, EditFieldListener& receiver)
 {
-    if (destroyed_) return nullptr;
-    auto field = std::make_unique<X11EditField>(platform_, window_, style, listener);
+    if (destroyed) return nullptr;
+    auto field = std::make_unique<X11EditField>(platform, window, style, receiver);
     if (!field->created()) return nullptr;
     field->takeFocus();
     return field;
 }
 
-bool X11Window::setDropTarget(DropListener* listener)
+bool X11Window::setDropTarget(DropListener* receiver)
 {
-    drop_.reset();
-    if (!listener) return true;
-    if (destroyed_) return false;
-    drop_ = std::make_unique<XdndTarget>(platform_, window_, *listener);
+    drop.reset();
+    if (!receiver) return true;
+    if (destroyed) return false;
+    drop = std::make_unique<XdndTarget>(platform, window, *receiver);
     return true;
 }
 
 void X11Window::afterDispatch()
 {
-    if (drop_) drop_->checkTimeout();
+    if (drop) drop->checkTimeout();
 }
 
 void X11Window::handleEvent(const XEvent& event)
 {
     // May end with this window gone: nothing after it.
-    if (drop_ && drop_->handleEvent(event)) return;
+    if (drop && drop->handleEvent(event)) return;
     switch (event.type)
     {
     case Expose:
     {
         const XExposeEvent& e = event.xexpose;
-        listener_.onExpose(ExposeEvent{Rect{e.x, e.y, e.x + e.width, e.y + e.height}});
+        listener.onExpose(ExposeEvent{Rect{e.x, e.y, e.x + e.width, e.y + e.height}});
         break;
     }
     case ButtonPress:
@@ -211,19 +211,19 @@ void X11Window::handleEvent(const XEvent& event)
         handleRelease(event.xbutton);
         break;
     case MotionNotify:
-        listener_.onPointer(PointerState{Point{event.xmotion.x_root, event.xmotion.y_root},
-                                         buttonsOf(event.xmotion.state), modifiersOf(event.xmotion.state)});
+        listener.onPointer(PointerState{Point{event.xmotion.x_root, event.xmotion.y_root},
+                                        buttonsOf(event.xmotion.state), modifiersOf(event.xmotion.state)});
         break;
     case KeyPress:
     case KeyRelease:
-        listener_.onKey(translateKey(event.xkey));
+        listener.onKey(translateKey(event.xkey));
         break;
     case DestroyNotify:
-        if (event.xdestroywindow.window == window_)
+        if (event.xdestroywindow.window == window)
         {
-            destroyed_ = true;
-            platform_.removeTarget(window_);
-            listener_.onDestroyed(); // may delete this window: nothing after it
+            destroyed = true;
+            platform.removeTarget(window);
+            listener.onDestroyed(); // may delete this window: nothing after it
         }
         break;
     default:
@@ -237,7 +237,7 @@ void X11Window::handleRelease(const XButtonEvent& event)
     static constexpr unsigned int kMasks[] = {0, Button1Mask, Button2Mask, Button3Mask};
     if (event.button < 1 || event.button > 3) return; // wheel notches come in pairs
     const unsigned int state = event.state & ~kMasks[event.button];
-    listener_.onPointer(
+    listener.onPointer(
         PointerState{Point{event.x_root, event.y_root}, buttonsOf(state), modifiersOf(event.state)});
 }
 
@@ -249,13 +249,13 @@ void X11Window::handleButton(const XButtonEvent& event)
     {
         if (wheel.button == event.button)
         {
-            listener_.onWheel(WheelEvent{where, wheel.distance, wheel.horizontal, modifiers});
+            listener.onWheel(WheelEvent{where, wheel.distance, wheel.horizontal, modifiers});
             return;
         }
     }
     static constexpr uint32_t kButtons[] = {0, kButtonLeft, kButtonMiddle, kButtonRight};
     if (event.button >= 1 && event.button <= 3)
-        listener_.onButtonPress(ButtonEvent{where, kButtons[event.button], modifiers});
+        listener.onButtonPress(ButtonEvent{where, kButtons[event.button], modifiers});
 }
 
 } // namespace platform::x11

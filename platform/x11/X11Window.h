@@ -20,18 +20,18 @@ class X11Window final : public Window, public X11EventTarget
     X11Window(X11Platform& platform, ::Window parent, Size size, WindowListener& listener);
     ~X11Window() override;
 
-    bool created() const { return window_ != 0; }
+    bool created() const { return window != 0; }
 
     // --- Window ---------------------------------------------------------------------
     NativeHandle handle() const override;
     NativeHandle parent() const override;
     Point screenOrigin() const override;
-    Size size() const override { return size_; }
+    Size size() const override { return windowSize; }
     bool setSize(Size size) override;
     PixelSpan backBuffer() override;
     void present(const Rect& area) override;
     void setCursor(Cursor cursor) override;
-    Cursor cursor() const override { return cursor_; }
+    Cursor cursor() const override { return currentCursor; }
     int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) override;
     std::unique_ptr<PopupMenu> openPopupMenu(const Menu& menu, Point screen, bool trackRight,
                                              PopupMenuListener& listener) override;
@@ -42,22 +42,22 @@ class X11Window final : public Window, public X11EventTarget
     void handleEvent(const XEvent& event) override;
     void afterDispatch() override;
 
-    bool usesSharedMemory() const { return image_ && image_->usesSharedMemory(); }
+    bool usesSharedMemory() const { return image && image->usesSharedMemory(); }
 
   private:
     void handleButton(const XButtonEvent& event);
     void handleRelease(const XButtonEvent& event);
 
-    X11Platform& platform_;
-    Display* display_;
-    ::Window parent_;
-    ::Window window_ = 0;
-    bool destroyed_ = false; // the server destroyed it (with its parent)
-    Size size_;
-    WindowListener& listener_;
-    std::unique_ptr<X11Image> image_;
-    Cursor cursor_ = Cursor::Arrow;
-    std::unique_ptr<XdndTarget> drop_; // while registered as a drop target
+    X11Platform& platform;
+    Display* display;
+    ::Window parentWindow;
+    ::Window window = 0;
+    bool destroyed = false; // the server destroyed it (with its parent)
+    Size windowSize;
+    WindowListener& listener;
+    std::unique_ptr<X11Image> image;
+    Cursor currentCursor = Cursor::Arrow;
+    std::unique_ptr<XdndTarget> drop; // while registered as a drop target
 };
 
 // Button (MouseButton) and modifier bits of an X event state.

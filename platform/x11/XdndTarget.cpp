@@ -141,9 +141,9 @@ struct XdndTarget::Atoms
     Atom uriList, utf8String, textUtf8, textPlain, incr, property;
 };
 
-XdndTarget::XdndTarget(X11Platform& platform, ::Window window, DropListener& listener)
-    : platform_(platform), display_(platform.display()), window_(window), listener_(listener),
-      atoms_(std::make_unique<Atoms>()), alive_(std::make_shared<bool>(true))
+XdndTarget::XdndTarget(X11Platform& system, ::Window dropWindow, DropListener& receiver)
+    : platform(system), display(system.display()), window(dropWindow), listener(receiver),
+      atomTable(std::make_unique<Atoms>()), lifeline(std::make_shared<bool>(true))
 {
     static const char* const kNames[] = {"XdndAware",
                                          "XdndEnter",
@@ -162,27 +162,27 @@ XdndTarget::XdndTarget(X11Platform& platform, ::Window window, DropListener& lis
                                          "INCR",
                                          "AMBERLIT_DROP_DATA"};
     static_assert(sizeof kNames / sizeof kNames[0] == sizeof(Atoms) / sizeof(Atom));
-    XInternAtoms(display_, const_cast<char**>(kNames), sizeof kNames / sizeof kNames[0], False,
-                 reinterpret_cast<Atom*>(atoms_.get()));
+    XInternAtoms(display, const_cast<char**>(kNames), sizeof kNames / sizeof kNames[0], False,
+                 reinterpret_cast<Atom*>(atomTable.get()));
     const long version = kVersion;
-    XChangeProperty(display_, window_, atoms_->aware, XA_ATOM, 32, PropModeReplace,
+    XChangeProperty(display, window, atomTable->aware, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&version), 1);
     // Settled on the server when registering returns: other clients look next.
-    XSync(display_, False);
+    XSync(display, False);
 }
 
 XdndTarget::~XdndTarget()
 {
-    *alive_ = false;
+    *lifeline = false;
     // A source waiting on its drop must hear the end of it.
-    if (finishOwed_)
-        sendFinished(finishOwed_, false);
-    else if (source_ && dropPending_)
-        sendFinished(source_, false);
+    if (finishOwed)
+        sendFinished(finishOwed, false);
+    else if (dragSource && dropPending)
+        sendFinished(dragSource, false);
     // The window may already be gone with its parent; the error is trapped.
-    XDeleteProperty(display_, window_, atoms_->aware);
-    XDeleteProperty(display_, window_, atoms_->property);
-    XSync(display_, False);
+    XDeleteProperty(display, window, atomTable->aware);
+    XDeleteProperty(display, window, atomTable->property);
+    XSync(display, False);
 }
 
 bool XdndTarget::handleEvent(const XEvent& event)
@@ -190,20 +190,20 @@ bool XdndTarget::handleEvent(const XEvent& event)
     if (event.type == SelectionNotify)
     {
         const XSelectionEvent& e = event.xselection;
-        if (e.requestor != window_ || e.selection != atoms_->selection) return false;
+        if (e.requestor != window || e.selection != atomTable->selection) return false;
         onSelectionNotify(e);
         return true;
     }
-    if (event.type != ClientMessage || event.xclient.window != window_ || event.xclient.format != 32)
+    if (event.type != ClientMessage || event.xclient.window != window || event.xclient.format != 32)
         return false;
     const XClientMessageEvent& m = event.xclient;
-    if (m.message_type == atoms_->enter)
+    if (m.message_type == atomTable->enter)
         onEnter(m);
-    else if (m.message_type == atoms_->position)
+    else if (m.message_type == atomTable->position)
         onPosition(m);
-    else if (m.message_type == atoms_->leave)
+    else if (m.message_type == atomTable->leave)
         onLeave(m);
-    else if (m.message_type == atoms_->drop)
+    else if (m.message_type == atomTable->drop)
         onDrop(m);
     else
         return false;
@@ -212,8 +212,8 @@ bool XdndTarget::handleEvent(const XEvent& event)
 
 void XdndTarget::checkTimeout()
 {
-    if (fetch_ != Fetch::Pending) return;
-    if (platform_.ticks() - fetchStarted_ < dataTimeoutMs_) return;
+    if (fetch != Fetch::Pending) return;
+    if (platform.ticks() - fetchStarted < dataTimeoutMs) return;
     // Whatever arrives later is deleted unread.
     settle(DragData{});
 }
@@ -222,50 +222,50 @@ void XdndTarget::checkTimeout()
 
 void XdndTarget::onEnter(const XClientMessageEvent& m)
 {
-    if (source_)
+    if (dragSource)
     {
         // The previous source vanished without a leave or did not wait for
         // its drop: end that drag before this one begins.
-        if (dropPending_) sendFinished(source_, false);
-        const bool tell = entered_;
-        DragData old = std::move(data_);
+        if (dropPending) sendFinished(dragSource, false);
+        const bool tell = entered;
+        DragData old = std::move(dropData);
         endDrag();
-        auto alive = alive_;
-        if (tell) listener_.onDragLeave(old);
+        auto alive = lifeline;
+        if (tell) listener.onDragLeave(old);
         if (!*alive) return;
     }
-    source_ = static_cast<::Window>(m.data.l[0]);
-    wanted_ = chooseType(offeredTypes(m));
-    if (wanted_)
+    dragSource = static_cast<::Window>(m.data.l[0]);
+    wantedType = chooseType(offeredTypes(m));
+    if (wantedType)
         requestData();
     else
-        fetch_ = Fetch::Done; // nothing we can read: a drag of no items
+        fetch = Fetch::Done; // nothing we can read: a drag of no items
 }
 
 void XdndTarget::onPosition(const XClientMessageEvent& m)
 {
     const auto source = static_cast<::Window>(m.data.l[0]);
-    if (!source_ || source != source_)
+    if (!dragSource || source != dragSource)
     {
         sendStatus(source, false);
         return;
     }
-    lastPoint_ = toClient(m.data.l[2]);
-    positioned_ = true;
-    if (fetch_ != Fetch::Done)
+    lastPoint = toClient(m.data.l[2]);
+    positioned = true;
+    if (fetch != Fetch::Done)
     {
-        statusOwed_ = true; // the source waits for it; the data decides
+        statusOwed = true; // the source waits for it; the data decides
         return;
     }
-    answerPosition(!entered_);
+    answerPosition(!entered);
 }
 
 void XdndTarget::answerPosition(bool enter)
 {
-    statusOwed_ = false;
+    statusOwed = false;
     // Kept by value: the listener may end this target.
-    const auto reply = [display = display_, window = window_, status = atoms_->status,
-                        copy = atoms_->actionCopy, source = source_](bool accept)
+    const auto reply = [display = display, window = window, status = atomTable->status,
+                        copy = atomTable->actionCopy, source = dragSource](bool accept)
     { sendStatusTo(display, window, status, copy, source, accept); };
     const bool usable = hasData();
     bool wanted = false;
@@ -275,32 +275,32 @@ void XdndTarget::answerPosition(bool enter)
     }
     else
     {
-        const DragData data = data_;
-        wanted = listener_.onDragMove(data, lastPoint_);
+        const DragData data = dropData;
+        wanted = listener.onDragMove(data, lastPoint);
     }
     reply(usable && wanted);
 }
 
 void XdndTarget::onLeave(const XClientMessageEvent& m)
 {
-    if (!source_ || static_cast<::Window>(m.data.l[0]) != source_) return;
-    const bool tell = entered_;
-    const DragData data = std::move(data_);
+    if (!dragSource || static_cast<::Window>(m.data.l[0]) != dragSource) return;
+    const bool tell = entered;
+    const DragData data = std::move(dropData);
     endDrag();
-    if (tell) listener_.onDragLeave(data);
+    if (tell) listener.onDragLeave(data);
 }
 
 void XdndTarget::onDrop(const XClientMessageEvent& m)
 {
     const auto source = static_cast<::Window>(m.data.l[0]);
-    if (!source_ || source != source_)
+    if (!dragSource || source != dragSource)
     {
         sendFinished(source, false);
         return;
     }
-    if (fetch_ == Fetch::Pending)
+    if (fetch == Fetch::Pending)
     {
-        dropPending_ = true; // completed when the data arrives or times out
+        dropPending = true; // completed when the data arrives or times out
         return;
     }
     completeDrop();
@@ -308,9 +308,9 @@ void XdndTarget::onDrop(const XClientMessageEvent& m)
 
 void XdndTarget::onSelectionNotify(const XSelectionEvent& e)
 {
-    if (fetch_ != Fetch::Pending || e.target != wanted_)
+    if (fetch != Fetch::Pending || e.target != wantedType)
     {
-        if (e.property != None) XDeleteProperty(display_, window_, e.property);
+        if (e.property != None) XDeleteProperty(display, window, e.property);
         return;
     }
     settle(e.property == None ? DragData{} : readData());
@@ -331,10 +331,10 @@ std::vector<Atom> XdndTarget::offeredTypes(const XClientMessageEvent& m)
     int format = 0;
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
-    const unsigned long mark = platform_.errors().count();
-    const int status = XGetWindowProperty(display_, source_, atoms_->typeList, 0, kMaxTypes, False, XA_ATOM,
-                                          &type, &format, &items, &after, &data);
-    if (status == Success && !platform_.errors().failedSince(mark) && type == XA_ATOM && format == 32 && data)
+    const unsigned long mark = platform.errors().count();
+    const int status = XGetWindowProperty(display, dragSource, atomTable->typeList, 0, kMaxTypes, False,
+                                          XA_ATOM, &type, &format, &items, &after, &data);
+    if (status == Success && !platform.errors().failedSince(mark) && type == XA_ATOM && format == 32 && data)
     {
         const auto* atoms = reinterpret_cast<const Atom*>(data);
         types.assign(atoms, atoms + items);
@@ -345,7 +345,8 @@ std::vector<Atom> XdndTarget::offeredTypes(const XClientMessageEvent& m)
 
 Atom XdndTarget::chooseType(const std::vector<Atom>& types) const
 {
-    const Atom preferred[] = {atoms_->uriList, atoms_->textUtf8, atoms_->utf8String, atoms_->textPlain};
+    const Atom preferred[] = {atomTable->uriList, atomTable->textUtf8, atomTable->utf8String,
+                              atomTable->textPlain};
     for (Atom wanted : preferred)
         if (std::find(types.begin(), types.end(), wanted) != types.end()) return wanted;
     return 0;
@@ -353,11 +354,11 @@ Atom XdndTarget::chooseType(const std::vector<Atom>& types) const
 
 void XdndTarget::requestData()
 {
-    XDeleteProperty(display_, window_, atoms_->property);
-    XConvertSelection(display_, atoms_->selection, wanted_, atoms_->property, window_, CurrentTime);
-    XFlush(display_);
-    fetch_ = Fetch::Pending;
-    fetchStarted_ = platform_.ticks();
+    XDeleteProperty(display, window, atomTable->property);
+    XConvertSelection(display, atomTable->selection, wantedType, atomTable->property, window, CurrentTime);
+    XFlush(display);
+    fetch = Fetch::Pending;
+    fetchStarted = platform.ticks();
 }
 
 DragData XdndTarget::readData()
@@ -371,9 +372,9 @@ DragData XdndTarget::readData()
         unsigned long items = 0, after = 0;
         unsigned char* data = nullptr;
         const long chunk = 64 * 1024;
-        const int status = XGetWindowProperty(display_, window_, atoms_->property, offset, chunk, False,
+        const int status = XGetWindowProperty(display, window, atomTable->property, offset, chunk, False,
                                               AnyPropertyType, &type, &format, &items, &after, &data);
-        const bool usable = status == Success && data && format == 8 && type != atoms_->incr;
+        const bool usable = status == Success && data && format == 8 && type != atomTable->incr;
         if (usable) bytes.append(reinterpret_cast<const char*>(data), items);
         if (data) XFree(data);
         if (!usable) break;
@@ -384,13 +385,13 @@ DragData XdndTarget::readData()
         }
         offset += chunk;
     }
-    XDeleteProperty(display_, window_, atoms_->property);
-    XFlush(display_);
+    XDeleteProperty(display, window, atomTable->property);
+    XFlush(display);
     if (!complete) return {};
     while (!bytes.empty() && bytes.back() == '\0')
         bytes.pop_back();
     DragData result;
-    if (wanted_ == atoms_->uriList) result.files = filesFromUriList(bytes, localHostName());
+    if (wantedType == atomTable->uriList) result.files = filesFromUriList(bytes, localHostName());
     // A list of links elsewhere is still text the user dragged.
     if (result.files.empty()) result.text = std::move(bytes);
     return result;
@@ -398,18 +399,18 @@ DragData XdndTarget::readData()
 
 void XdndTarget::settle(DragData data)
 {
-    data_ = std::move(data);
-    fetch_ = Fetch::Done;
-    if (dropPending_)
+    dropData = std::move(data);
+    fetch = Fetch::Done;
+    if (dropPending)
     {
-        dropPending_ = false;
+        dropPending = false;
         completeDrop();
     }
-    else if (positioned_ && !entered_)
+    else if (positioned && !entered)
     {
         answerPosition(true);
     }
-    else if (statusOwed_)
+    else if (statusOwed)
     {
         answerPosition(false);
     }
@@ -417,84 +418,84 @@ void XdndTarget::settle(DragData data)
 
 bool XdndTarget::hasData() const
 {
-    return wanted_ && fetch_ == Fetch::Done && (!data_.files.empty() || !data_.text.empty());
+    return wantedType && fetch == Fetch::Done && (!dropData.files.empty() || !dropData.text.empty());
 }
 
 // --- Telling the listener ------------------------------------------------------------
 
 bool XdndTarget::deliverEnter()
 {
-    entered_ = true;
-    const DragData data = data_;
-    return listener_.onDragEnter(data, lastPoint_);
+    entered = true;
+    const DragData data = dropData;
+    return listener.onDragEnter(data, lastPoint);
 }
 
 void XdndTarget::completeDrop()
 {
-    auto alive = alive_;
-    const ::Window source = source_;
-    if (data_.files.empty() && data_.text.empty())
+    auto alive = lifeline;
+    const ::Window source = dragSource;
+    if (dropData.files.empty() && dropData.text.empty())
     {
         // Nothing arrived that anyone could take: refused, and the drag ends.
-        const bool tell = entered_;
+        const bool tell = entered;
         endDrag();
         sendFinished(source, false);
-        if (tell) listener_.onDragLeave(DragData{});
+        if (tell) listener.onDragLeave(DragData{});
         return;
     }
     // Owed until the listener answers, also if it destroys us meanwhile.
-    finishOwed_ = source;
-    if (!entered_)
+    finishOwed = source;
+    if (!entered)
     {
         deliverEnter();
         if (!*alive) return;
-        if (source_ != source) // a nested event loop moved on to another drag
+        if (dragSource != source) // a nested event loop moved on to another drag
         {
             sendFinished(source, false);
-            finishOwed_ = 0;
+            finishOwed = 0;
             return;
         }
     }
-    const DragData data = std::move(data_);
-    const Point where = lastPoint_;
+    const DragData data = std::move(dropData);
+    const Point where = lastPoint;
     endDrag();
-    const bool accepted = listener_.onDrop(data, where);
+    const bool accepted = listener.onDrop(data, where);
     if (!*alive) return;
     sendFinished(source, accepted);
-    finishOwed_ = 0;
+    finishOwed = 0;
 }
 
 void XdndTarget::endDrag()
 {
-    if (fetch_ == Fetch::Pending) XDeleteProperty(display_, window_, atoms_->property);
-    source_ = 0;
-    wanted_ = 0;
-    fetch_ = Fetch::Idle;
-    data_ = DragData{};
-    positioned_ = false;
-    entered_ = false;
-    dropPending_ = false;
-    statusOwed_ = false;
+    if (fetch == Fetch::Pending) XDeleteProperty(display, window, atomTable->property);
+    dragSource = 0;
+    wantedType = 0;
+    fetch = Fetch::Idle;
+    dropData = DragData{};
+    positioned = false;
+    entered = false;
+    dropPending = false;
+    statusOwed = false;
 }
 
 // --- Messages to the source -------------------------------------------------------
 
 void XdndTarget::sendStatus(::Window source, bool accept)
 {
-    sendStatusTo(display_, window_, atoms_->status, atoms_->actionCopy, source, accept);
+    sendStatusTo(display, window, atomTable->status, atomTable->actionCopy, source, accept);
 }
 
 void XdndTarget::sendFinished(::Window source, bool accepted)
 {
     // Never a move: the source must not delete what we may not have taken.
-    const long data[5] = {static_cast<long>(window_), accepted ? 1L : 0L,
-                          accepted ? static_cast<long>(atoms_->actionCopy) : 0L, 0, 0};
-    sendToSource(source, atoms_->finished, data);
+    const long data[5] = {static_cast<long>(window), accepted ? 1L : 0L,
+                          accepted ? static_cast<long>(atomTable->actionCopy) : 0L, 0, 0};
+    sendToSource(source, atomTable->finished, data);
 }
 
 void XdndTarget::sendToSource(::Window source, Atom type, const long (&data)[5])
 {
-    sendClientMessage(display_, source, type, data);
+    sendClientMessage(display, source, type, data);
 }
 
 Point XdndTarget::toClient(long packedRoot) const
@@ -503,7 +504,7 @@ Point XdndTarget::toClient(long packedRoot) const
     const int rootY = static_cast<int>(packedRoot & 0xFFFF);
     int x = 0, y = 0;
     ::Window child = 0;
-    if (!XTranslateCoordinates(display_, platform_.root(), window_, rootX, rootY, &x, &y, &child)) return {};
+    if (!XTranslateCoordinates(display, platform.root(), window, rootX, rootY, &x, &y, &child)) return {};
     return Point{x, y};
 }
 

@@ -43,14 +43,14 @@ class XdndTarget
     // Gives up on data the source has not delivered in time; call it
     // regularly (the backend does from its event dispatch).
     void checkTimeout();
-    void setDataTimeout(uint32_t milliseconds) { dataTimeoutMs_ = milliseconds; }
+    void setDataTimeout(uint32_t milliseconds) { dataTimeoutMs = milliseconds; }
 
   private:
     enum class Fetch : uint8_t
     {
         Idle,    // nothing asked for
         Pending, // asked, waiting for SelectionNotify
-        Done,    // data_ holds what arrived (possibly nothing)
+        Done,    // dropData holds what arrived (possibly nothing)
     };
 
     struct Atoms;
@@ -82,27 +82,27 @@ class XdndTarget
     void sendToSource(::Window source, Atom type, const long (&data)[5]);
     Point toClient(long packedRoot) const;
 
-    X11Platform& platform_;
-    Display* display_;
-    ::Window window_;
-    DropListener& listener_;
-    std::unique_ptr<Atoms> atoms_;
+    X11Platform& platform;
+    Display* display;
+    ::Window window;
+    DropListener& listener;
+    std::unique_ptr<Atoms> atomTable;
     // Cleared by the destructor: the listener may destroy us inside a call.
-    std::shared_ptr<bool> alive_;
-    uint32_t dataTimeoutMs_ = kDefaultDataTimeoutMs;
+    std::shared_ptr<bool> lifeline;
+    uint32_t dataTimeoutMs = kDefaultDataTimeoutMs;
 
-    // The drag in progress (source_ == 0: none).
-    ::Window source_ = 0;
-    Atom wanted_ = 0; // the type asked for; 0 when none is understood
-    Fetch fetch_ = Fetch::Idle;
-    uint32_t fetchStarted_ = 0;
-    DragData data_;
-    bool positioned_ = false;
-    bool entered_ = false; // the listener knows of the drag
-    bool dropPending_ = false;
-    bool statusOwed_ = false; // a position came before the data
-    ::Window finishOwed_ = 0; // a source whose drop the listener is handling
-    Point lastPoint_;
+    // The drag in progress (dragSource == 0: none).
+    ::Window dragSource = 0;
+    Atom wantedType = 0; // the type asked for; 0 when none is understood
+    Fetch fetch = Fetch::Idle;
+    uint32_t fetchStarted = 0;
+    DragData dropData;
+    bool positioned = false;
+    bool entered = false; // the listener knows of the drag
+    bool dropPending = false;
+    bool statusOwed = false; // a position came before the data
+    ::Window finishOwed = 0; // a source whose drop the listener is handling
+    Point lastPoint;
 };
 
 // The local paths of the file:// URIs in a text/uri-list. Entries of other

@@ -38,7 +38,7 @@ class X11Owner final : public gui::CFrameOwner
 class DropView : public gui::CView
 {
   public:
-    DropView(const CViewRect& rect, bool accepts) : CView(rect), accepts_(accepts) {}
+    DropView(const CViewRect& rect, bool accepting) : CView(rect), accepts(accepting) {}
     void onDragEnter(gui::CDrawContext*, gui::CDragContainer* drag, const gui::CViewPoint&) override
     {
         events.push_back("enter");
@@ -57,7 +57,7 @@ class DropView : public gui::CView
     bool onDrop(gui::CDrawContext*, gui::CDragContainer*, const gui::CViewPoint&) override
     {
         events.push_back("drop");
-        return accepts_;
+        return accepts;
     }
 
     std::vector<std::string> events;
@@ -66,7 +66,7 @@ class DropView : public gui::CView
     std::string text;
 
   private:
-    bool accepts_;
+    bool accepts;
 };
 
 // A 200 x 100 editor frame in a host window at (100, 100); the pointer rests

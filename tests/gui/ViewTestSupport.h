@@ -53,13 +53,13 @@ class FakeOwner final : public CFrameOwner
 class ProbeView : public CView
 {
   public:
-    explicit ProbeView(const CViewRect& rect, int* alive = nullptr) : CView(rect), alive_(alive)
+    explicit ProbeView(const CViewRect& rect, int* counter = nullptr) : CView(rect), alive(counter)
     {
-        if (alive_) ++*alive_;
+        if (alive) ++*alive;
     }
     ~ProbeView() override
     {
-        if (alive_) --*alive_;
+        if (alive) --*alive;
     }
 
     void draw(CDrawContext* context) override
@@ -127,7 +127,7 @@ class ProbeView : public CView
     std::vector<std::string> drags;
 
   private:
-    int* alive_;
+    int* alive;
 };
 
 // A frame of 200 x 100 in a host window whose client starts at (300, 200).

@@ -13,15 +13,15 @@ using namespace viewtest;
 class CountedBitmap : public CBitmap
 {
   public:
-    CountedBitmap(int w, int h, int* alive, Pixel fill = makePixel(0, 0, 0))
-        : CBitmap(CPixelSurface(w, h, fill)), alive_(alive)
+    CountedBitmap(int w, int h, int* counter, Pixel fill = makePixel(0, 0, 0))
+        : CBitmap(CPixelSurface(w, h, fill)), alive(counter)
     {
-        ++*alive_;
+        ++*alive;
     }
-    ~CountedBitmap() override { --*alive_; }
+    ~CountedBitmap() override { --*alive; }
 
   private:
-    int* alive_;
+    int* alive;
 };
 
 TEST(ViewLifetime, TearingDownATreeFreesEveryViewAndBitmap)

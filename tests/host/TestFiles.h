@@ -18,21 +18,21 @@ class ScratchFolder
     ScratchFolder()
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() / ("amberlit-host-" + std::to_string(getpid()) + "-" +
-                                                          info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        path = std::filesystem::temp_directory_path() / ("amberlit-host-" + std::to_string(getpid()) + "-" +
+                                                         info->test_suite_name() + "-" + info->name());
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
     }
-    ~ScratchFolder() { std::filesystem::remove_all(path_); }
+    ~ScratchFolder() { std::filesystem::remove_all(path); }
 
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
     std::size_t entryCount() const
     {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_), {}));
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path), {}));
     }
 
   private:
-    std::filesystem::path path_;
+    std::filesystem::path path;
 };
 
 // Two sines of different pitch and level, so the channels are told apart.

@@ -16,9 +16,9 @@ struct Rgb
 class BmpImage
 {
   public:
-    explicit BmpImage(std::span<const unsigned char> bytes) : bytes_(bytes) {}
+    explicit BmpImage(std::span<const unsigned char> file) : bytes(file) {}
 
-    bool hasSignature() const { return bytes_.size() >= 54 && bytes_[0] == 'B' && bytes_[1] == 'M'; }
+    bool hasSignature() const { return bytes.size() >= 54 && bytes[0] == 'B' && bytes[1] == 'M'; }
     uint32_t fileSize() const { return u32(2); }
     uint32_t pixelOffset() const { return u32(10); }
     int width() const { return int(u32(18)); }
@@ -30,7 +30,7 @@ class BmpImage
     Rgb pixel(int x, int y) const
     {
         const unsigned char* p =
-            bytes_.data() + pixelOffset() + size_t(height() - 1 - y) * rowBytes() + size_t(x) * 3;
+            bytes.data() + pixelOffset() + size_t(height() - 1 - y) * rowBytes() + size_t(x) * 3;
         return {p[2], p[1], p[0]};
     }
 
@@ -43,8 +43,8 @@ class BmpImage
     }
 
   private:
-    uint32_t u16(size_t at) const { return uint32_t(bytes_[at]) | uint32_t(bytes_[at + 1]) << 8; }
+    uint32_t u16(size_t at) const { return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8; }
     uint32_t u32(size_t at) const { return u16(at) | u16(at + 2) << 16; }
 
-    std::span<const unsigned char> bytes_;
+    std::span<const unsigned char> bytes;
 };

@@ -34,7 +34,7 @@ void doneFace(void* face)
 
 Fonts::~Fonts()
 {
-    for (cairo_font_face_t*& f : faces_)
+    for (cairo_font_face_t*& f : faces)
     {
         if (f) cairo_font_face_destroy(f);
         f = nullptr;
@@ -50,8 +50,8 @@ bool Fonts::load(std::string& error)
         error = "cannot initialise FreeType";
         return false;
     }
-    library_ = lib;
-    for (size_t i = 0; i < faces_.size(); ++i)
+    library = lib;
+    for (size_t i = 0; i < faces.size(); ++i)
     {
         FT_Face ft = nullptr;
         for (const char* path : kCandidates[i])
@@ -64,15 +64,15 @@ bool Fonts::load(std::string& error)
             error = std::string("no usable font file, tried ") + kCandidates[i][0];
             return false;
         }
-        faces_[i] = cairo_ft_font_face_create_for_ft_face(ft, FT_LOAD_NO_HINTING);
-        cairo_font_face_set_user_data(faces_[i], &kFaceKey, ft, doneFace);
+        faces[i] = cairo_ft_font_face_create_for_ft_face(ft, FT_LOAD_NO_HINTING);
+        cairo_font_face_set_user_data(faces[i], &kFaceKey, ft, doneFace);
     }
     return true;
 }
 
 void Fonts::select(cairo_t* cr, Face face, double pixelSize) const
 {
-    cairo_set_font_face(cr, faces_[static_cast<size_t>(face)]);
+    cairo_set_font_face(cr, faces[static_cast<size_t>(face)]);
     cairo_set_font_size(cr, pixelSize);
 }
 

@@ -32,8 +32,8 @@ class Fonts
     void select(cairo_t* cr, Face face, double pixelSize) const;
 
   private:
-    std::array<cairo_font_face_t*, static_cast<size_t>(Face::Count)> faces_{};
-    void* library_ = nullptr;
+    std::array<cairo_font_face_t*, static_cast<size_t>(Face::Count)> faces{};
+    void* library = nullptr;
 };
 
 } // namespace skingen
