@@ -1,34 +1,18 @@
-// The text renderer of Windows builds: glyph coverage from GDI
-// (GetGlyphOutline, 65 grey levels), blended into our own pixel surfaces as
-// the FreeType renderer does on Linux, so that text lands in the same surface
-// as everything else and a window only ever presents finished pixels.
-#include "raster/CTextRenderer.h"
-
+// The system fonts of Windows builds: glyph coverage from GDI
+// (GetGlyphOutline, 65 grey levels), which the renderer blends into our own
+// pixel surfaces as on Linux, so that text lands in the same surface as
+// everything else and a window only ever presents finished pixels.
 #include <algorithm>
-#include <array>
-#include <map>
-#include <optional>
 #include <vector>
 
-#include "raster/CFontTable.h"
 #include "raster/GdiFonts.h"
+#include "raster/TextFaces.h"
 
 namespace gui
 {
 
 namespace
 {
-
-// Windows-1252 code points for bytes 0x80..0x9F; the rest map to themselves.
-constexpr std::array<wchar_t, 32> kCp1252High{0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                              0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                              0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                              0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-wchar_t cp1252ToUnicode(unsigned char c)
-{
-    return c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : wchar_t(c);
-}
 
 // Families of fallback faces, in the order the Linux build's matching picks.
 constexpr const char* kSansFallbacks[] = {"Liberation Sans", "Arimo", "DejaVu Sans", "Tahoma",
@@ -53,22 +37,15 @@ bool faceInstalled(const char* face)
     return found;
 }
 
-struct Glyph
+struct GdiFace : TextFace
 {
-    std::vector<std::uint8_t> coverage;
-    int width = 0, rows = 0;
-    int left = 0, top = 0; // bitmap origin relative to the pen on the baseline
-    int advance = 0;
-};
+    ~GdiFace() override
+    {
+        if (font) ::DeleteObject(font);
+    }
 
-struct Face
-{
     HFONT font = nullptr;
-    std::string name; // the face GDI really selected
     bool symbolMap = false;
-    CTextMetrics metrics;
-    int underlineOffset = 1, underlineThickness = 1; // below the baseline
-    std::array<std::optional<Glyph>, 256> glyphs;
 };
 
 } // namespace
@@ -99,33 +76,36 @@ HFONT createGdiFont(const char* face, int height, bool bold, bool italic, bool u
     return ::CreateFontIndirectA(&font);
 }
 
-struct CTextRenderer::Impl
+namespace
 {
-    HDC dc = ::CreateCompatibleDC(nullptr); // for measuring only: nothing is drawn through it
-    std::map<int, Face> faces;              // key: (scale * 64 + fontId) * 8 + style
 
-    ~Impl()
+class GdiFaces final : public TextFaces
+{
+  public:
+    ~GdiFaces() override
     {
-        for (auto& [key, f] : faces)
-            if (f.font) ::DeleteObject(f.font);
         if (dc) ::DeleteDC(dc);
     }
 
-    Face& face(int fontId, int style, int scale);
-    void open(Face& f, const CFontDescription& d, int style, int scale);
-    const Glyph& glyph(Face& f, unsigned char c);
+    std::unique_ptr<TextFace> open(const CFontDescription& font, bool bold, bool italic,
+                                   int pixelHeight) override;
+    TextGlyph render(TextFace& face, unsigned char c) override;
+
+  private:
+    HDC dc = ::CreateCompatibleDC(nullptr); // for measuring only: nothing is drawn through it
 };
 
-void CTextRenderer::Impl::open(Face& f, const CFontDescription& d, int style, int scale)
+std::unique_ptr<TextFace> GdiFaces::open(const CFontDescription& d, bool bold, bool italic, int pixelHeight)
 {
-    f.metrics = CTextMetrics{d.height * scale, 0}; // without a font: the cell, no ink
-    f.font = createGdiFont(d.face, d.height * scale, (style & kFontBold) != 0, (style & kFontItalic) != 0,
-                           false, d.decorative);
-    if (!f.font || !dc) return;
+    auto face = std::make_unique<GdiFace>();
+    GdiFace& f = *face;
+    f.metrics = CTextMetrics{pixelHeight, 0}; // without a font: the cell, no ink
+    f.font = createGdiFont(d.face, pixelHeight, bold, italic, false, d.decorative);
+    if (!f.font || !dc) return face;
     const HGDIOBJ previous = ::SelectObject(dc, f.font);
     char name[LF_FACESIZE] = {};
     ::GetTextFaceA(dc, LF_FACESIZE, name);
-    f.name = name;
+    f.source = name;
     TEXTMETRICA tm{};
     if (::GetTextMetricsA(dc, &tm))
     {
@@ -140,25 +120,13 @@ void CTextRenderer::Impl::open(Face& f, const CFontDescription& d, int style, in
         f.underlineThickness = std::max(1, int(otm.otmsUnderscoreSize));
     }
     ::SelectObject(dc, previous);
+    return face;
 }
 
-Face& CTextRenderer::Impl::face(int fontId, int style, int scale)
+TextGlyph GdiFaces::render(TextFace& face, unsigned char c)
 {
-    scale = std::clamp(scale, 1, 8);
-    fontId = normalisedFontId(fontId);
-    style &= kFontBold | kFontItalic | kFontUnderline;
-    if (kFontTable[std::size_t(fontId)].bold) style |= kFontBold;
-    auto [it, inserted] = faces.try_emplace((scale * 64 + fontId) * 8 + style);
-    if (inserted) open(it->second, kFontTable[std::size_t(fontId)], style, scale);
-    return it->second;
-}
-
-const Glyph& CTextRenderer::Impl::glyph(Face& f, unsigned char c)
-{
-    std::optional<Glyph>& slot = f.glyphs[c];
-    if (slot) return *slot;
-    slot.emplace();
-    Glyph& g = *slot;
+    auto& f = static_cast<GdiFace&>(face);
+    TextGlyph g;
     if (!f.font || !dc) return g;
     const HGDIOBJ previous = ::SelectObject(dc, f.font);
     const UINT code = f.symbolMap ? 0xF000u + c : UINT(cp1252ToUnicode(c));
@@ -196,57 +164,11 @@ const Glyph& CTextRenderer::Impl::glyph(Face& f, unsigned char c)
     return g;
 }
 
-CTextRenderer& CTextRenderer::shared()
-{
-    static CTextRenderer renderer;
-    return renderer;
-}
+} // namespace
 
-CTextRenderer::CTextRenderer() : impl(std::make_unique<Impl>()) {}
-CTextRenderer::~CTextRenderer() = default;
-
-CTextMetrics CTextRenderer::metrics(int fontId, int style, int scale)
+std::unique_ptr<TextFaces> makeSystemTextFaces()
 {
-    std::lock_guard lock(mutex);
-    return impl->face(fontId, style, scale).metrics;
-}
-
-int CTextRenderer::measure(int fontId, int style, std::string_view text, int scale)
-{
-    std::lock_guard lock(mutex);
-    Face& f = impl->face(fontId, style, scale);
-    int width = 0;
-    for (char c : text)
-        width += impl->glyph(f, static_cast<unsigned char>(c)).advance;
-    return width;
-}
-
-void CTextRenderer::render(CPixelSurface& surface, const CViewRect& clip, int x, int top, int fontId,
-                           int style, std::string_view text, Pixel colour, int scale)
-{
-    std::lock_guard lock(mutex);
-    Face& f = impl->face(fontId, style, scale);
-    const int baseline = top + f.metrics.ascent;
-    const int startX = x;
-    for (char c : text)
-    {
-        const Glyph& g = impl->glyph(f, static_cast<unsigned char>(c));
-        if (!g.coverage.empty())
-            surface.blendCoverage(x + g.left, baseline - g.top, g.coverage.data(), g.width, g.rows, g.width,
-                                  colour, clip);
-        x += g.advance;
-    }
-    if ((style & kFontUnderline) && x > startX)
-    {
-        const int y = baseline + f.underlineOffset - f.underlineThickness / 2;
-        surface.fill(CViewRect{startX, y, x, y + f.underlineThickness}, colour, clip);
-    }
-}
-
-std::string CTextRenderer::fontFile(int fontId, int style)
-{
-    std::lock_guard lock(mutex);
-    return impl->face(fontId, style, 1).name;
+    return std::make_unique<GdiFaces>();
 }
 
 } // namespace gui
