@@ -29,14 +29,9 @@ constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 24;
 constexpr int kPollMs = 30;
 
-constexpr gui::Pixel kBackground = gui::makePixel(0xF0, 0xF0, 0xF0);
 constexpr gui::Pixel kListBackground = gui::makePixel(0xFF, 0xFF, 0xFF);
-constexpr gui::Pixel kEdge = gui::makePixel(0x70, 0x70, 0x70);
-constexpr gui::Pixel kText = gui::makePixel(0x10, 0x10, 0x10);
 constexpr gui::Pixel kFolderText = gui::makePixel(0x20, 0x40, 0x90);
-constexpr gui::Pixel kHighlight = gui::makePixel(0x33, 0x6E, 0xC8);
 constexpr gui::Pixel kHighlightText = gui::makePixel(0xFF, 0xFF, 0xFF);
-constexpr gui::Pixel kButtonFace = gui::makePixel(0xE1, 0xE1, 0xE1);
 
 // Layout, in window coordinates.
 constexpr int kFolderTop = kMargin;
@@ -50,11 +45,6 @@ constexpr Rect kOk{kWidth - kMargin - 2 * kButtonWidth - 8, kButtonTop, kWidth -
                    kButtonTop + kButtonHeight};
 constexpr Rect kCancel{kWidth - kMargin - kButtonWidth, kButtonTop, kWidth - kMargin,
                        kButtonTop + kButtonHeight};
-
-bool inside(const Rect& r, int x, int y)
-{
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
 
 bool isFolder(const std::string& path)
 {
@@ -118,7 +108,7 @@ bool lessByName(const X11FileDialog::Entry& a, const X11FileDialog::Entry& b)
 X11FileDialog::X11FileDialog(X11Platform& system, ::Window ownerWindow, const FileChooserRequest& details,
                              const std::string& startPath)
     : platform(system), display(system.display()), owner(ownerWindow), request(details),
-      filters(details.filters), size{kWidth, kHeight}
+      filters(details.filters)
 {
     font.fontId = fontIdFor(12, false);
     if (filters.empty()) filters.push_back(FileFilter{"All Files", "*"});
@@ -134,80 +124,27 @@ X11FileDialog::X11FileDialog(X11Platform& system, ::Window ownerWindow, const Fi
     folderShown = normalised(folder);
     readFolder();
 
-    const Point at = platform.centredOver(owner, size);
-    XSetWindowAttributes attributes{};
-    attributes.background_pixmap = None;
-    attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
-    dialogWindow = XCreateWindow(display, platform.root(), at.x, at.y, kWidth, kHeight, 0, CopyFromParent,
-                                 InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-    XStoreName(display, dialogWindow, request.title.c_str());
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    XChangeProperty(display, dialogWindow, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(request.title.data()),
-                    static_cast<int>(request.title.size()));
-    deleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, dialogWindow, &deleteAtom, 1);
-    if (owner) XSetTransientForHint(display, dialogWindow, owner);
-    XSizeHints hints{};
-    hints.flags = PMinSize | PMaxSize | PPosition;
-    hints.x = at.x;
-    hints.y = at.y;
-    hints.min_width = hints.max_width = kWidth;
-    hints.min_height = hints.max_height = kHeight;
-    XSetWMNormalHints(display, dialogWindow, &hints);
-    image = std::make_unique<X11Image>(platform, dialogWindow, size);
+    frame.emplace(platform, owner, Size{kWidth, kHeight}, request.title);
 }
 
-X11FileDialog::~X11FileDialog()
-{
-    field.reset();
-    if (!dialogWindow) return;
-    platform.removeTarget(dialogWindow);
-    image.reset();
-    XDestroyWindow(display, dialogWindow);
-    XFlush(display);
-}
+X11FileDialog::~X11FileDialog() = default;
 
 void X11FileDialog::show()
 {
-    if (modal) return;
-    modal.emplace(platform);
-    // Registered inside the modal section so that they take input during it.
-    platform.addTarget(dialogWindow, *this);
     EditFieldStyle style;
     style.area = Rect{kMargin + kLabelWidth, kFieldTop, kWidth - kMargin, kFieldTop + textHeight(font) + 8};
     style.textColor = 0xFF101010;
     style.backColor = 0xFFFFFFFF;
     style.maxLength = 4096;
-    field = std::make_unique<X11EditField>(platform, dialogWindow, style, *this);
-    field->setText(initialName);
-    XMapRaised(display, dialogWindow);
+    if (!frame->show(*this, &style, *this)) return;
+    if (frame->field()) frame->field()->setText(initialName);
     draw();
     XFlush(display);
 }
 
 bool X11FileDialog::poll()
 {
-    if (!focused && !done)
-    {
-        // Focus needs the window on screen: retry until the server agrees.
-        const unsigned long mark = platform.errors().count();
-        if (field && field->created()) field->takeFocus();
-        focused = !platform.errors().failedSince(mark);
-    }
-    if (done && modal)
-    {
-        XUnmapWindow(display, dialogWindow);
-        XFlush(display);
-        modal.reset();
-    }
-    return done;
-}
-
-void X11FileDialog::finish(bool answer)
-{
-    accepted = answer;
-    done = true;
+    return frame->poll();
 }
 
 // --- The folder ----------------------------------------------------------------------
@@ -241,13 +178,13 @@ void X11FileDialog::enter(const std::string& folder)
     if (!isFolder(folder)) return;
     folderShown = normalised(folder);
     readFolder();
-    if (field) field->setText("");
+    if (frame->field()) frame->field()->setText("");
     draw();
 }
 
 void X11FileDialog::accept()
 {
-    const std::string typed = field ? field->text() : std::string();
+    const std::string typed = frame->field() ? frame->field()->text() : std::string();
     if (typed.empty())
     {
         if (selected >= 0 && listing[static_cast<size_t>(selected)].folder)
@@ -257,7 +194,7 @@ void X11FileDialog::accept()
     const std::string path = joined(folderShown, typed);
     if (isFolder(path)) return enter(path);
     chosen = path;
-    finish(true);
+    frame->finish(true);
 }
 
 // --- Input ---------------------------------------------------------------------------
@@ -286,7 +223,7 @@ void X11FileDialog::onPress(const XButtonEvent& event)
     if (event.button == 4 || event.button == 5) return scrollBy(event.button == 4 ? -3 : 3);
     if (event.button != 1) return;
     if (inside(kOk, event.x, event.y)) return accept();
-    if (inside(kCancel, event.x, event.y)) return finish(false);
+    if (inside(kCancel, event.x, event.y)) return frame->finish(false);
     if (inside(filterRect(), event.x, event.y))
     {
         filterIndexShown = (filterIndexShown + 1) % filters.size();
@@ -305,9 +242,9 @@ void X11FileDialog::onPress(const XButtonEvent& event)
         {
             if (second) return enter(joined(folderShown, entry.name));
         }
-        else if (field)
+        else if (frame->field())
         {
-            field->setText(entry.name);
+            frame->field()->setText(entry.name);
             if (second) return accept();
         }
         return draw();
@@ -316,19 +253,17 @@ void X11FileDialog::onPress(const XButtonEvent& event)
 
 void X11FileDialog::handleEvent(const XEvent& event)
 {
+    if (frame->isCloseRequest(event)) return frame->finish(false);
     switch (event.type)
     {
     case Expose:
-        if (event.xexpose.count == 0) image->present(Rect{0, 0, size.width, size.height});
+        if (event.xexpose.count == 0) frame->present();
         break;
     case ButtonPress:
         onPress(event.xbutton);
         break;
     case KeyPress:
-        if (XLookupKeysym(const_cast<XKeyEvent*>(&event.xkey), 0) == XK_Escape) finish(false);
-        break;
-    case ClientMessage:
-        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom) finish(false);
+        if (XLookupKeysym(const_cast<XKeyEvent*>(&event.xkey), 0) == XK_Escape) frame->finish(false);
         break;
     default:
         break;
@@ -339,23 +274,23 @@ void X11FileDialog::handleEvent(const XEvent& event)
 
 void X11FileDialog::draw()
 {
-    const PixelSpan span = image->pixels();
+    const PixelSpan span = frame->pixels();
     gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
     const gui::CViewRect all = surface.bounds();
-    surface.fill(all, kBackground, all);
+    surface.fill(all, kDialogBackground, all);
     const int lineHeight = textHeight(font);
     const TextStyle bold{font.fontId, gui::kFontBold};
 
     // The folder, its end kept in view when it is long.
-    drawText(surface, all, kMargin, kFolderTop, font, "Look in:", kText);
+    drawText(surface, all, kMargin, kFolderTop, font, "Look in:", kDialogText);
     std::string shown = folderShown;
     const int room = kWidth - 2 * kMargin - kLabelWidth;
     while (shown.size() > 1 && textWidth(bold, shown) > room)
         shown = "..." + shown.substr(std::min(shown.size(), size_t{4}));
-    drawText(surface, all, kMargin + kLabelWidth, kFolderTop, bold, shown, kText);
+    drawText(surface, all, kMargin + kLabelWidth, kFolderTop, bold, shown, kDialogText);
 
     const gui::CViewRect list{kMargin, kListTop, kWidth - kMargin, kListBottom};
-    surface.fill(list, kEdge, all);
+    surface.fill(list, kDialogEdge, all);
     const gui::CViewRect inner{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1};
     surface.fill(inner, kListBackground, all);
     for (int row = firstRow; row < firstRow + kRows && row < static_cast<int>(listing.size()); ++row)
@@ -364,35 +299,29 @@ void X11FileDialog::draw()
         const gui::CViewRect box{r.left, r.top, r.right, r.bottom};
         const Entry& entry = listing[static_cast<size_t>(row)];
         const bool hot = row == selected;
-        if (hot) surface.fill(box, kHighlight, inner);
+        if (hot) surface.fill(box, kDialogHighlight, inner);
         const std::string text = entry.folder ? entry.name + "/" : entry.name;
         drawText(surface, inner, r.left + 6, r.top + (kRowHeight - lineHeight) / 2,
                  entry.folder ? bold : font, text,
                  hot            ? kHighlightText
                  : entry.folder ? kFolderText
-                                : kText);
+                                : kDialogText);
     }
 
-    drawText(surface, all, kMargin, kFieldTop + 4, font, "File name:", kText);
-    drawText(surface, all, kMargin, kFilterTop + 4, font, "Files of type:", kText);
+    drawText(surface, all, kMargin, kFieldTop + 4, font, "File name:", kDialogText);
+    drawText(surface, all, kMargin, kFilterTop + 4, font, "Files of type:", kDialogText);
     const Rect f = filterRect();
     const gui::CViewRect filterBox{f.left, f.top, f.right, f.bottom};
-    surface.fill(filterBox, kEdge, all);
-    surface.fill(gui::CViewRect{f.left + 1, f.top + 1, f.right - 1, f.bottom - 1}, kButtonFace, all);
+    surface.fill(filterBox, kDialogEdge, all);
+    surface.fill(gui::CViewRect{f.left + 1, f.top + 1, f.right - 1, f.bottom - 1}, kDialogButtonFace, all);
     const FileFilter& filter = filters[filterIndexShown];
     const std::string filterText = filter.description + " (" + linuxPattern(filter.pattern) + ")" +
                                    (filters.size() > 1 ? "   - click for the next" : "");
-    drawText(surface, filterBox, f.left + 6, f.top + 4, font, filterText, kText);
+    drawText(surface, filterBox, f.left + 6, f.top + 4, font, filterText, kDialogText);
 
-    for (const auto& [r, label] : {std::pair{kOk, "OK"}, std::pair{kCancel, "Cancel"}})
-    {
-        const gui::CViewRect box{r.left, r.top, r.right, r.bottom};
-        surface.fill(box, kEdge, all);
-        surface.fill(gui::CViewRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kButtonFace, all);
-        drawText(surface, box, r.left + (r.width() - textWidth(font, label)) / 2,
-                 r.top + (r.height() - lineHeight) / 2, font, label, kText);
-    }
-    image->present(Rect{0, 0, span.width, span.height});
+    drawDialogButton(surface, kOk, font, "OK");
+    drawDialogButton(surface, kCancel, font, "Cancel");
+    frame->present();
 }
 
 } // namespace platform::x11

@@ -14,10 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11/X11EditField.h"
-#include "platform/x11/X11Image.h"
-#include "platform/x11/X11Platform.h"
-#include "platform/x11/X11Text.h"
+#include "platform/x11/X11DialogWindow.h"
 
 namespace platform::x11
 {
@@ -42,7 +39,7 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
     void show();
     // Never blocks; true once answered.
     bool poll();
-    bool answer() const { return accepted; }
+    bool answer() const { return frame->accepted(); }
     // After OK: the path taken (not checked any further here).
     const std::string& chosenPath() const { return chosen; }
 
@@ -52,18 +49,17 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
     size_t filterIndex() const { return filterIndexShown; }
     Rect rowRect(size_t index) const;
     Rect filterRect() const;
-    ::Window window() const { return dialogWindow; }
+    ::Window window() const { return frame->window(); }
 
     void handleEvent(const XEvent& event) override;
     void onEditReturn() override { accept(); }
     void onEditFocusLost() override {}
-    void onEditEscape() override { finish(false); }
+    void onEditEscape() override { frame->finish(false); }
 
   private:
     void enter(const std::string& folder);
     void readFolder();
     void accept();
-    void finish(bool answer);
     void onPress(const XButtonEvent& event);
     void scrollBy(int rows);
     void draw();
@@ -81,17 +77,9 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
     Time lastClickTime = 0;
     int lastClickRow = -1;
     TextStyle font;
-    Size size;
-    ::Window dialogWindow = 0;
-    Atom deleteAtom = None;
-    std::unique_ptr<X11Image> image;
-    std::unique_ptr<X11EditField> field;
     std::string initialName;
-    std::optional<X11Platform::ModalSection> modal;
-    bool focused = false;
-    bool done = false;
-    bool accepted = false;
     std::string chosen;
+    std::optional<X11DialogWindow> frame;
 };
 
 } // namespace platform::x11

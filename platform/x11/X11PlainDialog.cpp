@@ -21,12 +21,6 @@ constexpr int kButtonHeight = 24;
 constexpr int kFieldWidth = 360;
 constexpr int kPollMs = 30;
 
-constexpr gui::Pixel kBackground = gui::makePixel(0xF0, 0xF0, 0xF0);
-constexpr gui::Pixel kText = gui::makePixel(0x10, 0x10, 0x10);
-constexpr gui::Pixel kButtonFace = gui::makePixel(0xE1, 0xE1, 0xE1);
-constexpr gui::Pixel kButtonEdge = gui::makePixel(0x70, 0x70, 0x70);
-constexpr gui::Pixel kDefaultEdge = gui::makePixel(0x33, 0x6E, 0xC8);
-
 // Widest line of text before it wraps.
 constexpr int kMaxTextWidth = 480;
 
@@ -85,11 +79,6 @@ std::vector<std::string> wrapLines(const TextStyle& font, const std::string& tex
     return wrapped;
 }
 
-bool inside(const Rect& r, int x, int y)
-{
-    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
-
 } // namespace
 
 X11PlainDialog::X11PlainDialog(X11Platform& system, ::Window ownerWindow, std::string title, std::string text,
@@ -104,17 +93,7 @@ X11PlainDialog::X11PlainDialog(X11Platform& system, ::Window ownerWindow, std::s
     layout(entry);
 }
 
-X11PlainDialog::~X11PlainDialog()
-{
-    field.reset();
-    if (dialogWindow)
-    {
-        platform.removeTarget(dialogWindow);
-        image.reset();
-        XDestroyWindow(display, dialogWindow);
-        XFlush(display);
-    }
-}
+X11PlainDialog::~X11PlainDialog() = default;
 
 TextStyle X11PlainDialog::headingFont() const
 {
@@ -167,29 +146,7 @@ void X11PlainDialog::layout(const std::string* entry)
     }
     size = Size{width, y + kButtonHeight + kMargin};
 
-    const Point at = platform.centredOver(owner, size);
-    XSetWindowAttributes attributes{};
-    attributes.background_pixmap = None;
-    attributes.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
-    dialogWindow = XCreateWindow(display, platform.root(), at.x, at.y, static_cast<unsigned>(size.width),
-                                 static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput,
-                                 CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-    XStoreName(display, dialogWindow, caption.c_str());
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    XChangeProperty(display, dialogWindow, XInternAtom(display, "_NET_WM_NAME", False), utf8, 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(caption.data()),
-                    static_cast<int>(caption.size()));
-    deleteAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, dialogWindow, &deleteAtom, 1);
-    if (owner) XSetTransientForHint(display, dialogWindow, owner);
-    XSizeHints hints{};
-    hints.flags = PMinSize | PMaxSize | PPosition;
-    hints.x = at.x;
-    hints.y = at.y;
-    hints.min_width = hints.max_width = size.width;
-    hints.min_height = hints.max_height = size.height;
-    XSetWMNormalHints(display, dialogWindow, &hints);
-    image = std::make_unique<X11Image>(platform, dialogWindow, size);
+    frame.emplace(platform, owner, size, caption);
     if (entry)
     {
         EditFieldStyle style;
@@ -204,35 +161,14 @@ void X11PlainDialog::layout(const std::string* entry)
 
 void X11PlainDialog::show()
 {
-    if (modal) return;
-    modal.emplace(platform);
-    // Registered inside the modal section so that they take input during it.
-    platform.addTarget(dialogWindow, *this);
-    if (pendingField) field = std::make_unique<X11EditField>(platform, dialogWindow, *pendingField, *this);
-    XMapRaised(display, dialogWindow);
+    if (!frame->show(*this, pendingField ? &*pendingField : nullptr, *this)) return;
     draw();
     XFlush(display);
 }
 
 bool X11PlainDialog::poll()
 {
-    if (!focused && !done)
-    {
-        // Focus needs the window on screen: retry until the server agrees.
-        const unsigned long mark = platform.errors().count();
-        if (field && field->created())
-            field->takeFocus();
-        else
-            XSetInputFocus(display, dialogWindow, RevertToParent, CurrentTime);
-        focused = !platform.errors().failedSince(mark);
-    }
-    if (done && modal)
-    {
-        XUnmapWindow(display, dialogWindow);
-        XFlush(display);
-        modal.reset();
-    }
-    return done;
+    return frame->poll();
 }
 
 bool X11PlainDialog::run()
@@ -240,66 +176,53 @@ bool X11PlainDialog::run()
     show();
     while (!poll())
         platform.pumpModal(kPollMs);
-    return accepted;
+    return frame->accepted();
 }
 
 std::string X11PlainDialog::fieldText() const
 {
-    return field ? field->text() : std::string();
-}
-
-void X11PlainDialog::finish(bool answer)
-{
-    accepted = answer;
-    done = true;
+    return frame->field() ? frame->field()->text() : std::string();
 }
 
 void X11PlainDialog::draw()
 {
-    const PixelSpan span = image->pixels();
+    const PixelSpan span = frame->pixels();
     gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
     const gui::CViewRect all = surface.bounds();
-    surface.fill(all, kBackground, all);
+    surface.fill(all, kDialogBackground, all);
     const int lineHeight = textHeight(font) + 2;
     // Without a window manager there is no title bar to show the caption.
-    if (showCaption) drawText(surface, all, kMargin, kMargin, headingFont(), caption, kText);
+    if (showCaption) drawText(surface, all, kMargin, kMargin, headingFont(), caption, kDialogText);
     for (size_t i = 0; i < lines.size(); ++i)
-        drawText(surface, all, kMargin, textTop() + static_cast<int>(i) * lineHeight, font, lines[i], kText);
+        drawText(surface, all, kMargin, textTop() + static_cast<int>(i) * lineHeight, font, lines[i],
+                 kDialogText);
     for (const Button& b : buttons)
-    {
-        const gui::CViewRect r{b.rect.left, b.rect.top, b.rect.right, b.rect.bottom};
-        surface.fill(r, b.answer ? kDefaultEdge : kButtonEdge, all);
-        surface.fill(gui::CViewRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kButtonFace, all);
-        const int x = r.left + (r.width() - textWidth(font, b.label)) / 2;
-        drawText(surface, r, x, r.top + (r.height() - textHeight(font)) / 2, font, b.label, kText);
-    }
-    image->present(Rect{0, 0, span.width, span.height});
+        drawDialogButton(surface, b.rect, font, b.label, b.answer ? kDialogHighlight : kDialogEdge);
+    frame->present();
 }
 
 void X11PlainDialog::handleEvent(const XEvent& event)
 {
+    if (frame->isCloseRequest(event)) return frame->finish(buttons.size() == 1);
     switch (event.type)
     {
     case Expose:
-        if (event.xexpose.count == 0) image->present(Rect{0, 0, size.width, size.height});
+        if (event.xexpose.count == 0) frame->present();
         break;
     case ButtonPress:
         for (const Button& b : buttons)
             if (event.xbutton.button == 1 && inside(b.rect, event.xbutton.x, event.xbutton.y))
-                finish(b.answer);
+                frame->finish(b.answer);
         break;
     case KeyPress:
     {
         const KeySym keysym = keysymOf(event.xkey);
         if (keysym == XK_Return || keysym == XK_KP_Enter)
-            finish(true);
+            frame->finish(true);
         else if (keysym == XK_Escape)
-            finish(buttons.size() == 1);
+            frame->finish(buttons.size() == 1);
         break;
     }
-    case ClientMessage:
-        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteAtom) finish(buttons.size() == 1);
-        break;
     default:
         break;
     }

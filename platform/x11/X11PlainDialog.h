@@ -11,10 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11/X11EditField.h"
-#include "platform/x11/X11Image.h"
-#include "platform/x11/X11Platform.h"
-#include "platform/x11/X11Text.h"
+#include "platform/x11/X11DialogWindow.h"
 
 namespace platform::x11
 {
@@ -39,16 +36,16 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     void show();
     // Never blocks; true once answered.
     bool poll();
-    bool answer() const { return accepted; }
+    bool answer() const { return frame->accepted(); }
     // Modal: shows it and pumps the events until answered; true for OK.
     bool run();
     std::string fieldText() const;
-    ::Window window() const { return dialogWindow; }
+    ::Window window() const { return frame->window(); }
 
     void handleEvent(const XEvent& event) override;
-    void onEditReturn() override { finish(true); }
+    void onEditReturn() override { frame->finish(true); }
     void onEditFocusLost() override {}
-    void onEditEscape() override { finish(buttons.size() == 1); }
+    void onEditEscape() override { frame->finish(buttons.size() == 1); }
 
   private:
     struct Button
@@ -63,7 +60,6 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     TextStyle headingFont() const;
     int textTop() const;
     void draw();
-    void finish(bool answer);
 
     X11Platform& platform;
     Display* display;
@@ -74,16 +70,9 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     TextStyle font;
     Size size;
     Rect fieldArea;
-    ::Window dialogWindow = 0;
-    Atom deleteAtom = None;
-    std::unique_ptr<X11Image> image;
     std::optional<EditFieldStyle> pendingField;
-    std::unique_ptr<X11EditField> field;
-    std::optional<X11Platform::ModalSection> modal;
-    bool focused = false;
     bool showCaption = true; // inside the box: no title bar shows it
-    bool done = false;
-    bool accepted = false;
+    std::optional<X11DialogWindow> frame;
 };
 
 } // namespace platform::x11
