@@ -38,7 +38,7 @@ class CFrame : public CViewContainer
   public:
     // `scale` device pixels per logical pixel (1 or 2): the window is that
     // many times the logical size, the views keep logical coordinates.
-    CFrame(const CViewRect& size, platform::NativeHandle systemWindow, CFrameOwner* editor,
+    CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFrameOwner* editor,
            std::int32_t scale = 1);
     ~CFrame() override;
 

@@ -23,7 +23,7 @@ enum CViewContainerMode : std::int32_t
 class CViewContainer : public CView
 {
   public:
-    CViewContainer(const CViewRect& size, CFrame* frame, CBitmap* background = nullptr);
+    CViewContainer(const CViewRect& rect, CFrame* frame, CBitmap* background = nullptr);
     ~CViewContainer() override;
 
     void draw(CDrawContext* context) override;

@@ -11,7 +11,7 @@ namespace host
 class ProgressBar
 {
   public:
-    ProgressBar(std::FILE* stream, std::string label);
+    ProgressBar(std::FILE* out, std::string title);
     ~ProgressBar();
 
     void update(double fraction);

@@ -196,8 +196,8 @@ class HeadlessPlatform final : public Platform
 class HeadlessWindow final : public Window
 {
   public:
-    HeadlessWindow(HeadlessPlatform& platform, NativeHandle handle, NativeHandle parent, Size size,
-                   WindowListener& listener);
+    HeadlessWindow(HeadlessPlatform& system, NativeHandle handle, NativeHandle parent, Size size,
+                   WindowListener& receiver);
     ~HeadlessWindow() override;
 
     // --- Window -------------------------------------------------------------------
@@ -210,10 +210,10 @@ class HeadlessWindow final : public Window
     void present(const Rect& area) override;
     void setCursor(Cursor cursor) override;
     Cursor cursor() const override { return currentCursor; }
-    int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) override;
+    int32_t popupMenu(const Menu& menu, Point at, bool trackRight) override;
     std::unique_ptr<EditField> openEditField(const EditFieldStyle& style,
-                                             EditFieldListener& listener) override;
-    bool setDropTarget(DropListener* listener) override;
+                                             EditFieldListener& receiver) override;
+    bool setDropTarget(DropListener* receiver) override;
 
     // --- Native events, as a test delivers them ------------------------------------------
     void expose(Rect area);
@@ -254,7 +254,7 @@ class HeadlessWindow final : public Window
 class HeadlessEditField final : public EditField
 {
   public:
-    HeadlessEditField(HeadlessPlatform& platform, EditFieldStyle style, EditFieldListener& listener);
+    HeadlessEditField(HeadlessPlatform& system, EditFieldStyle style, EditFieldListener& receiver);
     ~HeadlessEditField() override;
 
     std::string text() const override { return content; }

@@ -101,7 +101,7 @@ class Connection
     // what the socket takes now.
     uint32_t send(Message message);
     // The next whole message that has arrived, if any. Never blocks.
-    bool receive(Message& out);
+    bool receive(Message& message);
     bool failed() const { return broken; }
     int fd() const { return socketFd; }
 

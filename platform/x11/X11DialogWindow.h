@@ -35,7 +35,7 @@ void drawDialogButton(gui::CPixelSurface& surface, const Rect& r, const TextStyl
 class X11DialogWindow
 {
   public:
-    X11DialogWindow(X11Platform& platform, ::Window owner, Size size, const std::string& title);
+    X11DialogWindow(X11Platform& system, ::Window owner, Size size, const std::string& title);
     ~X11DialogWindow();
     X11DialogWindow(const X11DialogWindow&) = delete;
     X11DialogWindow& operator=(const X11DialogWindow&) = delete;
@@ -47,7 +47,7 @@ class X11DialogWindow
     // Never blocks: focuses the field (else the window) once the server
     // lets it, and hides the window once answered; true then.
     bool poll();
-    void finish(bool answer);
+    void finish(bool accept);
     bool accepted() const { return answer; }
 
     ::Window window() const { return handle; }

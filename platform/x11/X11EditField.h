@@ -20,8 +20,8 @@ namespace platform::x11
 class X11EditField final : public EditField, public X11EventTarget
 {
   public:
-    X11EditField(X11Platform& platform, ::Window parent, const EditFieldStyle& style,
-                 EditFieldListener& listener);
+    X11EditField(X11Platform& system, ::Window parent, const EditFieldStyle& look,
+                 EditFieldListener& receiver);
     ~X11EditField() override;
 
     bool created() const { return window != 0; }

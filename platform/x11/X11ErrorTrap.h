@@ -15,7 +15,7 @@ class X11ErrorTrap
 {
   public:
     // Installs the hooks on a freshly opened connection.
-    explicit X11ErrorTrap(Display* display);
+    explicit X11ErrorTrap(Display* connection);
 
     // Errors received so far (requests not yet answered are not included).
     unsigned long count() const;

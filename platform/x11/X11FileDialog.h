@@ -30,7 +30,7 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
 
     // Starts in the folder of `startPath` (or its own folder when it is one)
     // with the rest of it in the name field.
-    X11FileDialog(X11Platform& platform, ::Window owner, const FileChooserRequest& request,
+    X11FileDialog(X11Platform& system, ::Window ownerWindow, const FileChooserRequest& details,
                   const std::string& startPath);
     ~X11FileDialog();
     X11FileDialog(const X11FileDialog&) = delete;

@@ -21,7 +21,7 @@ class X11Platform;
 class X11Image
 {
   public:
-    X11Image(X11Platform& platform, ::Window window, Size size);
+    X11Image(X11Platform& system, ::Window drawable, Size size);
     ~X11Image();
     X11Image(const X11Image&) = delete;
     X11Image& operator=(const X11Image&) = delete;
@@ -30,14 +30,14 @@ class X11Image
     void resize(Size size);
     Size size() const { return imageSize; }
     PixelSpan pixels();
-    void present(const Rect& area);
+    void present(const Rect& wanted);
     bool usesSharedMemory() const { return shm; }
 
   private:
     bool createShared();
     void createPlain();
     void release();
-    bool directLayout(const XImage& image) const;
+    bool directLayout(const XImage& layout) const;
     void convert(const Rect& area);
 
     X11Platform& platform;

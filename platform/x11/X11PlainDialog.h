@@ -25,9 +25,9 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
         OkCancel
     };
 
-    // With `field`, a text field starts with its text.
-    X11PlainDialog(X11Platform& platform, ::Window owner, std::string caption, std::string text,
-                   Buttons buttons, const std::string* field = nullptr);
+    // With `entry`, a text field starts with its text.
+    X11PlainDialog(X11Platform& system, ::Window owner, std::string title, std::string text, Buttons choices,
+                   const std::string* entry = nullptr);
     ~X11PlainDialog();
     X11PlainDialog(const X11PlainDialog&) = delete;
     X11PlainDialog& operator=(const X11PlainDialog&) = delete;
@@ -55,7 +55,7 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
         bool answer = false;
     };
 
-    void layout(const std::string* field);
+    void layout(const std::string* entry);
     bool windowManagerRuns() const;
     TextStyle headingFont() const;
     int textTop() const;

@@ -22,8 +22,8 @@ namespace platform::x11
 class X11PopupMenu final : public PopupMenu
 {
   public:
-    X11PopupMenu(X11Platform& platform, Menu menu, Point screen, bool trackRight,
-                 PopupMenuListener* listener = nullptr);
+    X11PopupMenu(X11Platform& system, Menu items, Point screen, bool openRight,
+                 PopupMenuListener* receiver = nullptr);
     ~X11PopupMenu() override;
     X11PopupMenu(const X11PopupMenu&) = delete;
     X11PopupMenu& operator=(const X11PopupMenu&) = delete;

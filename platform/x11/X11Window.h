@@ -17,7 +17,7 @@ class X11Window final : public Window, public X11EventTarget
 {
   public:
     // Check created() before use: the parent may be gone already.
-    X11Window(X11Platform& platform, ::Window parent, Size size, WindowListener& listener);
+    X11Window(X11Platform& system, ::Window parent, Size size, WindowListener& receiver);
     ~X11Window() override;
 
     bool created() const { return window != 0; }
@@ -34,10 +34,10 @@ class X11Window final : public Window, public X11EventTarget
     Cursor cursor() const override { return currentCursor; }
     int32_t popupMenu(const Menu& menu, Point screen, bool trackRight) override;
     std::unique_ptr<PopupMenu> openPopupMenu(const Menu& menu, Point screen, bool trackRight,
-                                             PopupMenuListener& listener) override;
+                                             PopupMenuListener& receiver) override;
     std::unique_ptr<EditField> openEditField(const EditFieldStyle& style,
-                                             EditFieldListener& listener) override;
-    bool setDropTarget(DropListener* listener) override;
+                                             EditFieldListener& receiver) override;
+    bool setDropTarget(DropListener* receiver) override;
 
     void handleEvent(const XEvent& event) override;
     void afterDispatch() override;

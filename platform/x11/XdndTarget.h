@@ -31,7 +31,7 @@ class XdndTarget
     // How long a source may take to deliver the dragged data.
     static constexpr uint32_t kDefaultDataTimeoutMs = 3000;
 
-    XdndTarget(X11Platform& platform, ::Window window, DropListener& listener);
+    XdndTarget(X11Platform& system, ::Window dropWindow, DropListener& receiver);
     // Withdraws XdndAware; a drop still waiting for data is finished as refused.
     ~XdndTarget();
     XdndTarget(const XdndTarget&) = delete;
