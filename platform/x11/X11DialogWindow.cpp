@@ -11,6 +11,16 @@ bool inside(const Rect& r, int x, int y)
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
+EditFieldStyle dialogFieldStyle(const Rect& area)
+{
+    EditFieldStyle style;
+    style.area = area;
+    style.textColor = 0xFF101010;
+    style.backColor = 0xFFFFFFFF;
+    style.maxLength = 4096;
+    return style;
+}
+
 void drawDialogButton(gui::CPixelSurface& surface, const Rect& r, const TextStyle& font,
                       const std::string& label, gui::Pixel edge)
 {

@@ -26,7 +26,13 @@ constexpr gui::Pixel kDialogEdge = gui::makePixel(0x70, 0x70, 0x70);
 constexpr gui::Pixel kDialogButtonFace = gui::makePixel(0xE1, 0xE1, 0xE1);
 constexpr gui::Pixel kDialogHighlight = gui::makePixel(0x33, 0x6E, 0xC8);
 
+constexpr int kDialogButtonWidth = 80;
+constexpr int kDialogButtonHeight = 24;
+
 bool inside(const Rect& r, int x, int y);
+
+// The one-line field of our dialogs over `area`: dark text on white, paths fit.
+EditFieldStyle dialogFieldStyle(const Rect& area);
 
 // A one-pixel `edge`, the button face and the label centred on it.
 void drawDialogButton(gui::CPixelSurface& surface, const Rect& r, const TextStyle& font,

@@ -25,9 +25,6 @@ constexpr int kWidth = 480;
 constexpr int kRowHeight = 18;
 constexpr int kRows = 12;
 constexpr int kLabelWidth = 86;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 24;
-constexpr int kPollMs = 30;
 
 constexpr gui::Pixel kListBackground = gui::makePixel(0xFF, 0xFF, 0xFF);
 constexpr gui::Pixel kFolderText = gui::makePixel(0x20, 0x40, 0x90);
@@ -40,11 +37,11 @@ constexpr int kListBottom = kListTop + kRows * kRowHeight + 2;
 constexpr int kFieldTop = kListBottom + 10;
 constexpr int kFilterTop = kFieldTop + 28;
 constexpr int kButtonTop = kFilterTop + 32;
-constexpr int kHeight = kButtonTop + kButtonHeight + kMargin;
-constexpr Rect kOk{kWidth - kMargin - 2 * kButtonWidth - 8, kButtonTop, kWidth - kMargin - kButtonWidth - 8,
-                   kButtonTop + kButtonHeight};
-constexpr Rect kCancel{kWidth - kMargin - kButtonWidth, kButtonTop, kWidth - kMargin,
-                       kButtonTop + kButtonHeight};
+constexpr int kHeight = kButtonTop + kDialogButtonHeight + kMargin;
+constexpr Rect kOk{kWidth - kMargin - 2 * kDialogButtonWidth - 8, kButtonTop,
+                   kWidth - kMargin - kDialogButtonWidth - 8, kButtonTop + kDialogButtonHeight};
+constexpr Rect kCancel{kWidth - kMargin - kDialogButtonWidth, kButtonTop, kWidth - kMargin,
+                       kButtonTop + kDialogButtonHeight};
 
 bool isFolder(const std::string& path)
 {
@@ -131,11 +128,8 @@ X11FileDialog::~X11FileDialog() = default;
 
 void X11FileDialog::show()
 {
-    EditFieldStyle style;
-    style.area = Rect{kMargin + kLabelWidth, kFieldTop, kWidth - kMargin, kFieldTop + textHeight(font) + 8};
-    style.textColor = 0xFF101010;
-    style.backColor = 0xFFFFFFFF;
-    style.maxLength = 4096;
+    const EditFieldStyle style = dialogFieldStyle(
+        Rect{kMargin + kLabelWidth, kFieldTop, kWidth - kMargin, kFieldTop + textHeight(font) + 8});
     if (!frame->show(*this, &style, *this)) return;
     if (frame->field()) frame->field()->setText(initialName);
     draw();

@@ -16,8 +16,6 @@ namespace
 {
 
 constexpr int kMargin = 16;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonHeight = 24;
 constexpr int kFieldWidth = 360;
 constexpr int kPollMs = 30;
 
@@ -127,7 +125,7 @@ bool X11PlainDialog::windowManagerRuns() const
 void X11PlainDialog::layout(const std::string* entry)
 {
     const int lineHeight = textHeight(font) + 2;
-    int width = 2 * kMargin + static_cast<int>(buttons.size()) * (kButtonWidth + 8);
+    int width = 2 * kMargin + static_cast<int>(buttons.size()) * (kDialogButtonWidth + 8);
     for (const std::string& line : lines)
         width = std::max(width, 2 * kMargin + textWidth(font, line));
     if (showCaption) width = std::max(width, 2 * kMargin + textWidth(headingFont(), caption));
@@ -141,21 +139,16 @@ void X11PlainDialog::layout(const std::string* entry)
     int x = width - kMargin;
     for (size_t i = buttons.size(); i-- > 0;)
     {
-        buttons[i].rect = Rect{x - kButtonWidth, y, x, y + kButtonHeight};
-        x -= kButtonWidth + 8;
+        buttons[i].rect = Rect{x - kDialogButtonWidth, y, x, y + kDialogButtonHeight};
+        x -= kDialogButtonWidth + 8;
     }
-    size = Size{width, y + kButtonHeight + kMargin};
+    size = Size{width, y + kDialogButtonHeight + kMargin};
 
     frame.emplace(platform, owner, size, caption);
     if (entry)
     {
-        EditFieldStyle style;
-        style.area = fieldArea;
-        style.text = *entry;
-        style.textColor = 0xFF101010;
-        style.backColor = 0xFFFFFFFF;
-        style.maxLength = 4096;
-        pendingField = style;
+        pendingField = dialogFieldStyle(fieldArea);
+        pendingField->text = *entry;
     }
 }
 
