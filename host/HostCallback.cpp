@@ -59,7 +59,6 @@ VstIntPtr HostCallback::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case audioMasterVersion:
         return hostVersion;
     case audioMasterIdle:
-        idleCount.fetch_add(1, std::memory_order_relaxed);
         return 0;
     case audioMasterPinConnected:
         return value == 0 || value == 1 ? pinConnected(index) : 1;
@@ -78,13 +77,8 @@ VstIntPtr HostCallback::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case audioMasterCanDo:
         return hostCanDo(static_cast<const char*>(ptr)) ? 1 : 0;
     case audioMasterUpdateDisplay:
-        displayUpdateCount.fetch_add(1, std::memory_order_relaxed);
-        return 1;
     case audioMasterBeginEdit:
-        beginEditCount.fetch_add(1, std::memory_order_relaxed);
-        return 1;
     case audioMasterEndEdit:
-        endEditCount.fetch_add(1, std::memory_order_relaxed);
         return 1;
     default:
         return 0;
@@ -101,6 +95,7 @@ VstIntPtr HostCallback::pinConnected(VstInt32 index) const
 
 void HostCallback::recordAutomation(VstInt32 index, float value)
 {
+    if (!keepAutomations.load(std::memory_order_relaxed)) return;
     std::lock_guard lock(automationMutex);
     recorded.push_back({index, value});
 }

@@ -47,11 +47,9 @@ class HostCallback
     void setSampleRate(double rate) { sampleRate.store(rate, std::memory_order_relaxed); }
     void setBlockSize(int frames) { blockSize.store(frames, std::memory_order_relaxed); }
 
+    // A host that automates for minutes need not keep every write.
+    void setKeepAutomations(bool keep) { keepAutomations.store(keep, std::memory_order_relaxed); }
     std::vector<Automation> automations() const;
-    int beginEdits() const { return beginEditCount.load(std::memory_order_relaxed); }
-    int endEdits() const { return endEditCount.load(std::memory_order_relaxed); }
-    int displayUpdates() const { return displayUpdateCount.load(std::memory_order_relaxed); }
-    int idles() const { return idleCount.load(std::memory_order_relaxed); }
 
   private:
     VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
@@ -61,10 +59,7 @@ class HostCallback
     std::atomic<int> channels{2};
     std::atomic<double> sampleRate{44100.0};
     std::atomic<int> blockSize{512};
-    std::atomic<int> beginEditCount{0};
-    std::atomic<int> endEditCount{0};
-    std::atomic<int> displayUpdateCount{0};
-    std::atomic<int> idleCount{0};
+    std::atomic<bool> keepAutomations{true};
     mutable std::mutex automationMutex;
     std::vector<Automation> recorded;
 };

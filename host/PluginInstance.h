@@ -48,6 +48,7 @@ class PluginInstance
 
     bool canReplacing() const { return (record->flags & effFlagsCanReplacing) != 0; }
     bool canDoubleReplacing() const { return (record->flags & effFlagsCanDoubleReplacing) != 0; }
+    bool hasEditor() const { return (record->flags & effFlagsHasEditor) != 0; }
 
     // Announces the stream and switches the effect on, and off again.
     void start(int channels, double sampleRate, int blockSize, bool doublePrecision);
@@ -56,10 +57,12 @@ class PluginInstance
     void process(float** inputs, float** outputs, int frames);
     void process(double** inputs, double** outputs, int frames);
 
-  private:
-    PluginInstance() = default;
+    // Any opcode, for callers that drive the plug-in in orders of their own.
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f) const;
+
+  private:
+    PluginInstance() = default;
     std::string queryText(VstInt32 opcode, VstInt32 index = 0) const;
 
     std::string modulePath;

@@ -9,8 +9,8 @@
 #include "host/ProgressBar.h"
 #include "host/RenderJob.h"
 #include "host/SvgPlot.h"
-#include "host/Validator.h"
 #include "host/own/BankCommands.h"
+#include "host/validate/Validator.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -40,7 +40,7 @@ int fail(const Status& status)
 
 int usageError(const std::string& message)
 {
-    std::fprintf(stderr, "amberlit: %s\n\n%s", message.c_str(), CommandLine::usage());
+    std::fprintf(stderr, "amberlit: %s\n\n%s", message.c_str(), CommandLine::usage().c_str());
     return exitUsage;
 }
 
@@ -194,7 +194,7 @@ int Tool::run(const CommandLine& commandLine)
     const std::string& command = commandLine.command;
     if (command == "help")
     {
-        std::printf("%s", CommandLine::usage());
+        std::printf("%s", CommandLine::usage().c_str());
         return 0;
     }
     if (command == "version")
@@ -328,7 +328,9 @@ int Tool::validate(const CommandLine& commandLine)
 {
     if (!commandLine.positional.empty())
         return usageError("validate takes no files; name the plug-in with --plugin");
-    const ValidationOptions options{commandLine.quick, commandLine.strict};
+    for (const std::string& name : commandLine.tolerated)
+        if (!isCheckName(name)) return usageError("--tolerate: there is no check \"" + name + "\"");
+    const ValidationOptions options{commandLine.quick, commandLine.strict, commandLine.tolerated};
     return runValidation(pluginPath(commandLine), options, stdout);
 }
 

@@ -16,7 +16,8 @@ int main(int argc, char** argv)
     const host::Status status = host::CommandLine::parse(argc, argv, commandLine);
     if (!status.ok())
     {
-        std::fprintf(stderr, "amberlit: %s\n\n%s", status.message().c_str(), host::CommandLine::usage());
+        std::fprintf(stderr, "amberlit: %s\n\n%s", status.message().c_str(),
+                     host::CommandLine::usage().c_str());
         return 2;
     }
     host::TemporaryFiles::removeOnInterrupt();
