@@ -53,8 +53,6 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     // Makes the native window system if none is set yet; false when there is
     // none to be had (no display), and then `open` must fail.
     bool hasPlatform();
-    // Whether a native window system (a display connection) is held now.
-    bool holdsNativePlatform() const { return nativePlatform; }
 
     gui::CFrame* getFrame() const { return frame; }
     // Fixes the device pixels per logical pixel (1 or 2) of the next frames
@@ -67,8 +65,6 @@ class AEffGUIEditor : public AEffEditor, public gui::CFrameOwner
     bool changeScale(std::int32_t wanted);
     // The size menu on an empty part of the panel.
     bool clickOnPanel(std::int32_t x, std::int32_t y) override;
-    bool isInIdle() const { return inIdle; }
-    static std::int32_t getClassKnobMode() { return knobMode.load(std::memory_order_relaxed); }
 
   protected:
     // Lets the native window system go once the frame is gone: a closed

@@ -99,7 +99,6 @@ class CFrame : public CViewContainer
     platform::Platform* getPlatform() const { return platformLayer; }
     // The frame's own child window; null when it could not be created.
     platform::Window* getOwnWindow() const { return window.get(); }
-    platform::NativeHandle getSystemWindow() const { return pSystemWindow; }
     bool isFirstDraw() const { return bFirstDraw; }
     std::int32_t getScale() const { return scale; }
     // Redraws at `newScale` (1 or 2): the own window takes the new device
@@ -119,7 +118,6 @@ class CFrame : public CViewContainer
     // While a dialog of the editor is up the frame takes no mouse, wheel or
     // keys, and no view counts as under the pointer.
     void setInputSuspended(bool suspended) { bInputSuspended = suspended; }
-    bool isInputSuspended() const { return bInputSuspended; }
 
   private:
     class WindowEvents;

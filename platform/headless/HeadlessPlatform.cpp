@@ -104,7 +104,6 @@ void HeadlessPlatform::sleep(uint32_t milliseconds)
 {
     now += milliseconds;
     slept += milliseconds;
-    ++sleepCallCount;
 }
 
 void HeadlessPlatform::setPointer(Point screen, uint32_t buttons, uint32_t modifiers)
@@ -140,8 +139,6 @@ bool HeadlessPlatform::pointerScriptDone() const
 
 PointerState HeadlessPlatform::pointerState()
 {
-    ++polls;
-    now += pollCost;
     pollsWithoutTime = now == lastPollTicks ? pollsWithoutTime + 1 : 0;
     lastPollTicks = now;
     if (pollsWithoutTime > kStallPolls && !stalled)
@@ -323,7 +320,6 @@ uint32_t HeadlessWindow::shownPixel(int32_t x, int32_t y) const
 void HeadlessWindow::setCursor(Cursor cursor)
 {
     currentCursor = cursor;
-    cursors.push_back(cursor);
 }
 
 int32_t HeadlessWindow::popupMenu(const Menu& menu, Point at, bool trackRight)

@@ -87,9 +87,6 @@ class HeadlessPlatform final : public Platform
     void setTicks(uint32_t ticks) { now = ticks; }
     void advance(uint32_t milliseconds) { now += milliseconds; }
     uint32_t sleptMilliseconds() const { return slept; }
-    uint32_t sleepCalls() const { return sleepCallCount; }
-    // Virtual time that passes with every pointer poll (0 by default).
-    void setPollCost(uint32_t milliseconds) { pollCost = milliseconds; }
 
     // --- Pointer --------------------------------------------------------------
     void setPointer(Point screen, uint32_t buttons = 0, uint32_t modifiers = 0);
@@ -99,11 +96,9 @@ class HeadlessPlatform final : public Platform
     // A loop polled the pointer this often without time passing; the script
     // was then cut short and the buttons released so the loop could end.
     bool pointerStalled() const { return stalled; }
-    uint32_t pointerPolls() const { return polls; }
     void setButtonsSwapped(bool on) { swapped = on; }
     // False plays a window system where gestures go on across idle calls.
     void setPressesMayBlock(bool block) { blockingPresses = block; }
-    void setDoubleClickTime(uint32_t milliseconds) { doubleClickMs = milliseconds; }
     void setDialogFrameHeight(int32_t height) { dialogFrame = height; }
     void setDesktopScale(int32_t scale) { desktopFactor = scale; }
 
@@ -128,7 +123,6 @@ class HeadlessPlatform final : public Platform
     // --- Exposes ------------------------------------------------------------------
     // Held until dispatchEvents or dispatchPendingExpose delivers it.
     void queueExpose(HeadlessWindow& window, Rect area);
-    std::size_t pendingExposes() const { return exposes.size(); }
 
   private:
     friend class HeadlessWindow;
@@ -168,13 +162,10 @@ class HeadlessPlatform final : public Platform
 
     uint32_t now = 1000;
     uint32_t slept = 0;
-    uint32_t sleepCallCount = 0;
-    uint32_t pollCost = 0;
 
     PointerState pointer;
     std::vector<PointerStep> script;
     uint32_t scriptStart = 0;
-    uint32_t polls = 0;
     uint32_t pollsWithoutTime = 0;
     uint32_t lastPollTicks = 0;
     bool stalled = false;
@@ -233,7 +224,6 @@ class HeadlessWindow final : public Window
     const std::vector<uint32_t>& shownPixels() const { return screen; }
     const std::vector<Rect>& presentedAreas() const { return presented; }
     void clearPresented() { presented.clear(); }
-    const std::vector<Cursor>& cursorHistory() const { return cursors; }
     DropListener* dropTarget() const { return drop; }
     Point toScreen(Point client) const;
 
@@ -247,7 +237,6 @@ class HeadlessWindow final : public Window
     std::vector<uint32_t> screen;
     std::vector<Rect> presented;
     Cursor currentCursor = Cursor::Arrow;
-    std::vector<Cursor> cursors;
     DropListener* drop = nullptr;
 };
 

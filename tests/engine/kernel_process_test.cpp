@@ -145,6 +145,19 @@ TEST_F(KernelProcess, EmptyBlocksTouchNoBufferInEitherEntry)
     AEffect* record = effect.getAeffect();
     record->processReplacing(record, nullptr, nullptr, 0);
     record->processDoubleReplacing(record, nullptr, nullptr, 0);
+    // With real buffers not even the first sample of an output may change.
+    float floatIn[2] = {0.5f, 0.5f}, floatOut[2] = {7.0f, 7.0f};
+    double doubleIn[2] = {0.5, 0.5}, doubleOut[2] = {7.0, 7.0};
+    float* floatInputs[2] = {&floatIn[0], &floatIn[1]};
+    float* floatOutputs[2] = {&floatOut[0], &floatOut[1]};
+    double* doubleInputs[2] = {&doubleIn[0], &doubleIn[1]};
+    double* doubleOutputs[2] = {&doubleOut[0], &doubleOut[1]};
+    record->processReplacing(record, floatInputs, floatOutputs, 0);
+    record->processDoubleReplacing(record, doubleInputs, doubleOutputs, 0);
+    EXPECT_EQ(floatOut[0], 7.0f);
+    EXPECT_EQ(floatOut[1], 7.0f);
+    EXPECT_EQ(doubleOut[0], 7.0);
+    EXPECT_EQ(doubleOut[1], 7.0);
 }
 
 // Above the gain table the reduction is at its floor: one block far over range is held at the

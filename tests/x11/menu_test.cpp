@@ -257,7 +257,6 @@ TEST_F(MenuTest, MenuStaysOnScreen)
     EXPECT_EQ(answer, -1);
 }
 
-// Not a check: a picture of a preset-like menu for a person to look at.
 // The picture a user sees: text in every row of the open sub-menu, the entry
 // under the pointer highlighted in the main menu (a PNG is left for a person).
 TEST_F(MenuTest, AnOpenMenuShowsItsEntriesAndTheSubMenuBesideIt)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fuzzes the bank and preset loaders and the settings reader for a bounded time.
-#   tests/files/fuzz/run.sh [SECONDS]   (default 60)
+# Fuzzes the bank and preset loaders and the settings reader, then the
+# session-bus message decoder and the text conversions, each for a bounded time.
+#   tests/files/fuzz/run.sh [SECONDS]   (default 60, per target)
 # Builds with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer into
 # build-fuzz/; new inputs go to build-fuzz/corpus, never into the checked-in seeds.
 set -euo pipefail
@@ -15,9 +16,13 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev >/dev/null
 fi
-mkdir -p build-fuzz/corpus
-clang++ -std=c++20 -O1 -g -I. -Itests/files -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  tests/files/fuzz/loaders_fuzz.cpp presets/BankFile.cpp presets/SettingsStore.cpp presets/SettingsFile.cpp \
-  engine/ParameterTable.cpp -o build-fuzz/loaders_fuzz
+mkdir -p build-fuzz/corpus build-fuzz/wire-corpus
+flags=(-std=c++20 -O1 -g -I. -Itests/files -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+clang++ "${flags[@]}" tests/files/fuzz/loaders_fuzz.cpp presets/BankFile.cpp presets/SettingsStore.cpp \
+  presets/SettingsFile.cpp engine/ParameterTable.cpp -o build-fuzz/loaders_fuzz
+clang++ "${flags[@]}" tests/files/fuzz/wire_fuzz.cpp platform/TextEncoding.cpp platform/x11/DBusWire.cpp \
+  -o build-fuzz/wire_fuzz
 build-fuzz/loaders_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 \
   build-fuzz/corpus tests/files/fuzz/corpus
+build-fuzz/wire_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+  build-fuzz/wire-corpus tests/files/fuzz/corpus
