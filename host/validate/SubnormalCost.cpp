@@ -29,7 +29,7 @@ const Entry entries[] = {{"32-bit", false, 1e-40}, {"64-bit", true, 1e-310}};
 struct Costs
 {
     double normal = 1e9;
-    double subnormal = 1e9;
+    double subnormal = 0.0;
 };
 
 double timeRender(const std::string& path, const AudioBuffer& input, bool wide, Outcome& failure)
@@ -42,16 +42,26 @@ double timeRender(const std::string& path, const AudioBuffer& input, bool wide, 
     return cpuSeconds() - begin;
 }
 
+// Subnormal input both moving (the programme scaled down) and held (a
+// steady value, as a decaying tail leaves it); the dearer one counts.
 Costs measure(const std::string& path, const Entry& entry, double seconds, Outcome& failure)
 {
     const AudioBuffer normal = programme(kRate, seconds);
-    const AudioBuffer subnormal = scaled(normal, entry.subnormalScale);
+    const AudioBuffer subnormals[] = {scaled(normal, entry.subnormalScale),
+                                      constant(entry.subnormalScale, normal.frames(), kRate)};
     Costs costs;
-    for (int round = 0; round < kRounds; ++round)
+    double dearest = 0.0;
+    for (const AudioBuffer& subnormal : subnormals)
     {
-        costs.normal = std::min(costs.normal, timeRender(path, normal, entry.wide, failure));
-        costs.subnormal = std::min(costs.subnormal, timeRender(path, subnormal, entry.wide, failure));
+        double cheapest = 1e9;
+        for (int round = 0; round < kRounds; ++round)
+        {
+            costs.normal = std::min(costs.normal, timeRender(path, normal, entry.wide, failure));
+            cheapest = std::min(cheapest, timeRender(path, subnormal, entry.wide, failure));
+        }
+        dearest = std::max(dearest, cheapest);
     }
+    costs.subnormal = dearest;
     return costs;
 }
 
