@@ -107,7 +107,8 @@ bool ADEditor::open(void* parent)
     if (frame) close(); // a second open without a close starts afresh
     if (!hasPlatform()) return false;
     settleScale();
-    AEffEditor::open(parent);
+    // Only the parent is stored here; the bar's open needs the frame made below and comes last.
+    AEffEditor::open(parent); // NOLINT(bugprone-parent-virtual-call)
     frame = new gui::CFrame(gui::CViewRect{rect.left, rect.top, rect.left + background->getWidth(),
                                            rect.top + background->getHeight()},
                             parent, this, scale);

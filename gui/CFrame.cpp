@@ -53,6 +53,7 @@ class CFrame::WindowEvents final : public platform::WindowListener
 {
   public:
     explicit WindowEvents(CFrame& owner) : frame(owner) {}
+    virtual ~WindowEvents() = default; // as CDropTarget's
     void onExpose(const platform::ExposeEvent& event) override { frame.handleExpose(event); }
     void onButtonPress(const platform::ButtonEvent& event) override { frame.handleButtonPress(event); }
     void onWheel(const platform::WheelEvent& event) override { frame.handleWheel(event); }

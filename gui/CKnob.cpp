@@ -93,7 +93,7 @@ void CKnob::setHandleBitmap(CBitmap* bitmap)
     if (pHandle)
     {
         pHandle->retain();
-        inset = static_cast<std::int32_t>(static_cast<float>(pHandle->getWidth() / 2) + 2.5f);
+        inset = pHandle->getWidth() / 2 + 2; // what half the width plus 2.5 gave when truncated
     }
 }
 
