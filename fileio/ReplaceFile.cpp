@@ -141,9 +141,12 @@ int Replacement::write(std::span<const std::uint8_t> bytes)
     {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) status = errno;
-        else if (n == 0) status = EIO;
-        else done += static_cast<std::size_t>(n);
+        if (n < 0)
+            status = errno;
+        else if (n == 0)
+            status = EIO;
+        else
+            done += static_cast<std::size_t>(n);
     }
     return status;
 }

@@ -33,7 +33,10 @@ class Replacement
     const std::string& temporaryPath() const { return temporary; }
 #ifndef _WIN32
     // For writers that take a descriptor; they must not close it.
-    int descriptor() const { return fd; }
+    int descriptor() const
+    {
+        return fd;
+    }
 #endif
 
     int write(std::span<const std::uint8_t> bytes);
