@@ -37,8 +37,8 @@ class DspInstance
 
   private:
     DspInstance(double sampleRate, bool mono, LV2_URID_Map* map, LV2_Log_Log* log);
-    static VstIntPtr hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                  float opt);
+    static VstIntPtr hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt);
     void takePortChanges();
     void rememberPortValues();
 

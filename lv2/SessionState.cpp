@@ -56,7 +56,8 @@ std::string decodeSessionState(const void* data, std::size_t size, SessionState&
     const uint32_t version = getU32(in + 4);
     if (version == 0 || version > SessionState::kVersion)
     {
-        return "the saved state comes from a newer version of amberLit (format " + std::to_string(version) + ")";
+        return "the saved state comes from a newer version of amberLit (format " + std::to_string(version) +
+               ")";
     }
     if (size != kSizeV1)
     {

@@ -59,7 +59,8 @@ UiInstance* UiInstance::create(LV2UI_Write_Function write, LV2UI_Controller cont
     void* parent = findFeature<void>(features, LV2_UI__parent);
     if (!parent)
     {
-        lv2_log_error(&ui->logger, "amberLit: the host offers no parent window (ui:parent) to embed the editor in\n");
+        lv2_log_error(&ui->logger,
+                      "amberLit: the host offers no parent window (ui:parent) to embed the editor in\n");
         delete ui;
         return nullptr;
     }
@@ -132,15 +133,17 @@ void UiInstance::tellMissingFeatures()
     }
     if (!resizeFeature)
     {
-        missing += "This host does not offer ui:resize: a new editor size shows when the editor opens again.\n";
+        missing +=
+            "This host does not offer ui:resize: a new editor size shows when the editor opens again.\n";
     }
     if (missing.empty()) return;
     lv2_log_warning(&logger, "amberLit: %s", missing.c_str());
-    if (auto* editor = static_cast<ADEditor*>(model->guiEditor())) editor->showNotice(kNoticeCaption, missing);
+    if (auto* editor = static_cast<ADEditor*>(model->guiEditor()))
+        editor->showNotice(kNoticeCaption, missing);
 }
 
-VstIntPtr UiInstance::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt)
+VstIntPtr UiInstance::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                   void* ptr, float opt)
 {
     auto* self = record ? static_cast<UiInstance*>(record->user) : nullptr;
     if (opcode == audioMasterVersion) return 2400;
@@ -155,7 +158,9 @@ VstIntPtr UiInstance::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 in
         self->touch(index, opcode == audioMasterBeginEdit);
         return 1;
     case audioMasterCanDo:
-        return ptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 && self->resizeFeature ? 1 : 0;
+        return ptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 && self->resizeFeature
+                   ? 1
+                   : 0;
     case audioMasterSizeWindow:
         return self->resize(index, static_cast<VstInt32>(value)) ? 1 : 0;
     case audioMasterUpdateDisplay:
@@ -170,14 +175,16 @@ void UiInstance::writeParameter(VstInt32 index, float value)
 {
     const int32_t port = lv2port::portOfParameter(index);
     if (applyingPortEvent || port < 0 || !write) return;
-    const float portValue = lv2port::portFromParameter(lv2port::kControls[static_cast<std::size_t>(port)], value);
+    const float portValue =
+        lv2port::portFromParameter(lv2port::kControls[static_cast<std::size_t>(port)], value);
     write(controller, static_cast<uint32_t>(port), sizeof portValue, 0, &portValue);
 }
 
 void UiInstance::touch(VstInt32 index, bool grabbed)
 {
     const int32_t port = lv2port::portOfParameter(index);
-    if (port >= 0 && touchFeature) touchFeature->touch(touchFeature->handle, static_cast<uint32_t>(port), grabbed);
+    if (port >= 0 && touchFeature)
+        touchFeature->touch(touchFeature->handle, static_cast<uint32_t>(port), grabbed);
 }
 
 bool UiInstance::resize(VstInt32 width, VstInt32 height)

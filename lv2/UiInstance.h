@@ -32,8 +32,8 @@ class UiInstance
     UiInstance(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_Feature* const* features);
     bool open(void* parent, LV2UI_Widget* widget);
     void tellMissingFeatures();
-    static VstIntPtr hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                  float opt);
+    static VstIntPtr hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                  void* ptr, float opt);
     void writeParameter(VstInt32 index, float value);
     void touch(VstInt32 index, bool grabbed);
     bool resize(VstInt32 width, VstInt32 height);

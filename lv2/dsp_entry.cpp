@@ -15,12 +15,14 @@ DspInstance* self(LV2_Handle handle)
     return static_cast<DspInstance*>(handle);
 }
 
-LV2_Handle instantiateStereo(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
+LV2_Handle instantiateStereo(const LV2_Descriptor*, double rate, const char*,
+                             const LV2_Feature* const* features)
 {
     return DspInstance::create(rate, false, features);
 }
 
-LV2_Handle instantiateMono(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
+LV2_Handle instantiateMono(const LV2_Descriptor*, double rate, const char*,
+                           const LV2_Feature* const* features)
 {
     return DspInstance::create(rate, true, features);
 }

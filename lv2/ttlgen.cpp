@@ -67,7 +67,8 @@ void writeControl(std::ostream& out, uint32_t index, const lv2port::ControlPort&
     switch (port.kind)
     {
     case lv2port::Kind::ProcessSwitch:
-    case lv2port::Kind::RatioSwitch: {
+    case lv2port::Kind::RatioSwitch:
+    {
         const bool process = port.kind == lv2port::Kind::ProcessSwitch;
         const int32_t count = process ? params::kProcessModes : params::kRatioSteps;
         out << " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
@@ -114,12 +115,14 @@ void writePlugin(std::ostream& out, const char* pluginUri, bool mono)
     out << " , [\n        a lv2:OutputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << lv2port::kGainReduction << " ;\n        lv2:symbol \"gain_reduction\" ;\n"
         << "        lv2:name \"Gain reduction\" ;\n        lv2:default 0.0 ;\n        lv2:minimum 0.0 ;\n"
-        << "        lv2:maximum " << number(lv2port::kMaxGainReductionDb) << " ;\n        units:unit units:db ;\n    ]";
+        << "        lv2:maximum " << number(lv2port::kMaxGainReductionDb)
+        << " ;\n        units:unit units:db ;\n    ]";
     out << " , [\n        a lv2:OutputPort , lv2:ControlPort ;\n"
         << "        lv2:index " << lv2port::kLatency << " ;\n        lv2:symbol \"latency\" ;\n"
         << "        lv2:name \"Latency\" ;\n        lv2:default 0.0 ;\n        lv2:minimum 0.0 ;\n"
         << "        lv2:maximum 0.0 ;\n        lv2:designation lv2:latency ;\n"
-        << "        lv2:portProperty lv2:reportsLatency , lv2:integer ;\n        units:unit units:frame ;\n    ]";
+        << "        lv2:portProperty lv2:reportsLatency , lv2:integer ;\n        units:unit units:frame ;\n  "
+           "  ]";
     uint32_t index = lv2port::kFirstAudio;
     if (mono)
     {
@@ -218,7 +221,8 @@ int main(int argc, char** argv)
     const std::string dir = argv[1];
     const bool ok = writeFile(dir + "/manifest.ttl", writeManifest) &&
                     writeFile(dir + "/amberLit.ttl",
-                              [](std::ostream& out) {
+                              [](std::ostream& out)
+                              {
                                   writePlugin(out, lv2uri::kStereo, false);
                                   writePlugin(out, lv2uri::kMono, true);
                                   writeUi(out);

@@ -16,7 +16,8 @@ UiInstance* self(LV2UI_Handle handle)
 }
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
-                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
+                         LV2UI_Controller controller, LV2UI_Widget* widget,
+                         const LV2_Feature* const* features)
 {
     return UiInstance::create(write, controller, widget, features);
 }

@@ -61,7 +61,8 @@ int compare(const char* a, const char* b)
     SF_INFO infoA{}, infoB{};
     std::vector<float> samplesA, samplesB;
     if (!readAll(a, infoA, samplesA) || !readAll(b, infoB, samplesB)) return 1;
-    if (infoA.channels != infoB.channels || infoA.frames != infoB.frames || infoA.samplerate != infoB.samplerate)
+    if (infoA.channels != infoB.channels || infoA.frames != infoB.frames ||
+        infoA.samplerate != infoB.samplerate)
     {
         std::fprintf(stderr, "%s and %s differ in shape\n", a, b);
         return 1;
@@ -71,8 +72,9 @@ int compare(const char* a, const char* b)
         if (std::memcmp(&samplesA[i], &samplesB[i], sizeof(float)) != 0)
         {
             std::fprintf(stderr, "first difference at frame %zu channel %zu: %.9g vs %.9g\n",
-                         i / static_cast<std::size_t>(infoA.channels), i % static_cast<std::size_t>(infoA.channels),
-                         static_cast<double>(samplesA[i]), static_cast<double>(samplesB[i]));
+                         i / static_cast<std::size_t>(infoA.channels),
+                         i % static_cast<std::size_t>(infoA.channels), static_cast<double>(samplesA[i]),
+                         static_cast<double>(samplesB[i]));
             return 1;
         }
     }

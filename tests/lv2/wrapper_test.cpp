@@ -23,7 +23,8 @@ using lv2port::kControls;
 struct UridMap
 {
     std::map<std::string, LV2_URID> ids;
-    LV2_URID_Map map{this, [](LV2_URID_Map_Handle handle, const char* uri) {
+    LV2_URID_Map map{this, [](LV2_URID_Map_Handle handle, const char* uri)
+                     {
                          auto& table = static_cast<UridMap*>(handle)->ids;
                          return table.emplace(uri, static_cast<LV2_URID>(table.size() + 1)).first->second;
                      }};
@@ -49,7 +50,8 @@ struct Host
         for (std::size_t i = 0; i < controls.size(); ++i)
         {
             const auto values = factoryPresetValues(kFactoryPresets[0]);
-            controls[i] = lv2port::portFromParameter(kControls[i], values[static_cast<std::size_t>(kControls[i].parameter)]);
+            controls[i] = lv2port::portFromParameter(
+                kControls[i], values[static_cast<std::size_t>(kControls[i].parameter)]);
             dsp->connect(static_cast<uint32_t>(i), &controls[i]);
         }
         dsp->connect(lv2port::kGainReduction, &gainReduction);
@@ -86,7 +88,8 @@ struct Host
     LV2_State_Status save()
     {
         return dsp->save(
-            [](LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type, uint32_t) {
+            [](LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type, uint32_t)
+            {
                 auto* self = static_cast<Host*>(handle);
                 const auto* bytes = static_cast<const uint8_t*>(value);
                 self->stored[key].assign(bytes, bytes + size);
@@ -99,7 +102,9 @@ struct Host
     LV2_State_Status restore()
     {
         return dsp->restore(
-            [](LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
+            [](LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type,
+               uint32_t* flags) -> const void*
+            {
                 auto* self = static_cast<Host*>(handle);
                 const auto found = self->stored.find(key);
                 if (found == self->stored.end()) return nullptr;
@@ -124,7 +129,8 @@ TEST(Lv2Ports, switchStepsAndDisplayGridMapLikeTheDisplayTexts)
             char text[params::kTextSize];
             params::display(port.parameter, lv2port::parameterFromPort(port, portValue, 0.0f), text);
             float fromText = -1.0f;
-            ASSERT_TRUE(params::valueFromDisplay(port.parameter, text, fromText)) << port.symbol << " " << text;
+            ASSERT_TRUE(params::valueFromDisplay(port.parameter, text, fromText))
+                << port.symbol << " " << text;
             EXPECT_EQ(lv2port::parameterFromPort(port, portValue, 0.0f), fromText) << port.symbol << " " << k;
             EXPECT_EQ(lv2port::portFromParameter(port, fromText), portValue) << port.symbol << " " << k;
         }
@@ -207,7 +213,8 @@ TEST(Lv2State, aSavedSessionRestoresValuesNameAndPresetExactly)
     // The host then puts back the port values it saved, which show the
     // restored values as closely as ports can: they must not replace them.
     for (std::size_t i = 0; i < second.controls.size(); ++i)
-        second.controls[i] = lv2port::portFromParameter(kControls[i], effect.getParameter(kControls[i].parameter));
+        second.controls[i] =
+            lv2port::portFromParameter(kControls[i], effect.getParameter(kControls[i].parameter));
     second.render(0, 8);
     for (int32_t i = 0; i < params::kCount; ++i)
         EXPECT_EQ(second.parameter(i), effect.getParameter(i)) << i;
@@ -260,9 +267,8 @@ TEST(Lv2State, withoutUridMapTheEffectRunsAndSavingSaysSo)
     const LV2_Feature* none[] = {nullptr};
     std::unique_ptr<DspInstance> dsp(DspInstance::create(48000.0, false, none));
     ASSERT_NE(dsp, nullptr);
-    const auto store = [](LV2_State_Handle, uint32_t, const void*, size_t, uint32_t, uint32_t) {
-        return LV2_STATE_SUCCESS;
-    };
+    const auto store = [](LV2_State_Handle, uint32_t, const void*, size_t, uint32_t, uint32_t)
+    { return LV2_STATE_SUCCESS; };
     EXPECT_EQ(dsp->save(store, nullptr), LV2_STATE_ERR_NO_FEATURE);
 }
 
