@@ -117,29 +117,27 @@ bool UiInstance::open(void* parent, LV2UI_Widget* widget)
 }
 
 // Once, at the first idle, when the editor can show a message box: what the
-// host's missing features take away.
+// host's missing features take away. Only a loss the user would not notice
+// gets a box; the rest goes to the host's log.
 void UiInstance::tellMissingFeatures()
 {
     noticeShown = true;
-    std::string missing;
-    if (!dsp)
-    {
-        missing += "This host gives the editor no access to the plug-in instance: preset names and the "
-                   "preset being edited are not saved with the session (the controls are).\n";
-    }
     if (!touchFeature)
     {
-        missing += "This host does not offer ui:touch: knob gestures reach it as plain value changes.\n";
+        lv2_log_warning(&logger,
+                        "amberLit: no ui:touch; knob gestures reach the host as plain value changes\n");
     }
     if (!resizeFeature)
     {
-        missing +=
-            "This host does not offer ui:resize: a new editor size shows when the editor opens again.\n";
+        lv2_log_warning(&logger,
+                        "amberLit: no ui:resize; a new editor size shows when the editor opens again\n");
     }
-    if (missing.empty()) return;
-    lv2_log_warning(&logger, "amberLit: %s", missing.c_str());
-    if (auto* editor = static_cast<ADEditor*>(model->guiEditor()))
-        editor->showNotice(kNoticeCaption, missing);
+    if (dsp) return;
+    const std::string text =
+        "This host gives the editor no access to the plug-in instance: preset names and the "
+        "preset being edited are not saved with the session (the controls are).";
+    lv2_log_warning(&logger, "amberLit: %s\n", text.c_str());
+    if (auto* editor = static_cast<ADEditor*>(model->guiEditor())) editor->showNotice(kNoticeCaption, text);
 }
 
 VstIntPtr UiInstance::hostCallback(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
