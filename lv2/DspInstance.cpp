@@ -8,6 +8,7 @@
 #include <lv2/atom/atom.h>
 
 #include "lv2/Uris.h"
+#include "presets/FactoryPresets.h"
 
 namespace
 {
@@ -53,6 +54,8 @@ DspInstance::DspInstance(double rate, bool monoVariant, LV2_URID_Map* map, LV2_L
     {
         stateKey = map->map(map->handle, lv2uri::kStateKey);
         chunkType = map->map(map->handle, LV2_ATOM__Chunk);
+        presetKey = map->map(map->handle, lv2uri::kPresetKey);
+        intType = map->map(map->handle, LV2_ATOM__Int);
     }
     AEffect* record = effect->getAeffect();
     record->user = this;
@@ -195,7 +198,7 @@ LV2_State_Status DspInstance::restore(LV2_State_Retrieve_Function retrieve, LV2_
     uint32_t flags = 0;
     if (!stateKey) return LV2_STATE_ERR_NO_FEATURE;
     const void* data = retrieve(handle, stateKey, &size, &type, &flags);
-    if (!data) return LV2_STATE_SUCCESS;
+    if (!data) return restoreFactoryPreset(retrieve, handle);
     if (type != chunkType)
     {
         lv2_log_error(&logger, "amberLit: the saved state has the wrong type; the settings are kept\n");
@@ -210,5 +213,26 @@ LV2_State_Status DspInstance::restore(LV2_State_Retrieve_Function retrieve, LV2_
     }
     effect->restoreState(state);
     rememberPortValues();
+    return LV2_STATE_SUCCESS;
+}
+
+// A factory preset from the host's menu: its ports set the values, this
+// names the preset being edited. Anything else has no key of ours.
+LV2_State_Status DspInstance::restoreFactoryPreset(LV2_State_Retrieve_Function retrieve,
+                                                   LV2_State_Handle handle)
+{
+    std::size_t size = 0;
+    uint32_t type = 0;
+    uint32_t flags = 0;
+    const void* data = retrieve(handle, presetKey, &size, &type, &flags);
+    if (!data) return LV2_STATE_SUCCESS;
+    int32_t index = -1;
+    if (type == intType && size == sizeof index) std::memcpy(&index, data, sizeof index);
+    if (index < 0 || index >= kNumFactoryPresets)
+    {
+        lv2_log_error(&logger, "amberLit: the preset names no factory preset; the name is kept\n");
+        return LV2_STATE_ERR_BAD_TYPE;
+    }
+    effect->adoptPreset(index, kFactoryPresets[static_cast<std::size_t>(index)].name);
     return LV2_STATE_SUCCESS;
 }

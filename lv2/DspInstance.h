@@ -41,12 +41,15 @@ class DspInstance
                                   void* ptr, float opt);
     void takePortChanges();
     void rememberPortValues();
+    LV2_State_Status restoreFactoryPreset(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
     std::unique_ptr<Lv2Effect> effect;
     const float sampleRate;
     const bool mono;
     LV2_URID stateKey = 0;
     LV2_URID chunkType = 0;
+    LV2_URID presetKey = 0;
+    LV2_URID intType = 0;
     LV2_Log_Logger logger{};
 
     std::array<const float*, lv2port::kNumControls> controls{};

@@ -221,8 +221,24 @@ void UiInstance::portEvent(uint32_t port, uint32_t size, uint32_t format, const 
     applyingPortEvent = false;
 }
 
+// The DSP's preset changes when the host restores a session or applies one of
+// its presets; the editor shows what the DSP holds.
+void UiInstance::followPreset()
+{
+    if (!dsp) return;
+    Lv2Effect& source = dsp->getEffect();
+    char name[CProgram::kNameSize] = {};
+    char shown[CProgram::kNameSize] = {};
+    source.getProgramName(name);
+    model->getProgramName(shown);
+    const int32_t preset = source.getCurrentPreset();
+    if (preset != model->getCurrentPreset() || std::strcmp(name, shown) != 0)
+        model->adoptPreset(preset, name);
+}
+
 int UiInstance::idle()
 {
+    followPreset();
     AEffect* record = model->getAeffect();
     record->dispatcher(record, effEditIdle, 0, 0, nullptr, 0.0f);
     if (!noticeShown) tellMissingFeatures();

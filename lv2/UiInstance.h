@@ -38,6 +38,7 @@ class UiInstance
     void touch(VstInt32 index, bool grabbed);
     bool resize(VstInt32 width, VstInt32 height);
     void publishPreset();
+    void followPreset();
 
     const LV2UI_Write_Function write;
     const LV2UI_Controller controller;

@@ -25,7 +25,8 @@ constexpr const char* kPrefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#
                                   "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
                                   "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
                                   "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
-                                  "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+                                  "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n"
+                                  "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n\n";
 
 // A decimal literal that reads back as the same float.
 std::string number(float value)
@@ -154,6 +155,15 @@ void writeUi(std::ostream& out)
     out << "    .\n";
 }
 
+// The state key a published preset carries.
+void writeProperties(std::ostream& out)
+{
+    out << uri(lv2uri::kPresetKey) << "\n    a rdf:Property ;\n    rdfs:label \"factory preset\" ;\n"
+        << "    rdfs:comment \"The factory preset (0 to 23) a published preset is; names the preset being "
+           "edited.\" ;\n"
+        << "    rdfs:range xsd:integer .\n\n";
+}
+
 void writeManifest(std::ostream& out)
 {
     for (const char* plugin : {lv2uri::kStereo, lv2uri::kMono})
@@ -189,7 +199,7 @@ void writePresets(std::ostream& out)
                 << " ]";
             first = false;
         }
-        out << " .\n\n";
+        out << " ;\n    state:state [ " << uri(lv2uri::kPresetKey) << " " << i << " ] .\n\n";
     }
 }
 
@@ -226,6 +236,7 @@ int main(int argc, char** argv)
                                   writePlugin(out, lv2uri::kStereo, false);
                                   writePlugin(out, lv2uri::kMono, true);
                                   writeUi(out);
+                                  writeProperties(out);
                               }) &&
                     writeFile(dir + "/presets.ttl", writePresets);
     return ok ? 0 : 1;

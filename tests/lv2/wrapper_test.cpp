@@ -41,8 +41,12 @@ struct Host
     float gainReduction = -1.0f;
     float latency = -1.0f;
     std::vector<float> in[2], out[2];
-    std::map<uint32_t, std::vector<uint8_t>> stored; // key -> blob
-    uint32_t storedType = 0;
+    struct Value
+    {
+        uint32_t type;
+        std::vector<uint8_t> bytes;
+    };
+    std::map<uint32_t, Value> stored;
 
     explicit Host(bool mono = false, double rate = 48000.0)
     {
@@ -83,6 +87,8 @@ struct Host
         return result;
     }
 
+    uint32_t urid(const char* uri) { return urids.map.map(urids.map.handle, uri); }
+
     float parameter(int32_t index) { return dsp->getEffect().getParameter(index); }
 
     LV2_State_Status save()
@@ -92,8 +98,7 @@ struct Host
             {
                 auto* self = static_cast<Host*>(handle);
                 const auto* bytes = static_cast<const uint8_t*>(value);
-                self->stored[key].assign(bytes, bytes + size);
-                self->storedType = type;
+                self->stored[key] = {type, std::vector<uint8_t>(bytes, bytes + size)};
                 return LV2_STATE_SUCCESS;
             },
             this);
@@ -108,10 +113,10 @@ struct Host
                 auto* self = static_cast<Host*>(handle);
                 const auto found = self->stored.find(key);
                 if (found == self->stored.end()) return nullptr;
-                *size = found->second.size();
-                *type = self->storedType;
+                *size = found->second.bytes.size();
+                *type = found->second.type;
                 *flags = LV2_STATE_IS_POD;
-                return found->second.data();
+                return found->second.bytes.data();
             },
             this);
     }
@@ -208,7 +213,6 @@ TEST(Lv2State, aSavedSessionRestoresValuesNameAndPresetExactly)
 
     Host second;
     second.stored = first.stored;
-    second.storedType = first.storedType;
     ASSERT_EQ(second.restore(), LV2_STATE_SUCCESS);
     // The host then puts back the port values it saved, which show the
     // restored values as closely as ports can: they must not replace them.
@@ -228,7 +232,6 @@ TEST(Lv2State, damagedOrFutureStateIsRefusedWholeAndTheSettingsStay)
     Host source;
     source.dsp->getEffect().setParameter(params::kOutput, 0.5f);
     ASSERT_EQ(source.save(), LV2_STATE_SUCCESS);
-    const std::vector<uint8_t> good = source.stored.begin()->second;
 
     struct Case
     {
@@ -249,8 +252,7 @@ TEST(Lv2State, damagedOrFutureStateIsRefusedWholeAndTheSettingsStay)
         Host target;
         target.dsp->getEffect().setParameter(params::kCompression, 0.9f);
         target.stored = source.stored;
-        target.storedType = source.storedType;
-        c.damage(target.stored.begin()->second);
+        c.damage(target.stored.begin()->second.bytes);
         EXPECT_NE(target.restore(), LV2_STATE_SUCCESS) << c.what;
         EXPECT_EQ(target.parameter(params::kCompression), 0.9f) << c.what;
         EXPECT_EQ(target.parameter(params::kOutput), 0.0f) << c.what;
@@ -258,8 +260,27 @@ TEST(Lv2State, damagedOrFutureStateIsRefusedWholeAndTheSettingsStay)
 
     Host wrongType;
     wrongType.stored = source.stored;
-    wrongType.storedType = wrongType.urids.map.map(wrongType.urids.map.handle, LV2_ATOM__String);
+    wrongType.stored.begin()->second.type = wrongType.urid(LV2_ATOM__String);
     EXPECT_EQ(wrongType.restore(), LV2_STATE_ERR_BAD_TYPE);
+}
+
+// A published preset carries only which factory preset it is.
+TEST(Lv2State, aFactoryPresetFromTheHostMenuNamesThePresetBeingEdited)
+{
+    Host host;
+    const auto presetState = [&](int32_t index)
+    {
+        std::vector<uint8_t> bytes(sizeof index);
+        std::memcpy(bytes.data(), &index, sizeof index);
+        host.stored = {{host.urid(lv2uri::kPresetKey), {host.urid(LV2_ATOM__Int), bytes}}};
+    };
+    presetState(14);
+    ASSERT_EQ(host.restore(), LV2_STATE_SUCCESS);
+    presetState(24);
+    EXPECT_EQ(host.restore(), LV2_STATE_ERR_BAD_TYPE);
+    const SessionState state = host.dsp->getEffect().captureState();
+    EXPECT_EQ(state.currentPreset, 14);
+    EXPECT_EQ(state.name, "Make it Pump");
 }
 
 TEST(Lv2State, withoutUridMapTheEffectRunsAndSavingSaysSo)
