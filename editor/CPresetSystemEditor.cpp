@@ -355,6 +355,14 @@ void CPresetSystemEditor::reportRefusedName(const std::string& typed)
         frame ? frame->getOwnWindow() : nullptr));
 }
 
+void CPresetSystemEditor::showNotice(const char* caption, const std::string& text)
+{
+    if (!frame || dialogTask) return;
+    pendingFile = nullptr;
+    startDialog(getPlatform().startMessage(
+        platform::MessageRequest{caption, text, platform::MessageIcon::Information}, frame->getOwnWindow()));
+}
+
 void CPresetSystemEditor::showPresetsOfBank(CPresetSystemEffect& presets)
 {
     if (presetMenu)

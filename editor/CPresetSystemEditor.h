@@ -84,6 +84,9 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     gui::CTextEdit* getNameField() const { return nameField; }
     gui::COptionMenu* getPresetMenu() const { return presetMenu; }
     bool isDialogOpen() const { return dialogTask != nullptr; }
+    // A message box over the open editor, as the bar's own errors are shown;
+    // for wrappers that must tell the user what their host does not offer.
+    void showNotice(const char* caption, const std::string& text);
 
   protected:
     CPresetSystemEffect* presetEffect() const;
