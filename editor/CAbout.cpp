@@ -16,7 +16,7 @@ void CAbout::draw(gui::CDrawContext*)
 
 void CAbout::mouse(gui::CDrawContext* context, gui::CViewPoint, std::int32_t buttons)
 {
-    if (!bMouseEnabled) return;
+    if (!takesMouse) return;
     buttons = resolveButtons(context, buttons);
     if (offerModifierClick(context, buttons)) return;
     if (!(buttons & gui::buttonLeft)) return;
@@ -30,7 +30,7 @@ void CAbout::showPicture(gui::CDrawContext* context)
     auto* view = new CSplashScreenMyView(displayRect, this, kVersionText);
     // The frame holds the view from here on; it goes when the view closes
     // itself or with the frame, whichever comes first.
-    const bool shown = pParentFrame && pParentFrame->setModalView(view);
+    const bool shown = parentFrame && parentFrame->setModalView(view);
     view->release();
     if (!shown)
     {

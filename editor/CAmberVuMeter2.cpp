@@ -176,7 +176,7 @@ void CAmberVuMeter2::draw(gui::CDrawContext* context)
 
 void CAmberVuMeter2::mouse(gui::CDrawContext* context, gui::CViewPoint, std::int32_t buttons)
 {
-    if (!bMouseEnabled) return;
+    if (!takesMouse) return;
     buttons = resolveButtons(context, buttons);
     if ((buttons & gui::buttonLeft) && listener) listener->valueChanged(context, this);
 }

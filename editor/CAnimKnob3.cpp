@@ -32,15 +32,15 @@ CAnimKnob3::CAnimKnob3(const gui::CViewRect& rect, gui::CControlListener* knobLi
 
 void CAnimKnob3::draw(gui::CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
         // frameIndexFor is trunc((n - 1) v + 0.5) inside the strip and pins
         // anything outside to its ends, so no value reads past the bitmap.
         const gui::CViewPoint source{0, frameIndexFor(value) * heightOfOneImage};
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, source);
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(context, size, source);
         else
-            pBackground->draw(context, size, source);
+            backgroundBitmap->draw(context, size, source);
     }
     setDirty(false);
 }
@@ -53,7 +53,7 @@ float CAnimKnob3::coefficientFor(std::int32_t buttons) const
 
 bool CAnimKnob3::isSecondClick()
 {
-    const std::uint32_t now = pParentFrame ? pParentFrame->getTicks() : 0;
+    const std::uint32_t now = parentFrame ? parentFrame->getTicks() : 0;
     // Elapsed time in unsigned arithmetic: the tick counter exceeds the
     // signed range after 24.8 days and wraps after 49.7.
     const bool second = clickPending && now - static_cast<std::uint32_t>(lastTicks) <
@@ -73,7 +73,7 @@ void CAnimKnob3::resetToDefault(gui::CDrawContext* context)
 
 void CAnimKnob3::mouse(gui::CDrawContext* context, gui::CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled) return;
+    if (!takesMouse) return;
     buttons = resolveButtons(context, buttons);
     if (!(buttons & gui::buttonLeft)) return;
     if (listener) listener->valueChanged(context, this);
@@ -88,11 +88,11 @@ void CAnimKnob3::mouse(gui::CDrawContext* context, gui::CViewPoint where, std::i
 
 void CAnimKnob3::trackDrag(gui::CDrawContext* context, const gui::CViewPoint& origin, std::int32_t buttons)
 {
-    const bool blocking = !pParentFrame || pParentFrame->pressesMayBlock();
+    const bool blocking = !parentFrame || parentFrame->pressesMayBlock();
     beginDrag(context, origin, buttons, blocking);
     if (!blocking)
     {
-        pParentFrame->beginTracking(this, this);
+        parentFrame->beginTracking(this, this);
         return;
     }
     std::int32_t now = 0;

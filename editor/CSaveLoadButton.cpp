@@ -15,14 +15,14 @@ CSaveLoadButton::CSaveLoadButton(const gui::CViewRect& rect, gui::CControlListen
 
 void CSaveLoadButton::draw(gui::CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
         std::int32_t sourceY = offset.v;
         if (value > 0.5f)
             sourceY += 2 * imageHeight;
         else if (value < 0.5f && hover)
             sourceY += imageHeight;
-        pBackground->draw(context, size, gui::CViewPoint{offset.h, sourceY});
+        backgroundBitmap->draw(context, size, gui::CViewPoint{offset.h, sourceY});
     }
     setDirty(false);
 }
@@ -52,13 +52,13 @@ void CSaveLoadButton::runFileOperation()
 // no parameter index, and the host would hear an end without a begin.
 void CSaveLoadButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::int32_t buttons)
 {
-    if (!bMouseEnabled || !pParentFrame || !context || !presetListener) return;
+    if (!takesMouse || !parentFrame || !context || !presetListener) return;
     if (!(resolveButtons(context, buttons) & gui::buttonLeft)) return;
     setValue(1.0f);
     pressPoll::drawNow(*this, context);
     runFileOperation();
     if (pressPoll::trackRelease(*this, *this)) return;
-    pressPoll::waitForRelease(pParentFrame);
+    pressPoll::waitForRelease(parentFrame);
     showReleased();
 }
 

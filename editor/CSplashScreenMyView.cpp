@@ -31,13 +31,13 @@ CSplashScreenMyView::CSplashScreenMyView(const gui::CViewRect& rect, CAbout* own
 
 void CSplashScreenMyView::draw(gui::CDrawContext* context)
 {
-    if (pBackground && context)
+    if (backgroundBitmap && context)
     {
         const gui::CViewPoint offset = about ? about->getPictureOffset() : gui::CViewPoint{};
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, offset);
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(context, size, offset);
         else
-            pBackground->draw(context, size, offset);
+            backgroundBitmap->draw(context, size, offset);
     }
     if (context)
     {

@@ -16,24 +16,24 @@ CTROnOffButton::CTROnOffButton(const gui::CViewRect& rect, gui::CControlListener
 
 void CTROnOffButton::draw(gui::CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
-        const std::int32_t h = pBackground->getHeight() / kImages;
+        const std::int32_t h = backgroundBitmap->getHeight() / kImages;
         const std::int32_t image = !active ? 3 : pressed ? 2 : hover ? 1 : 0;
-        pBackground->draw(context, size, gui::CViewPoint{0, image * h});
+        backgroundBitmap->draw(context, size, gui::CViewPoint{0, image * h});
     }
     setDirty(false);
 }
 
 void CTROnOffButton::mouse(gui::CDrawContext* context, gui::CViewPoint, std::int32_t buttons)
 {
-    if (!bMouseEnabled || !(resolveButtons(context, buttons) & gui::buttonLeft)) return;
+    if (!takesMouse || !(resolveButtons(context, buttons) & gui::buttonLeft)) return;
     if (listener) listener->valueChanged(context, this);
     pressed = true;
     setDirty(true);
     pressPoll::drawNow(*this, context);
     if (pressPoll::trackRelease(*this, *this)) return;
-    pressPoll::waitForRelease(pParentFrame);
+    pressPoll::waitForRelease(parentFrame);
     showReleased();
 }
 

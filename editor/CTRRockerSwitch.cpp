@@ -14,7 +14,7 @@ CTRRockerSwitch::CTRRockerSwitch(const gui::CViewRect& rect, gui::CControlListen
 
 void CTRRockerSwitch::draw(gui::CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
         std::int32_t image = 0;
         if (value == 1.0f)
@@ -25,14 +25,14 @@ void CTRRockerSwitch::draw(gui::CDrawContext* context)
             image = 1;
         else if (hoverHalf == kRightHalf)
             image = 2;
-        pBackground->draw(context, size, gui::CViewPoint{0, image * imageHeight});
+        backgroundBitmap->draw(context, size, gui::CViewPoint{0, image * imageHeight});
     }
     setDirty(false);
 }
 
 void CTRRockerSwitch::mouse(gui::CDrawContext* context, gui::CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled || !presetListener) return;
+    if (!takesMouse || !presetListener) return;
     if (!(resolveButtons(context, buttons) & gui::buttonLeft)) return;
     // The middle column belongs to the left half.
     const std::int32_t mid = (size.right - size.left) / 2;

@@ -17,7 +17,7 @@ CAnimKnob::CAnimKnob(const CViewRect& rect, CControlListener* knobListener, std:
 
 bool CAnimKnob::isDirty() const
 {
-    if (!bDirty)
+    if (!markedDirty)
     {
         CViewPoint point;
         valueToPoint(point);
@@ -42,13 +42,13 @@ std::int32_t CAnimKnob::frameIndexFor(float val) const
 
 void CAnimKnob::draw(CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
         const CViewPoint source{offset.h, offset.v + frameIndexFor(value) * heightOfOneImage};
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, source);
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(context, size, source);
         else
-            pBackground->draw(context, size, source);
+            backgroundBitmap->draw(context, size, source);
     }
     valueToPoint(lastDrawnPoint);
     setDirty(false);

@@ -17,8 +17,8 @@ CControl::CControl(const CViewRect& rect, CControlListener* controlListener, std
                    CBitmap* background)
     : CView(rect), listener(controlListener), tag(controlTag)
 {
-    bTransparencyEnabled = false;
-    bMouseEnabled = true;
+    transparencyEnabled = false;
+    takesMouse = true;
     setBackground(background);
     setDirty(true);
 }
@@ -26,12 +26,12 @@ CControl::CControl(const CViewRect& rect, CControlListener* controlListener, std
 bool CControl::isDirty() const
 {
     // Written as a negated equality so that a NaN on either side is a change.
-    return !(value == oldValue) || bDirty;
+    return !(value == oldValue) || markedDirty;
 }
 
 void CControl::setDirty(bool dirty)
 {
-    bDirty = dirty;
+    markedDirty = dirty;
     if (dirty)
         oldValue = value == -1.0f ? 0.0f : -1.0f;
     else
@@ -50,19 +50,19 @@ bool CControl::onWheel(CDrawContext* context, const CViewPoint& where, std::int3
 
 void CControl::doIdleStuff()
 {
-    if (pParentFrame) pParentFrame->doIdleStuff();
+    if (parentFrame) parentFrame->doIdleStuff();
 }
 
 void CControl::beginEdit()
 {
-    if (!pParentFrame) return;
-    pParentFrame->setFocusView(this);
-    pParentFrame->beginEdit(tag);
+    if (!parentFrame) return;
+    parentFrame->setFocusView(this);
+    parentFrame->beginEdit(tag);
 }
 
 void CControl::endEdit()
 {
-    if (pParentFrame) pParentFrame->endEdit(tag);
+    if (parentFrame) parentFrame->endEdit(tag);
 }
 
 void CControl::clampValue()
@@ -85,9 +85,9 @@ bool CControl::tryResetToDefault(CDrawContext* context, std::int32_t buttons)
 
 std::int32_t CControl::getDoubleClickDelay()
 {
-    if (pParentFrame && pParentFrame->getPlatform())
+    if (parentFrame && parentFrame->getPlatform())
     {
-        const auto systemTime = pParentFrame->getPlatform()->doubleClickTime();
+        const auto systemTime = parentFrame->getPlatform()->doubleClickTime();
         delta = std::max<std::int32_t>(kMinimumDoubleClickDelay,
                                        static_cast<std::int32_t>(std::min<std::uint32_t>(systemTime, 60000)));
     }

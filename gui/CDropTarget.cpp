@@ -29,7 +29,7 @@ void releaseCurrentDrag()
 
 } // namespace
 
-CDropTarget::CDropTarget(CFrame* frame) : pFrame(frame) {}
+CDropTarget::CDropTarget(CFrame* frame) : ownerFrame(frame) {}
 
 CDropTarget::~CDropTarget()
 {
@@ -50,7 +50,7 @@ std::int32_t CDropTarget::release()
 
 void CDropTarget::forgetFrame()
 {
-    pFrame = nullptr;
+    ownerFrame = nullptr;
     if (ownsCurrentDrag()) releaseCurrentDrag();
 }
 
@@ -68,9 +68,9 @@ template <typename Step> bool CDropTarget::route(Step&& step)
 {
     // A view may close the frame or withdraw the target from inside the call.
     addRef();
-    CDrawContext* context = new CDrawContext(pFrame, nullptr, pFrame->getOwnWindow());
+    CDrawContext* context = new CDrawContext(ownerFrame, nullptr, ownerFrame->getOwnWindow());
     CViewPoint where;
-    pFrame->getMouseLocation(context, where);
+    ownerFrame->getMouseLocation(context, where);
     step(context, where);
     context->release();
     const bool wanted = frameWantsCurrentDrag(); // asked while this target surely lives
@@ -80,37 +80,37 @@ template <typename Step> bool CDropTarget::route(Step&& step)
 
 bool CDropTarget::frameWantsCurrentDrag() const
 {
-    return pFrame && ownsCurrentDrag() && pFrame->wantsDrop(*current.drag);
+    return ownerFrame && ownsCurrentDrag() && ownerFrame->wantsDrop(*current.drag);
 }
 
 bool CDropTarget::onDragEnter(const platform::DragData& data, platform::Point)
 {
-    if (!pFrame) return false;
+    if (!ownerFrame) return false;
     if (current.drag && current.owner != this) current.owner->onDragLeave(data);
     releaseCurrentDrag();
     current = CurrentDrag{new CDragContainer(data), this};
     CDragContainer* drag = current.drag;
     return route([&](CDrawContext* context, const CViewPoint& where)
-                 { pFrame->onDragEnter(context, drag, where); });
+                 { ownerFrame->onDragEnter(context, drag, where); });
 }
 
 bool CDropTarget::onDragMove(const platform::DragData&, platform::Point)
 {
-    if (!pFrame || !ownsCurrentDrag()) return false;
+    if (!ownerFrame || !ownsCurrentDrag()) return false;
     CDragContainer* drag = current.drag;
     return route([&](CDrawContext* context, const CViewPoint& where)
-                 { pFrame->onDragMove(context, drag, where); });
+                 { ownerFrame->onDragMove(context, drag, where); });
 }
 
 void CDropTarget::onDragLeave(const platform::DragData&)
 {
-    if (!pFrame || !ownsCurrentDrag()) return;
+    if (!ownerFrame || !ownsCurrentDrag()) return;
     CDragContainer* drag = current.drag;
     drag->retain(); // the views may end the drag (and the frame) from inside
     route(
         [&](CDrawContext* context, const CViewPoint& where)
         {
-            if (pFrame) pFrame->onDragLeave(context, drag, where);
+            if (ownerFrame) ownerFrame->onDragLeave(context, drag, where);
         });
     if (current.drag == drag) releaseCurrentDrag();
     drag->release();
@@ -118,14 +118,14 @@ void CDropTarget::onDragLeave(const platform::DragData&)
 
 bool CDropTarget::onDrop(const platform::DragData&, platform::Point)
 {
-    if (!pFrame || !ownsCurrentDrag()) return false;
+    if (!ownerFrame || !ownsCurrentDrag()) return false;
     CDragContainer* drag = current.drag;
     drag->retain();
     bool accepted = false;
     route(
         [&](CDrawContext* context, const CViewPoint& where)
         {
-            if (pFrame) accepted = pFrame->onDrop(context, drag, where);
+            if (ownerFrame) accepted = ownerFrame->onDrop(context, drag, where);
         });
     if (current.drag == drag) releaseCurrentDrag();
     drag->release();

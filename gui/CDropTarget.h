@@ -56,7 +56,7 @@ class CDropTarget final : public platform::DropListener
     template <typename Step> bool route(Step&& step);
 
     std::int32_t refCount = 0;
-    CFrame* pFrame;
+    CFrame* ownerFrame;
 };
 
 } // namespace gui

@@ -69,7 +69,7 @@ class CFrame::WindowEvents final : public platform::WindowListener
 
 CFrame::CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFrameOwner* editor,
                std::int32_t scaleArg)
-    : CViewContainer(rect, this, nullptr), scale(std::clamp(scaleArg, 1, 2)), pEditor(editor),
+    : CViewContainer(rect, this, nullptr), scale(std::clamp(scaleArg, 1, 2)), frameOwner(editor),
       events(std::make_unique<WindowEvents>(*this))
 {
     platformLayer = editor ? &editor->getPlatform() : nullptr;
@@ -79,14 +79,14 @@ CFrame::CFrame(const CViewRect& rect, platform::NativeHandle systemWindow, CFram
 CFrame::~CFrame()
 {
     endTracking(true);
-    if (pModalView)
+    if (modalView)
     {
-        if (pFocusView == pModalView) pFocusView = nullptr;
-        CView* modal = pModalView;
-        pModalView = nullptr;
+        if (focusView == modalView) focusView = nullptr;
+        CView* modal = modalView;
+        modalView = nullptr;
         if (unlinkView(modal)) modal->release();
     }
-    pFocusView = nullptr;
+    focusView = nullptr;
     if (window && defaultCursor) window->setCursor(*defaultCursor);
     withdrawDropTarget();
     // Children go while the frame is whole and its window still exists: views
@@ -98,7 +98,7 @@ CFrame::~CFrame()
 bool CFrame::initFrame(platform::NativeHandle systemWindow)
 {
     if (!systemWindow || !platformLayer) return false;
-    pSystemWindow = systemWindow;
+    hostWindow = systemWindow;
     const platform::Size windowSize{size.width() * scale, size.height() * scale};
     window = platformLayer->createChildWindow(systemWindow, windowSize, *events);
     if (!window) return false;
@@ -115,13 +115,13 @@ CDrawContext* CFrame::createWindowContext()
 
 void CFrame::draw(CDrawContext* context)
 {
-    bFirstDraw = false;
+    firstDraw = false;
     CViewContainer::draw(context);
 }
 
 void CFrame::drawRect(CDrawContext* context, const CViewRect& updateRect)
 {
-    bFirstDraw = false;
+    firstDraw = false;
     CDrawContext* own = context ? nullptr : createWindowContext();
     if (updateRect.width() > 0 && updateRect.height() > 0)
         CViewContainer::drawRect(context ? context : own, updateRect);
@@ -130,8 +130,8 @@ void CFrame::drawRect(CDrawContext* context, const CViewRect& updateRect)
 
 void CFrame::update(CDrawContext* context)
 {
-    if (!bOpenFlag || bUpdatesDisabled) return;
-    if (bDirty)
+    if (!openState || updatesDisabled) return;
+    if (markedDirty)
     {
         draw(context);
         setDirty(false);
@@ -143,8 +143,8 @@ void CFrame::update(CDrawContext* context)
 
 void CFrame::idle()
 {
-    if (pTracker && platformLayer) feedTracker(platformLayer->pointerState());
-    if (!bOpenFlag || bFirstDraw || !isDirty()) return;
+    if (activeTracker && platformLayer) feedTracker(platformLayer->pointerState());
+    if (!openState || firstDraw || !isDirty()) return;
     CDrawContext* context = createWindowContext();
     if (!context) return;
     update(context);
@@ -172,14 +172,14 @@ void CFrame::invalidate(const CViewRect& rect)
 
 bool CFrame::setUpdatesDisabled(bool disabled)
 {
-    const bool previous = bUpdatesDisabled;
-    bUpdatesDisabled = disabled;
+    const bool previous = updatesDisabled;
+    updatesDisabled = disabled;
     return previous;
 }
 
 bool CFrame::isUpdatesDisabled() const
 {
-    return bUpdatesDisabled;
+    return updatesDisabled;
 }
 
 // --- Mouse, wheel and keys ------------------------------------------------------------
@@ -234,30 +234,30 @@ bool CFrame::getCurrentLocation(CViewPoint& where)
 void CFrame::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
     // A press during a gesture (another button) belongs to that gesture.
-    if (bInputSuspended || pTracker) return;
+    if (inputSuspended || activeTracker) return;
     // A text edit in progress commits before the click goes anywhere.
-    if (pFocusView) setFocusView(nullptr);
+    if (focusView) setFocusView(nullptr);
     if (buttons == kUnknownButtons && context) buttons = getCurrentMouseButtons();
-    if (pModalView)
+    if (modalView)
     {
-        if (pModalView->hitTest(where, buttons)) pModalView->mouse(context, where, buttons);
+        if (modalView->hitTest(where, buttons)) modalView->mouse(context, where, buttons);
         return;
     }
     const bool menuClick = (buttons & buttonRight) || ((buttons & buttonLeft) && (buttons & modControl));
-    if (menuClick && pEditor)
+    if (menuClick && frameOwner)
     {
         bool overView = false;
         for (CView* child : children)
             overView = overView || (child->getMouseEnabled() && child->hitTest(where, buttons));
-        if (!overView && pEditor->clickOnPanel(where.h, where.v)) return;
+        if (!overView && frameOwner->clickOnPanel(where.h, where.v)) return;
     }
     CViewContainer::mouse(context, where, buttons);
 }
 
 bool CFrame::onWheel(CDrawContext* context, const CViewPoint& where, std::int32_t axis, float distance)
 {
-    if (bInputSuspended || pTracker) return false;
-    CView* target = pModalView ? pModalView : getViewAt(where, false);
+    if (inputSuspended || activeTracker) return false;
+    CView* target = modalView ? modalView : getViewAt(where, false);
     if (!target) return false;
     CDrawContext* own = context ? nullptr : createWindowContext();
     const bool handled = target->onWheel(context ? context : own, where, axis, distance);
@@ -272,33 +272,33 @@ bool CFrame::onWheel(CDrawContext* context, const CViewPoint& where, float dista
 
 std::int32_t CFrame::onKeyDown(VstKeyCode& key)
 {
-    if (bInputSuspended) return kKeyNotHandled;
-    if (pFocusView)
+    if (inputSuspended) return kKeyNotHandled;
+    if (focusView)
     {
-        const std::int32_t answer = pFocusView->onKeyDown(key);
+        const std::int32_t answer = focusView->onKeyDown(key);
         if (answer != kKeyNotHandled) return answer;
     }
-    if (pModalView)
+    if (modalView)
     {
-        const std::int32_t answer = pModalView->onKeyDown(key);
+        const std::int32_t answer = modalView->onKeyDown(key);
         if (answer != kKeyNotHandled) return answer;
     }
     if (key.virt == kVirtualKeyTab)
-        return advanceNextFocusView(pFocusView, (key.modifier & kKeyModifierShift) != 0) ? 1 : kKeyNotHandled;
+        return advanceNextFocusView(focusView, (key.modifier & kKeyModifierShift) != 0) ? 1 : kKeyNotHandled;
     return kKeyNotHandled;
 }
 
 std::int32_t CFrame::onKeyUp(VstKeyCode& key)
 {
-    if (bInputSuspended) return kKeyNotHandled;
-    if (pFocusView)
+    if (inputSuspended) return kKeyNotHandled;
+    if (focusView)
     {
-        const std::int32_t answer = pFocusView->onKeyUp(key);
+        const std::int32_t answer = focusView->onKeyUp(key);
         if (answer != kKeyNotHandled) return answer;
     }
-    if (pModalView)
+    if (modalView)
     {
-        const std::int32_t answer = pModalView->onKeyUp(key);
+        const std::int32_t answer = modalView->onKeyUp(key);
         if (answer != kKeyNotHandled) return answer;
     }
     return kKeyNotHandled;
@@ -308,8 +308,8 @@ std::int32_t CFrame::onKeyUp(VstKeyCode& key)
 
 void CFrame::setFocusView(CView* view)
 {
-    CView* previous = pFocusView;
-    pFocusView = view;
+    CView* previous = focusView;
+    focusView = view;
     if (view && view->wantsFocus()) view->setDirty(true);
     if (previous)
     {
@@ -320,13 +320,13 @@ void CFrame::setFocusView(CView* view)
 
 CView* CFrame::getFocusView() const
 {
-    return pFocusView;
+    return focusView;
 }
 
 bool CFrame::advanceNextFocusView(CView* oldFocus, bool reverse)
 {
-    if (pModalView) return false;
-    if (!oldFocus) oldFocus = pFocusView;
+    if (modalView) return false;
+    if (!oldFocus) oldFocus = focusView;
     if (!oldFocus) return CViewContainer::advanceNextFocusView(nullptr, reverse);
     if (isChild(oldFocus))
     {
@@ -357,30 +357,30 @@ bool CFrame::climbFocusFrom(CView* oldFocus, bool reverse)
 
 bool CFrame::setModalView(CView* view)
 {
-    if (view && pModalView) return false;
-    if (CView* old = std::exchange(pModalView, nullptr)) CViewContainer::removeView(old, false);
-    pModalView = view;
+    if (view && modalView) return false;
+    if (CView* old = std::exchange(modalView, nullptr)) CViewContainer::removeView(old, false);
+    modalView = view;
     if (view) addView(view);
     return true;
 }
 
 CView* CFrame::getModalView() const
 {
-    return pModalView;
+    return modalView;
 }
 
 void CFrame::removeView(CView* view, bool withRelease)
 {
     // Removing the modal view by hand must not leave the frame pointing at it.
-    if (view && view == pModalView) pModalView = nullptr;
-    if (view && view == pTrackedView) endTracking(true);
+    if (view && view == modalView) modalView = nullptr;
+    if (view && view == trackedView) endTracking(true);
     CViewContainer::removeView(view, withRelease);
 }
 
 CView* CFrame::getCurrentView() const
 {
-    if (bInputSuspended) return nullptr;
-    return pModalView ? pModalView : CViewContainer::getCurrentView();
+    if (inputSuspended) return nullptr;
+    return modalView ? modalView : CViewContainer::getCurrentView();
 }
 
 // --- Gestures that outlive their press ------------------------------------------------
@@ -395,23 +395,23 @@ void CFrame::beginTracking(CView* view, CPointerTracker* tracker)
     endTracking(true);
     if (!view || !tracker) return;
     view->retain();
-    pTrackedView = view;
-    pTracker = tracker;
+    trackedView = view;
+    activeTracker = tracker;
     trackingOrigin = window ? window->screenOrigin() : platform::Point{};
 }
 
 void CFrame::endTracking(bool abort)
 {
-    CView* view = std::exchange(pTrackedView, nullptr);
-    CPointerTracker* tracker = std::exchange(pTracker, nullptr);
+    CView* view = std::exchange(trackedView, nullptr);
+    CPointerTracker* tracker = std::exchange(activeTracker, nullptr);
     if (abort && tracker) tracker->abortTracking();
     if (view) view->release();
 }
 
 void CFrame::feedTracker(const platform::PointerState& state)
 {
-    CView* view = pTrackedView;
-    CPointerTracker* tracker = pTracker;
+    CView* view = trackedView;
+    CPointerTracker* tracker = activeTracker;
     if (!view || !tracker) return;
     CViewPoint where{state.screen.x - trackingOrigin.x, state.screen.y - trackingOrigin.y};
     view->frameToLocal(where);
@@ -419,7 +419,7 @@ void CFrame::feedTracker(const platform::PointerState& state)
     CDrawContext* context = createWindowContext();
     const bool goesOn = tracker->trackPointer(context, where, mouseButtonsOf(state.buttons, state.modifiers));
     if (context) context->release();
-    if (!goesOn && pTracker == tracker) endTracking(false);
+    if (!goesOn && activeTracker == tracker) endTracking(false);
     view->release();
 }
 
@@ -427,32 +427,32 @@ void CFrame::feedTracker(const platform::PointerState& state)
 
 CFrameOwner* CFrame::getEditor() const
 {
-    return pEditor;
+    return frameOwner;
 }
 
 void CFrame::doIdleStuff()
 {
-    if (pEditor) pEditor->doIdleStuff();
+    if (frameOwner) frameOwner->doIdleStuff();
 }
 
 std::uint32_t CFrame::getTicks() const
 {
-    return pEditor && platformLayer ? platformLayer->ticks() : 0;
+    return frameOwner && platformLayer ? platformLayer->ticks() : 0;
 }
 
 std::int32_t CFrame::getKnobMode() const
 {
-    return pEditor ? pEditor->getKnobMode() : 0;
+    return frameOwner ? frameOwner->getKnobMode() : 0;
 }
 
 void CFrame::beginEdit(std::int32_t tag)
 {
-    if (pEditor) pEditor->beginEdit(tag);
+    if (frameOwner) frameOwner->beginEdit(tag);
 }
 
 void CFrame::endEdit(std::int32_t tag)
 {
-    if (pEditor) pEditor->endEdit(tag);
+    if (frameOwner) frameOwner->endEdit(tag);
 }
 
 // --- Window state ----------------------------------------------------------------------
@@ -467,15 +467,15 @@ bool CFrame::close()
 }
 bool CFrame::isOpen() const
 {
-    return bOpenFlag;
+    return openState;
 }
 void CFrame::setOpenFlag(bool openFlag)
 {
-    bOpenFlag = openFlag;
+    openState = openFlag;
 }
 bool CFrame::getOpenFlag() const
 {
-    return bOpenFlag;
+    return openState;
 }
 
 bool CFrame::isTypeOf(const char* name) const
@@ -492,7 +492,7 @@ void CFrame::setCursor(std::int32_t type)
 
 bool CFrame::setDropActive(bool active)
 {
-    if (!active && !bDropActive) return true;
+    if (!active && !dropActive) return true;
     if (!window) return false;
     withdrawDropTarget();
     if (active)
@@ -506,18 +506,18 @@ bool CFrame::setDropActive(bool active)
             target->release();
             return false;
         }
-        pDropTarget = target;
+        dropTarget = target;
     }
-    bDropActive = active;
+    dropActive = active;
     return true;
 }
 
 void CFrame::withdrawDropTarget()
 {
-    if (!pDropTarget) return;
-    CDropTarget* target = pDropTarget;
-    pDropTarget = nullptr;
-    bDropActive = false;
+    if (!dropTarget) return;
+    CDropTarget* target = dropTarget;
+    dropTarget = nullptr;
+    dropActive = false;
     if (window) window->setDropTarget(nullptr);
     target->forgetFrame();
     target->release();
@@ -525,19 +525,19 @@ void CFrame::withdrawDropTarget()
 
 bool CFrame::isDropActive() const
 {
-    return bDropActive;
+    return dropActive;
 }
 
 bool CFrame::wantsDrop(const CDragContainer& drag) const
 {
     // Nothing is taken behind a modal view.
-    return pEditor && !pModalView && pEditor->wantsDrop(drag);
+    return frameOwner && !modalView && frameOwner->wantsDrop(drag);
 }
 
 bool CFrame::onDrop(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
     if (CViewContainer::onDrop(context, drag, where)) return true;
-    return drag && wantsDrop(*drag) && pEditor->takeDrop(*drag);
+    return drag && wantsDrop(*drag) && frameOwner->takeDrop(*drag);
 }
 
 // --- Size and position ------------------------------------------------------------------
@@ -554,7 +554,7 @@ bool CFrame::setPosition(std::int32_t, std::int32_t)
 
 bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const
 {
-    if (!bOpenFlag || !window || !platformLayer) return false;
+    if (!openState || !window || !platformLayer) return false;
     platform::NativeHandle current = window->handle();
     for (;;)
     {
@@ -578,7 +578,7 @@ bool CFrame::getPosition(std::int32_t& x, std::int32_t& y) const
 
 bool CFrame::getSize(CViewRect& rect) const
 {
-    if (!bOpenFlag || !window || !platformLayer) return false;
+    if (!openState || !window || !platformLayer) return false;
     const platform::NativeHandle parent = platformLayer->parentOf(window->handle());
     const auto outer = parent ? platformLayer->windowRect(parent) : std::nullopt;
     if (!outer) return false;
@@ -592,7 +592,7 @@ bool CFrame::getSize(CViewRect& rect) const
 
 bool CFrame::setSize(std::int32_t width, std::int32_t height)
 {
-    if (!bOpenFlag || (width == size.width() && height == size.height())) return false;
+    if (!openState || (width == size.width() && height == size.height())) return false;
     if (resizeThroughHost(width, height)) return true;
     if (!resizeWindowChain(width, height)) return true;
     adoptSize(width, height);
@@ -601,7 +601,8 @@ bool CFrame::setSize(std::int32_t width, std::int32_t height)
 
 bool CFrame::resizeThroughHost(std::int32_t width, std::int32_t height)
 {
-    if (!pEditor || !pEditor->canHostSizeWindow() || !pEditor->sizeWindow(width * scale, height * scale))
+    if (!frameOwner || !frameOwner->canHostSizeWindow() ||
+        !frameOwner->sizeWindow(width * scale, height * scale))
         return false;
     size.right = size.left + width;
     size.bottom = size.top + height;
@@ -676,7 +677,7 @@ void CFrame::adoptSize(std::int32_t width, std::int32_t height)
 void CFrame::adoptOffscreenOnly()
 {
     setDirty(true);
-    if (pOffscreenContext)
+    if (offscreenContext)
     {
         releaseOffscreen();
         createOffscreenIfNeeded();
@@ -727,8 +728,8 @@ void CFrame::handlePointer(const platform::PointerState& state)
 
 void CFrame::handleDestroyed()
 {
-    bOpenFlag = false;
-    pSystemWindow = nullptr;
+    openState = false;
+    hostWindow = nullptr;
 }
 
 } // namespace gui

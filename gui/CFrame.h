@@ -99,7 +99,7 @@ class CFrame : public CViewContainer
     platform::Platform* getPlatform() const { return platformLayer; }
     // The frame's own child window; null when it could not be created.
     platform::Window* getOwnWindow() const { return window.get(); }
-    bool isFirstDraw() const { return bFirstDraw; }
+    bool isFirstDraw() const { return firstDraw; }
     std::int32_t getScale() const { return scale; }
     // Redraws at `newScale` (1 or 2): the own window takes the new device
     // size; the host's windows are the owner's business.
@@ -114,10 +114,10 @@ class CFrame : public CViewContainer
     // frame's idle and the window's pointer events until it reports the end;
     // a gesture still running is cut short first.
     void beginTracking(CView* view, CPointerTracker* tracker);
-    bool isTracking() const { return pTracker != nullptr; }
+    bool isTracking() const { return activeTracker != nullptr; }
     // While a dialog of the editor is up the frame takes no mouse, wheel or
     // keys, and no view counts as under the pointer.
-    void setInputSuspended(bool suspended) { bInputSuspended = suspended; }
+    void setInputSuspended(bool suspended) { inputSuspended = suspended; }
 
   private:
     class WindowEvents;
@@ -144,23 +144,23 @@ class CFrame : public CViewContainer
     void endTracking(bool abort);
 
     std::int32_t scale = 1;
-    CFrameOwner* pEditor = nullptr;
-    platform::NativeHandle pSystemWindow = nullptr;
-    CView* pModalView = nullptr;
-    CView* pFocusView = nullptr;
-    bool bFirstDraw = true;
-    bool bOpenFlag = true;
-    bool bDropActive = false;
-    CDropTarget* pDropTarget = nullptr;
-    bool bUpdatesDisabled = false;
+    CFrameOwner* frameOwner = nullptr;
+    platform::NativeHandle hostWindow = nullptr;
+    CView* modalView = nullptr;
+    CView* focusView = nullptr;
+    bool firstDraw = true;
+    bool openState = true;
+    bool dropActive = false;
+    CDropTarget* dropTarget = nullptr;
+    bool updatesDisabled = false;
     platform::Platform* platformLayer = nullptr;
     std::unique_ptr<WindowEvents> events;
     std::unique_ptr<platform::Window> window;
     std::optional<platform::Cursor> defaultCursor;
-    CView* pTrackedView = nullptr;
-    CPointerTracker* pTracker = nullptr;
+    CView* trackedView = nullptr;
+    CPointerTracker* activeTracker = nullptr;
     platform::Point trackingOrigin; // the window's screen origin when the gesture began
-    bool bInputSuspended = false;
+    bool inputSuspended = false;
 };
 
 } // namespace gui

@@ -27,7 +27,7 @@ bool CHorizontalSwitch::isTypeOf(const char* name) const
 
 void CHorizontalSwitch::draw(CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
         std::int32_t index = 0;
         const float position = static_cast<float>(subPixmaps - 1) * value + 0.5f;
@@ -35,10 +35,10 @@ void CHorizontalSwitch::draw(CDrawContext* context)
         if (subPixmaps > 1 && position > 0.0f)
             index = std::min(subPixmaps - 1, static_cast<std::int32_t>(std::min(position, 1.0e6f)));
         const CViewPoint source{0, index * heightOfOneImage};
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, source);
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(context, size, source);
         else
-            pBackground->draw(context, size, source);
+            backgroundBitmap->draw(context, size, source);
     }
     setDirty(false);
 }
@@ -48,7 +48,7 @@ float CHorizontalSwitch::valueForColumn(std::int32_t h) const
     // One position has nowhere to go; it stays at 0 rather than dividing by zero.
     if (subPixmaps < 2) return 0.0f;
     const std::int32_t width =
-        pBackground && pBackground->getWidth() > 0 ? pBackground->getWidth() : size.width();
+        backgroundBitmap && backgroundBitmap->getWidth() > 0 ? backgroundBitmap->getWidth() : size.width();
     const float cellWidth = static_cast<float>(width) / static_cast<float>(subPixmaps);
     if (!(cellWidth > 0.0f)) return 0.0f;
     const float cell = std::trunc(static_cast<float>(h - size.left) / cellWidth);
@@ -57,19 +57,19 @@ float CHorizontalSwitch::valueForColumn(std::int32_t h) const
 
 void CHorizontalSwitch::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled) return;
+    if (!takesMouse) return;
     buttons = resolveButtons(context, buttons);
     if (offerModifierClick(context, buttons)) return;
     if (!(buttons & buttonLeft)) return;
     if (tryResetToDefault(context, buttons)) return;
 
     beginEdit();
-    if (pParentFrame && !pParentFrame->pressesMayBlock())
+    if (parentFrame && !parentFrame->pressesMayBlock())
     {
         trackedButtons = buttons;
         value = valueForColumn(where.h);
         notifyIfDirty(context);
-        pParentFrame->beginTracking(this, this);
+        parentFrame->beginTracking(this, this);
         return;
     }
     std::int32_t current = buttons;

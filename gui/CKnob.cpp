@@ -45,7 +45,7 @@ CKnob::CKnob(const CViewRect& rect, CControlListener* knobListener, std::int32_t
 
 CKnob::~CKnob()
 {
-    if (pHandle) pHandle->release();
+    if (handleBitmap) handleBitmap->release();
 }
 
 bool CKnob::isTypeOf(const char* name) const
@@ -56,8 +56,8 @@ bool CKnob::isTypeOf(const char* name) const
 void CKnob::compute()
 {
     halfAngle = (kTwoPi - std::fabs(rangeAngle)) / 2.0f;
-    aCoef = (vmax - vmin) / rangeAngle;
-    bCoef = vmin - aCoef * startAngle;
+    slope = (vmax - vmin) / rangeAngle;
+    intercept = vmin - slope * startAngle;
 }
 
 void CKnob::setStartAngle(float angle)
@@ -88,18 +88,18 @@ void CKnob::setColorHandle(const CViewColor& color)
 
 void CKnob::setHandleBitmap(CBitmap* bitmap)
 {
-    if (pHandle) pHandle->release();
-    pHandle = bitmap;
-    if (pHandle)
+    if (handleBitmap) handleBitmap->release();
+    handleBitmap = bitmap;
+    if (handleBitmap)
     {
-        pHandle->retain();
-        inset = pHandle->getWidth() / 2 + 2; // what half the width plus 2.5 gave when truncated
+        handleBitmap->retain();
+        inset = handleBitmap->getWidth() / 2 + 2; // what half the width plus 2.5 gave when truncated
     }
 }
 
 void CKnob::valueToPoint(CViewPoint& point) const
 {
-    float alpha = (value - bCoef) / aCoef;
+    float alpha = (value - intercept) / slope;
     // An empty range or a NaN value has no angle; show the start instead.
     if (!std::isfinite(alpha)) alpha = startAngle;
     point.h = truncToInt(radius + std::cos(alpha) * (radius - inset) + 0.5f);
@@ -121,7 +121,7 @@ float CKnob::valueFromPoint(CViewPoint& point) const
             alpha -= kTwoPi;
         else if (alpha < -halfAngle)
             alpha += kTwoPi;
-        return alpha * aCoef + vmin;
+        return alpha * slope + vmin;
     }
 
     alpha -= rangeAngle;
@@ -132,17 +132,17 @@ float CKnob::valueFromPoint(CViewPoint& point) const
         alpha -= kTwoPi;
     else if (alpha < -halfAngle)
         alpha += kTwoPi;
-    return alpha * aCoef + vmax;
+    return alpha * slope + vmax;
 }
 
 void CKnob::draw(CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, offset);
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(context, size, offset);
         else
-            pBackground->draw(context, size, offset);
+            backgroundBitmap->draw(context, size, offset);
     }
     drawHandle(context);
     setDirty(false);
@@ -154,13 +154,14 @@ void CKnob::drawHandle(CDrawContext* context)
     valueToPoint(where);
     where.offset(size.left, size.top);
 
-    if (pHandle)
+    if (handleBitmap)
     {
-        const std::int32_t width = pHandle->getWidth();
-        const std::int32_t height = pHandle->getHeight();
+        const std::int32_t width = handleBitmap->getWidth();
+        const std::int32_t height = handleBitmap->getHeight();
         const std::int32_t left = where.h - width / 2;
         const std::int32_t top = where.v - height / 2;
-        pHandle->drawTransparent(context, CViewRect{left, top, left + width, top + height}, CViewPoint{});
+        handleBitmap->drawTransparent(context, CViewRect{left, top, left + width, top + height},
+                                      CViewPoint{});
         return;
     }
 
@@ -175,7 +176,7 @@ void CKnob::drawHandle(CDrawContext* context)
 
 bool CKnob::dragsCircular(std::int32_t buttons) const
 {
-    const std::int32_t mode = pParentFrame ? pParentFrame->getKnobMode() : 0;
+    const std::int32_t mode = parentFrame ? parentFrame->getKnobMode() : 0;
     const bool alt = (buttons & modAlt) != 0;
     // Alt swaps whatever the global mode is.
     return (mode != kLinearKnobMode && !alt) || (mode == kLinearKnobMode && alt);
@@ -189,7 +190,7 @@ float CKnob::linearRangePerPixel(std::int32_t buttons) const
 
 void CKnob::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled) return;
+    if (!takesMouse) return;
     buttons = resolveButtons(context, buttons);
     if (!(buttons & buttonLeft)) return;
     if (offerModifierClick(context, buttons) || tryResetToDefault(context, buttons)) return;
@@ -249,7 +250,7 @@ void CKnob::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 
 bool CKnob::onWheel(CDrawContext* context, const CViewPoint& where, float distance)
 {
-    if (!bMouseEnabled) return false;
+    if (!takesMouse) return false;
     const bool fine = (readMouseButtons(context) & modShift) != 0;
     value += distance * wheelInc * (fine ? 0.1f : 1.0f);
     clampValue();

@@ -51,13 +51,13 @@ class CKnob : public CControl
     CViewPoint offset;
     CViewColor colorHandle = kWhiteCColor;
     CViewColor colorShadowHandle = kGreyCColor;
-    CBitmap* pHandle = nullptr;
+    CBitmap* handleBitmap = nullptr;
     std::int32_t inset = 3; // distance of the handle point from the rim
     float startAngle;
     float rangeAngle; // negative: clockwise
     float halfAngle;  // half of the dead zone
-    float aCoef = 0.0f;
-    float bCoef = 0.0f;
+    float slope = 0.0f;
+    float intercept = 0.0f;
     float radius;
     float zoomFactor = 1.5f;
 };

@@ -297,13 +297,13 @@ CViewPoint COptionMenu::popupPosition(CDrawContext* context) const
     CViewPoint base;
     if (context)
         where = context->offsetScreen;
-    else if (pParentFrame->getOwnWindow())
+    else if (parentFrame->getOwnWindow())
     {
-        const platform::Point origin = pParentFrame->getOwnWindow()->screenOrigin();
+        const platform::Point origin = parentFrame->getOwnWindow()->screenOrigin();
         where = CViewPoint{origin.x, origin.y};
         base = where;
     }
-    for (CView* parent = pParentView;
+    for (CView* parent = parentView;
          parent && parent->notify(const_cast<COptionMenu*>(this), kMsgCheckIfViewContainer) == 1;
          parent = parent->getParentView())
     {
@@ -313,13 +313,13 @@ CViewPoint COptionMenu::popupPosition(CDrawContext* context) const
     where.offset(size.left, (style & kPopupStyle) ? size.top : size.bottom);
     // Everything past the window's origin is logical: out to device pixels.
     const CViewPoint window = context ? context->getWindowOrigin() : base;
-    const std::int32_t scale = pParentFrame ? pParentFrame->getScale() : 1;
+    const std::int32_t scale = parentFrame ? parentFrame->getScale() : 1;
     return CViewPoint{window.h + (where.h - window.h) * scale, window.v + (where.v - window.v) * scale};
 }
 
 void COptionMenu::takeFocus(CDrawContext* context)
 {
-    if (!pParentFrame) return;
+    if (!parentFrame) return;
     lastResult = -1;
     lastMenu = nullptr;
     openMenu.reset();
@@ -329,7 +329,7 @@ void COptionMenu::takeFocus(CDrawContext* context)
     shownOwners.clear();
     buildMenu(menu.items, shownOwners, path);
 
-    platform::Window* window = pParentFrame->getOwnWindow();
+    platform::Window* window = parentFrame->getOwnWindow();
     if (!window)
     {
         onMenuClosed(-1);
@@ -356,7 +356,7 @@ void COptionMenu::onMenuClosed(std::int32_t command)
     if (command >= 0 && command <= kMaxCommand && command < static_cast<std::int32_t>(owners.size()))
         lastResult = command;
     if (lastResult >= 0) applyChoice(clickContext, owners[static_cast<std::size_t>(lastResult)]);
-    if (pParentFrame) pParentFrame->setFocusView(nullptr);
+    if (parentFrame) parentFrame->setFocusView(nullptr);
     endEdit();
     release();
 }
@@ -371,7 +371,7 @@ bool COptionMenu::removed(CView* parent)
 void COptionMenu::applyChoice(CDrawContext* context, const CommandOwner& owner)
 {
     CDrawContext* temporary = nullptr;
-    if (!context) context = temporary = new CDrawContext(pParentFrame, nullptr, pParentFrame->getOwnWindow());
+    if (!context) context = temporary = new CDrawContext(parentFrame, nullptr, parentFrame->getOwnWindow());
     lastMenu = owner.menu;
     owner.menu->setValue(static_cast<float>(owner.index));
     if (listener) listener->valueChanged(context, owner.menu);
@@ -380,7 +380,7 @@ void COptionMenu::applyChoice(CDrawContext* context, const CommandOwner& owner)
 
 void COptionMenu::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled || !pParentFrame || !context) return;
+    if (!takesMouse || !parentFrame || !context) return;
     buttons = resolveButtons(context, buttons);
     lastButtons = buttons;
     if (offerModifierClick(context, buttons)) return;

@@ -43,15 +43,15 @@ void CParamDisplay::drawText(CDrawContext* context, const char* text)
 
 void CParamDisplay::drawBackground(CDrawContext* context)
 {
-    if (pBackground)
+    if (backgroundBitmap)
     {
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, backOffset);
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(context, size, backOffset);
         else
-            pBackground->draw(context, size, backOffset);
+            backgroundBitmap->draw(context, size, backOffset);
         return;
     }
-    if (bTransparencyEnabled) return;
+    if (transparencyEnabled) return;
     context->setFillColor(backColor);
     context->fillRect(size);
     if (!(style & (kNoFrame | k3DIn | k3DOut)))
@@ -87,7 +87,7 @@ void CParamDisplay::drawLabel(CDrawContext* context, const char* text)
     clip.bound(oldClip);
     context->setClipRect(clip);
     context->setFont(fontID, txtFace);
-    const bool opaque = !bTextTransparencyEnabled;
+    const bool opaque = !textTransparencyEnabled;
     // Opaque text is backed by the fill colour; make that the display's own.
     if (opaque) context->setFillColor(backColor);
     if (style & kShadowText)

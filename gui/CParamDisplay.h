@@ -52,7 +52,7 @@ class CParamDisplay : public CControl
     virtual void setString2FloatConvert(CStringToValue convert);
     virtual void setStyle(std::int32_t newStyle);
     virtual void setTxtFace(std::int32_t styleBits);
-    virtual void setTextTransparency(bool transparent) { bTextTransparencyEnabled = transparent; }
+    virtual void setTextTransparency(bool transparent) { textTransparencyEnabled = transparent; }
 
     std::int32_t getFont() const { return fontID; }
     CViewColor getFontColor() const { return fontColor; }
@@ -62,7 +62,7 @@ class CParamDisplay : public CControl
     std::int32_t getHoriAlign() const { return horiTxtAlign; }
     std::int32_t getStyle() const { return style; }
     std::int32_t getTxtFace() const { return txtFace; }
-    bool getTextTransparency() const { return bTextTransparencyEnabled; }
+    bool getTextTransparency() const { return textTransparencyEnabled; }
 
     // Background, frame and then `text` (null: background only); clears the
     // dirty state.
@@ -85,7 +85,7 @@ class CParamDisplay : public CControl
     CViewColor backColor = kBlackCColor;
     CViewColor frameColor = kBlackCColor;
     CViewColor shadowColor = kRedCColor;
-    bool bTextTransparencyEnabled = true;
+    bool textTransparencyEnabled = true;
 };
 
 } // namespace gui

@@ -18,7 +18,7 @@ bool CRockerSwitch::isTypeOf(const char* name) const
 
 bool CRockerSwitch::onWheel(CDrawContext* context, const CViewPoint& where, float distance)
 {
-    if (!bMouseEnabled) return false;
+    if (!takesMouse) return false;
     value = distance > 0.0f ? -1.0f : 1.0f;
     beginEdit();
     notifyIfDirty(context);

@@ -103,15 +103,15 @@ void CTextEdit::draw(CDrawContext* context)
 
 void CTextEdit::mouse(CDrawContext* context, CViewPoint where, std::int32_t buttons)
 {
-    if (!bMouseEnabled) return;
+    if (!takesMouse) return;
     buttons = resolveButtons(context, buttons);
     if (offerModifierClick(context, buttons)) return;
     if (!(buttons & buttonLeft)) return;
-    if (pParentFrame && pParentFrame->getFocusView() == this) return;
+    if (parentFrame && parentFrame->getFocusView() == this) return;
 
     if (style & kDoubleClickStyle)
     {
-        const std::int64_t now = pParentFrame ? pParentFrame->getTicks() : 0;
+        const std::int64_t now = parentFrame ? parentFrame->getTicks() : 0;
         if (lastTicks < 1 || now >= std::int64_t(lastTicks) + getDoubleClickDelay())
         {
             lastTicks = static_cast<std::int32_t>(now);
@@ -120,14 +120,14 @@ void CTextEdit::mouse(CDrawContext* context, CViewPoint where, std::int32_t butt
         lastTicks = 0;
     }
     beginEdit();
-    bGestureOpen = true;
+    gestureOpen = true;
     takeFocus(context);
 }
 
 platform::Rect CTextEdit::fieldArea(CDrawContext* context) const
 {
     CViewRect area = size;
-    for (CView* parent = pParentView;
+    for (CView* parent = parentView;
          parent && parent->notify(const_cast<CTextEdit*>(this), kMsgCheckIfViewContainer) == 1;
          parent = parent->getParentView())
     {
@@ -159,14 +159,14 @@ platform::EditFieldStyle CTextEdit::fieldStyle(CDrawContext* context) const
 
 void CTextEdit::takeFocus(CDrawContext* context)
 {
-    bWasReturnPressed = false;
-    if (editField || !pParentFrame || !pParentFrame->getOwnWindow()) return;
-    editField = pParentFrame->getOwnWindow()->openEditField(fieldStyle(context), *this);
+    returnPressed = false;
+    if (editField || !parentFrame || !parentFrame->getOwnWindow()) return;
+    editField = parentFrame->getOwnWindow()->openEditField(fieldStyle(context), *this);
 }
 
 void CTextEdit::onEditReturn()
 {
-    bWasReturnPressed = true;
+    returnPressed = true;
     loseFocus(nullptr);
 }
 
@@ -177,13 +177,13 @@ void CTextEdit::onEditFocusLost()
 
 void CTextEdit::loseFocus(CDrawContext* context)
 {
-    if (bGestureOpen)
+    if (gestureOpen)
     {
-        bGestureOpen = false;
+        gestureOpen = false;
         endEdit();
     }
     // Clearing the frame's focus calls back into here and commits there.
-    if (pParentFrame && pParentFrame->getFocusView() == this) pParentFrame->setFocusView(nullptr);
+    if (parentFrame && parentFrame->getFocusView() == this) parentFrame->setFocusView(nullptr);
     if (editField) commit(context);
 }
 
@@ -199,13 +199,13 @@ void CTextEdit::commit(CDrawContext* context)
 
     if (context)
         context->retain();
-    else if (pParentFrame)
-        context = new CDrawContext(pParentFrame, nullptr, pParentFrame->getOwnWindow());
+    else if (parentFrame)
+        context = new CDrawContext(parentFrame, nullptr, parentFrame->getOwnWindow());
     if (changed && listener)
     {
         // The listener may draw: give it the parent's origin in frame coordinates.
         CViewPoint origin;
-        if (pParentView) pParentView->localToFrame(origin);
+        if (parentView) parentView->localToFrame(origin);
         const CViewPoint savedOffset = context ? context->offset : CViewPoint{};
         if (context) context->offset = origin;
         listener->valueChanged(context, this);
@@ -215,7 +215,7 @@ void CTextEdit::commit(CDrawContext* context)
     setDirty();
     if (changed) doIdleStuff();
 
-    CView* target = pParentView ? pParentView : static_cast<CView*>(pParentFrame);
+    CView* target = parentView ? parentView : static_cast<CView*>(parentFrame);
     if (target) target->notify(this, kMsgLooseFocus);
 }
 

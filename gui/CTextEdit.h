@@ -43,7 +43,7 @@ class CTextEdit : public CParamDisplay, private platform::EditFieldListener
 
     const std::string& text() const { return currentText; }
     bool isEditing() const { return editField != nullptr; }
-    bool wasReturnPressed() const { return bWasReturnPressed; }
+    bool wasReturnPressed() const { return returnPressed; }
     // The typed text (UTF-8) of the last commit when the system could not store it: the
     // text stayed as it was, and the listener heard of the commit to say so. Else empty.
     const std::string& getRefusedText() const { return refusedText; }
@@ -57,10 +57,10 @@ class CTextEdit : public CParamDisplay, private platform::EditFieldListener
     void commit(CDrawContext* context);
 
     std::unique_ptr<platform::EditField> editField;
-    bool bWasReturnPressed = false;
+    bool returnPressed = false;
     // A gesture opened by a click and not yet closed: keeps begin and end edit
     // paired however many times the focus loss arrives.
-    bool bGestureOpen = false;
+    bool gestureOpen = false;
     std::string currentText;
     std::string refusedText;
     CTextToDisplay editConvert = nullptr;

@@ -16,17 +16,17 @@ CView::CView(const CViewRect& rect) : size(rect), mouseableArea(rect) {}
 
 CView::~CView()
 {
-    if (pBackground) pBackground->release();
+    if (backgroundBitmap) backgroundBitmap->release();
 }
 
 void CView::draw(CDrawContext* context)
 {
-    if (pBackground && context)
+    if (backgroundBitmap && context)
     {
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(context, size, CViewPoint{});
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(context, size, CViewPoint{});
         else
-            pBackground->draw(context, size, CViewPoint{});
+            backgroundBitmap->draw(context, size, CViewPoint{});
     }
     setDirty(false);
 }
@@ -47,14 +47,14 @@ void CView::setBackground(CBitmap* background)
 {
     // Retain first: the new bitmap may be the one already held.
     if (background) background->retain();
-    if (pBackground) pBackground->release();
-    pBackground = background;
+    if (backgroundBitmap) backgroundBitmap->release();
+    backgroundBitmap = background;
     setDirty(true);
 }
 
 CBitmap* CView::getBackground() const
 {
-    return pBackground;
+    return backgroundBitmap;
 }
 
 std::int32_t CView::onKeyDown(VstKeyCode&)
@@ -89,20 +89,20 @@ void CView::takeFocus(CDrawContext*) {}
 
 bool CView::isDirty() const
 {
-    return bDirty;
+    return markedDirty;
 }
 void CView::setDirty(bool dirty)
 {
-    bDirty = dirty;
+    markedDirty = dirty;
 }
 
 void CView::setMouseEnabled(bool enabled)
 {
-    bMouseEnabled = enabled;
+    takesMouse = enabled;
 }
 bool CView::getMouseEnabled() const
 {
-    return bMouseEnabled;
+    return takesMouse;
 }
 void CView::setMouseableArea(const CViewRect& rect)
 {
@@ -120,11 +120,11 @@ bool CView::hitTest(const CViewPoint& where, std::int32_t)
 
 void CView::setTransparency(bool transparent)
 {
-    bTransparencyEnabled = transparent;
+    transparencyEnabled = transparent;
 }
 bool CView::getTransparency() const
 {
-    return bTransparencyEnabled;
+    return transparencyEnabled;
 }
 
 void CView::setViewSize(const CViewRect& rect)
@@ -150,20 +150,20 @@ bool CView::attached(CView*)
 void CView::getMouseLocation(CDrawContext* context, CViewPoint& point)
 {
     if (!context) return;
-    if (pParentView && pParentView->notify(this, kMsgCheckIfViewContainer) == 1)
+    if (parentView && parentView->notify(this, kMsgCheckIfViewContainer) == 1)
     {
         // Ask the parent in its own coordinates, with the context moved to match.
-        const CViewPoint origin = pParentView->getViewSize().topLeft();
+        const CViewPoint origin = parentView->getViewSize().topLeft();
         const CViewPoint savedOffset = context->offset;
         const CViewPoint savedScreen = context->offsetScreen;
         context->offset.offset(origin.h, origin.v);
         context->offsetScreen.offset(origin.h, origin.v);
-        pParentView->getMouseLocation(context, point);
+        parentView->getMouseLocation(context, point);
         context->offset = savedOffset;
         context->offsetScreen = savedScreen;
         return;
     }
-    const CFrame* frame = context->getFrame() ? context->getFrame() : pParentFrame;
+    const CFrame* frame = context->getFrame() ? context->getFrame() : parentFrame;
     const CViewPoint screen = frame ? frame->getScreenPointer() : CViewPoint{};
     const CViewPoint window = context->getWindowOrigin();
     const CViewPoint inWindow = frame ? frame->toLogical(screen.h - window.h, screen.v - window.v)
@@ -174,19 +174,19 @@ void CView::getMouseLocation(CDrawContext* context, CViewPoint& point)
 
 CViewPoint& CView::frameToLocal(CViewPoint& point) const
 {
-    if (pParentView && pParentView->isTypeOf("CViewContainer")) return pParentView->frameToLocal(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->frameToLocal(point);
     return point;
 }
 
 CViewPoint& CView::localToFrame(CViewPoint& point) const
 {
-    if (pParentView && pParentView->isTypeOf("CViewContainer")) return pParentView->localToFrame(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->localToFrame(point);
     return point;
 }
 
 CFrameOwner* CView::getEditor() const
 {
-    return pParentFrame ? pParentFrame->getEditor() : nullptr;
+    return parentFrame ? parentFrame->getEditor() : nullptr;
 }
 
 std::int32_t CView::notify(CView*, const char*)
@@ -196,25 +196,25 @@ std::int32_t CView::notify(CView*, const char*)
 
 void CView::redrawRect(CDrawContext* context, const CViewRect& rect)
 {
-    if (pParentView)
-        pParentView->redrawRect(context, rect);
-    else if (pParentFrame)
-        pParentFrame->drawRect(context, rect);
+    if (parentView)
+        parentView->redrawRect(context, rect);
+    else if (parentFrame)
+        parentFrame->drawRect(context, rect);
 }
 
 std::int32_t CView::readMouseButtons(CDrawContext* context) const
 {
-    const CFrame* frame = context && context->getFrame() ? context->getFrame() : pParentFrame;
+    const CFrame* frame = context && context->getFrame() ? context->getFrame() : parentFrame;
     return frame ? frame->getCurrentMouseButtons() : 0;
 }
 
 bool CView::wantsFocus() const
 {
-    return bWantsFocus;
+    return focusWanted;
 }
 void CView::setWantsFocus(bool wants)
 {
-    bWantsFocus = wants;
+    focusWanted = wants;
 }
 
 bool CView::isTypeOf(const char* name) const
@@ -227,8 +227,8 @@ void CView::update(CDrawContext* context)
     if (!isDirty()) return;
     if (context)
         draw(context);
-    else if (pParentFrame)
-        pParentFrame->drawView(this);
+    else if (parentFrame)
+        parentFrame->drawView(this);
     setDirty(false);
 }
 

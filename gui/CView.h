@@ -93,10 +93,10 @@ class CView : public CReferenceCounter
     // Plain accessors, not part of the overridable behaviour.
     const CViewRect& getViewSize() const { return size; }
     const CViewRect& getMouseableArea() const { return mouseableArea; }
-    CFrame* getFrame() const { return pParentFrame; }
-    CView* getParentView() const { return pParentView; }
-    void setFrame(CFrame* frame) { pParentFrame = frame; }
-    void setParentView(CView* parent) { pParentView = parent; }
+    CFrame* getFrame() const { return parentFrame; }
+    CView* getParentView() const { return parentView; }
+    void setFrame(CFrame* frame) { parentFrame = frame; }
+    void setParentView(CView* parent) { parentView = parent; }
     std::int32_t getWidth() const { return size.width(); }
     std::int32_t getHeight() const { return size.height(); }
 
@@ -106,13 +106,13 @@ class CView : public CReferenceCounter
 
     CViewRect size;
     CViewRect mouseableArea;
-    CFrame* pParentFrame = nullptr;
-    CView* pParentView = nullptr;
-    bool bDirty = false;
-    bool bMouseEnabled = true;
-    bool bTransparencyEnabled = false;
-    bool bWantsFocus = false;
-    CBitmap* pBackground = nullptr;
+    CFrame* parentFrame = nullptr;
+    CView* parentView = nullptr;
+    bool markedDirty = false;
+    bool takesMouse = true;
+    bool transparencyEnabled = false;
+    bool focusWanted = false;
+    CBitmap* backgroundBitmap = nullptr;
 };
 
 } // namespace gui

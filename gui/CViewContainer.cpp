@@ -65,7 +65,7 @@ bool isWithin(const CView* view, const CView* ancestor)
 
 CViewContainer::CViewContainer(const CViewRect& rect, CFrame* frame, CBitmap* background) : CView(rect)
 {
-    pParentFrame = frame;
+    parentFrame = frame;
     setBackground(background);
     setDirty(true);
 }
@@ -105,7 +105,7 @@ void CViewContainer::addView(CView* view)
     if (!view) return;
     children.push_back(view);
     view->retain();
-    view->setFrame(pParentFrame);
+    view->setFrame(parentFrame);
     view->setParentView(this);
     view->attached(this);
     view->setDirty(true);
@@ -126,7 +126,7 @@ void CViewContainer::removeView(CView* view, bool withRelease)
     if (!view || !isChild(view)) return;
     // The focus may sit deeper inside a removed container; a focus pointer
     // into a detached subtree would outlive its view.
-    if (pParentFrame && isWithin(pParentFrame->getFocusView(), view)) pParentFrame->setFocusView(nullptr);
+    if (parentFrame && isWithin(parentFrame->getFocusView(), view)) parentFrame->setFocusView(nullptr);
     // The view may die in the releases below; keep it alive until unlinked.
     unlinkView(view);
     if (withRelease) view->release();
@@ -191,28 +191,28 @@ std::int32_t CViewContainer::getMode() const
 
 void CViewContainer::useOffscreen(bool offscreen)
 {
-    bDrawInOffscreen = offscreen;
+    drawInOffscreen = offscreen;
     if (!offscreen) releaseOffscreen();
 }
 
 void CViewContainer::createOffscreenIfNeeded()
 {
-    if (bDrawInOffscreen && !pOffscreenContext)
-        pOffscreenContext = new COffscreenContext(pParentFrame, size.width(), size.height(), kBlackCColor);
+    if (drawInOffscreen && !offscreenContext)
+        offscreenContext = new COffscreenContext(parentFrame, size.width(), size.height(), kBlackCColor);
 }
 
 void CViewContainer::releaseOffscreen()
 {
-    if (pOffscreenContext) pOffscreenContext->release();
-    pOffscreenContext = nullptr;
+    if (offscreenContext) offscreenContext->release();
+    offscreenContext = nullptr;
 }
 
 void CViewContainer::drawBackgroundRect(CDrawContext* context, const CViewRect& rect)
 {
     if (!context) return;
-    if (!pBackground)
+    if (!backgroundBitmap)
     {
-        if (!bTransparencyEnabled)
+        if (!transparencyEnabled)
         {
             context->setFillColor(backgroundColor);
             context->fillRect(rect);
@@ -225,11 +225,11 @@ void CViewContainer::drawBackgroundRect(CDrawContext* context, const CViewRect& 
     newClip.bound(oldClip);
     const bool clipChanged = !(newClip == oldClip);
     if (clipChanged) context->setClipRect(newClip);
-    const CViewRect whole{0, 0, pBackground->getWidth(), pBackground->getHeight()};
-    if (bTransparencyEnabled)
-        pBackground->drawTransparent(context, whole, backgroundOffset);
+    const CViewRect whole{0, 0, backgroundBitmap->getWidth(), backgroundBitmap->getHeight()};
+    if (transparencyEnabled)
+        backgroundBitmap->drawTransparent(context, whole, backgroundOffset);
     else
-        pBackground->draw(context, whole, backgroundOffset);
+        backgroundBitmap->draw(context, whole, backgroundOffset);
     if (clipChanged) context->setClipRect(oldClip);
 }
 
@@ -238,7 +238,7 @@ void CViewContainer::drawBackgroundRect(CDrawContext* context, const CViewRect& 
 CDrawContext* CViewContainer::beginTarget(CDrawContext* context, CViewPoint& savedOffset)
 {
     createOffscreenIfNeeded();
-    if (bDrawInOffscreen && pOffscreenContext) return pOffscreenContext;
+    if (drawInOffscreen && offscreenContext) return offscreenContext;
     savedOffset = context->offset;
     context->offset.offset(size.left, size.top);
     return context;
@@ -246,7 +246,7 @@ CDrawContext* CViewContainer::beginTarget(CDrawContext* context, CViewPoint& sav
 
 void CViewContainer::restoreTarget(CDrawContext* context, const CViewPoint& savedOffset)
 {
-    if (!(bDrawInOffscreen && pOffscreenContext)) context->offset = savedOffset;
+    if (!(drawInOffscreen && offscreenContext)) context->offset = savedOffset;
 }
 
 void CViewContainer::draw(CDrawContext* context)
@@ -255,22 +255,22 @@ void CViewContainer::draw(CDrawContext* context)
     CViewPoint saved;
     CDrawContext* target = beginTarget(context, saved);
     const CViewRect local = localBounds(size);
-    if (pBackground)
+    if (backgroundBitmap)
     {
-        if (bTransparencyEnabled)
-            pBackground->drawTransparent(target, local, backgroundOffset);
+        if (transparencyEnabled)
+            backgroundBitmap->drawTransparent(target, local, backgroundOffset);
         else
-            pBackground->draw(target, local, backgroundOffset);
+            backgroundBitmap->draw(target, local, backgroundOffset);
     }
-    else if (!bTransparencyEnabled)
+    else if (!transparencyEnabled)
     {
         target->setFillColor(backgroundColor);
         target->fillRect(local);
     }
     for (std::size_t i = 0; i < children.size(); ++i)
         children[i]->draw(target);
-    if (target == pOffscreenContext)
-        pOffscreenContext->copyFrom(context, size, CViewPoint{});
+    if (target == offscreenContext)
+        offscreenContext->copyFrom(context, size, CViewPoint{});
     else
         restoreTarget(context, saved);
     setDirty(false);
@@ -299,8 +299,8 @@ void CViewContainer::drawRect(CDrawContext* context, const CViewRect& updateRect
         // part still owes the rest.
         if (wasDirty && !coversVisiblePart(local, before, size)) child->setDirty(true);
     }
-    if (target == pOffscreenContext)
-        pOffscreenContext->copyFrom(context, clipped, local.topLeft());
+    if (target == offscreenContext)
+        offscreenContext->copyFrom(context, clipped, local.topLeft());
     else
         restoreTarget(context, saved);
     setDirty(false);
@@ -308,7 +308,7 @@ void CViewContainer::drawRect(CDrawContext* context, const CViewRect& updateRect
 
 bool CViewContainer::isDirty() const
 {
-    if (bDirty) return true;
+    if (markedDirty) return true;
     const CViewRect bounds = localBounds(size);
     for (CView* child : children)
     {
@@ -336,16 +336,16 @@ void CViewContainer::update(CDrawContext* context)
     default:
         return;
     }
-    if (bDirty)
+    if (markedDirty)
     {
         draw(context);
     }
-    else if (bDrawInOffscreen && pOffscreenContext)
+    else if (drawInOffscreen && offscreenContext)
     {
         const bool wasDirty = isDirty();
         for (std::size_t i = 0; i < children.size(); ++i)
-            children[i]->update(pOffscreenContext);
-        if (wasDirty && context) pOffscreenContext->copyFrom(context, size, CViewPoint{});
+            children[i]->update(offscreenContext);
+        if (wasDirty && context) offscreenContext->copyFrom(context, size, CViewPoint{});
     }
     else if (context)
     {
@@ -368,17 +368,17 @@ void CViewContainer::update(CDrawContext* context)
 void CViewContainer::redrawRect(CDrawContext* context, const CViewRect& rect)
 {
     const CViewRect shifted = rect.offsetBy(size.left, size.top);
-    if (bTransparencyEnabled)
+    if (transparencyEnabled)
     {
-        if (pParentView)
-            pParentView->redrawRect(context, shifted);
-        else if (pParentFrame)
-            pParentFrame->drawRect(context, shifted);
+        if (parentView)
+            parentView->redrawRect(context, shifted);
+        else if (parentFrame)
+            parentFrame->drawRect(context, shifted);
         return;
     }
     if (!context) return;
     CViewPoint origin;
-    if (pParentView) pParentView->localToFrame(origin);
+    if (parentView) parentView->localToFrame(origin);
     OffsetShift shift(context, origin);
     drawRect(context, shifted);
 }
@@ -388,7 +388,7 @@ void CViewContainer::redrawRect(CDrawContext* context, const CViewRect& rect)
 void CViewContainer::setViewSize(const CViewRect& rect)
 {
     CView::setViewSize(rect);
-    if (pOffscreenContext && bDrawInOffscreen)
+    if (offscreenContext && drawInOffscreen)
     {
         releaseOffscreen();
         createOffscreenIfNeeded();
@@ -410,14 +410,14 @@ bool CViewContainer::attached(CView*)
 CViewPoint& CViewContainer::frameToLocal(CViewPoint& point) const
 {
     point.offset(-size.left, -size.top);
-    if (pParentView && pParentView->isTypeOf("CViewContainer")) return pParentView->frameToLocal(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->frameToLocal(point);
     return point;
 }
 
 CViewPoint& CViewContainer::localToFrame(CViewPoint& point) const
 {
     point.offset(size.left, size.top);
-    if (pParentView && pParentView->isTypeOf("CViewContainer")) return pParentView->localToFrame(point);
+    if (parentView && parentView->isTypeOf("CViewContainer")) return parentView->localToFrame(point);
     return point;
 }
 
@@ -450,9 +450,9 @@ void CViewContainer::mouse(CDrawContext* context, CViewPoint where, std::int32_t
 
 CView* CViewContainer::getCurrentView() const
 {
-    if (!pParentFrame) return nullptr;
+    if (!parentFrame) return nullptr;
     CViewPoint where;
-    pParentFrame->getCurrentLocation(where);
+    parentFrame->getCurrentLocation(where);
     frameToLocal(where);
     for (std::size_t i = children.size(); i-- > 0;)
     {
@@ -463,7 +463,7 @@ CView* CViewContainer::getCurrentView() const
 
 CView* CViewContainer::getViewAt(const CViewPoint& where, bool deep) const
 {
-    if (!pParentFrame) return nullptr;
+    if (!parentFrame) return nullptr;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     for (std::size_t i = children.size(); i-- > 0;)
     {
@@ -535,7 +535,7 @@ bool CViewContainer::advanceNextFocusView(CView* oldFocus, bool reverse)
         }
         if (child->wantsFocus())
         {
-            if (pParentFrame) pParentFrame->setFocusView(child);
+            if (parentFrame) parentFrame->setFocusView(child);
             return true;
         }
         if (child->isTypeOf("CViewContainer") &&
@@ -549,7 +549,7 @@ bool CViewContainer::advanceNextFocusView(CView* oldFocus, bool reverse)
 
 void CViewContainer::onDragEnter(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame) return;
+    if (!parentFrame) return;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
     if (currentDragView) currentDragView->onDragLeave(context, drag, local);
@@ -559,7 +559,7 @@ void CViewContainer::onDragEnter(CDrawContext* context, CDragContainer* drag, co
 
 void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame) return;
+    if (!parentFrame) return;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
     CView* view = getViewAt(where, false);
@@ -577,7 +577,7 @@ void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag, con
 
 void CViewContainer::onDragLeave(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame) return;
+    if (!parentFrame) return;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
     if (currentDragView) currentDragView->onDragLeave(context, drag, local);
@@ -586,7 +586,7 @@ void CViewContainer::onDragLeave(CDrawContext* context, CDragContainer* drag, co
 
 bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const CViewPoint& where)
 {
-    if (!pParentFrame) return false;
+    if (!parentFrame) return false;
     const CViewPoint local = CViewPoint{where}.offset(-size.left, -size.top);
     OffsetShift shift(context, size.topLeft());
     CView* view = getViewAt(where, false);

@@ -69,7 +69,7 @@ class CViewContainer : public CView
     virtual CView* getViewAt(const CViewPoint& where, bool deep = false) const;
     virtual bool advanceNextFocusView(CView* oldFocus, bool reverse = false);
 
-    COffscreenContext* getOffscreen() const { return pOffscreenContext; }
+    COffscreenContext* getOffscreen() const { return offscreenContext; }
 
   protected:
     // Detaches and releases every child as the destructor does; subclasses
@@ -87,10 +87,10 @@ class CViewContainer : public CView
 
     std::vector<CView*> children; // first = bottom, last = topmost
     std::int32_t mode = updateAll;
-    COffscreenContext* pOffscreenContext = nullptr;
+    COffscreenContext* offscreenContext = nullptr;
     CViewColor backgroundColor = kBlackCColor;
     CViewPoint backgroundOffset;
-    bool bDrawInOffscreen = true;
+    bool drawInOffscreen = true;
     CView* currentDragView = nullptr;
 };
 
