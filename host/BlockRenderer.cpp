@@ -144,9 +144,9 @@ Status BlockRenderer::render(PluginInstance& plugin, const Stream& stream, const
 {
     if (Status status = check(plugin, stream.channels, options); !status.ok()) return status;
     plugin.start(stream.channels, stream.sampleRate, options.blockSize, options.doublePrecision);
-    const Status status = options.doublePrecision
-                              ? runBlocks<double>(plugin, stream, source, sink, options, progress)
-                              : runBlocks<float>(plugin, stream, source, sink, options, progress);
+    Status status = options.doublePrecision
+                        ? runBlocks<double>(plugin, stream, source, sink, options, progress)
+                        : runBlocks<float>(plugin, stream, source, sink, options, progress);
     plugin.stop();
     return status;
 }
