@@ -196,7 +196,7 @@ Status writeThrough(const std::string& path, const std::string& svg, int& watchS
 Status SvgPlot::write(const std::string& path, const LevelTrace& trace, const std::string& title)
 {
     int slot = -1;
-    const Status status = writeThrough(path, render(trace, title), slot);
+    Status status = writeThrough(path, render(trace, title), slot);
     TemporaryFiles::forget(slot);
     return status;
 }

@@ -160,8 +160,8 @@ Status applyProgramChoice(PluginInstance& plugin, const ProgramChoice& choice, s
         return Status::failure("--preset-file cannot be combined with --bank or --preset");
     ProgramRecord chosen;
     bool hasValues = false;
-    const Status s = choice.presetFile.empty() ? chooseFromBank(choice, chosen, hasValues)
-                                               : chooseFromPresetFile(choice, chosen, hasValues);
+    Status s = choice.presetFile.empty() ? chooseFromBank(choice, chosen, hasValues)
+                                         : chooseFromPresetFile(choice, chosen, hasValues);
     if (!s.ok()) return s;
     giveToPlugin(plugin, chosen, hasValues);
     appliedName = chosen.name.data();

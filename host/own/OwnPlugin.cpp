@@ -51,6 +51,7 @@ bool recognises(PluginInstance& plugin)
 std::vector<std::string> factoryPresetNames()
 {
     std::vector<std::string> names;
+    names.reserve(std::size(kFactoryPresets));
     for (const FactoryPreset& preset : kFactoryPresets)
         names.emplace_back(preset.name);
     return names;
