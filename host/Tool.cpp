@@ -374,10 +374,9 @@ int Tool::demo(const CommandLine& commandLine)
             return fail(status);
         const std::string stem = (folder / (std::to_string(i + 1) + "-" + fileSlug(name))).string();
         const std::string description = RenderJob::describe(*plugin);
-        const std::string title = plugin->effectName() + " \"" + name + "\": " + description;
-        const std::string audioPath = stem + ".wav";
-        const std::string plotPath = stem + ".svg";
-        if (Status status = writeRender(audioPath, plotPath, result, settings, title); !status.ok())
+        std::string title = plugin->effectName();
+        title.append(" \"").append(name).append("\": ").append(description);
+        if (Status status = writeRender(stem + ".wav", stem + ".svg", result, settings, title); !status.ok())
             return fail(status);
         std::printf("%s\n  %s\n  -> %s.wav, %s.svg\n%s\n", name.c_str(), description.c_str(), stem.c_str(),
                     stem.c_str(), result.summary.format().c_str());

@@ -116,9 +116,9 @@ std::vector<int> everyParameter(int count, int from, int step)
 
 std::vector<float> parameters(const PluginInstance& plugin)
 {
-    std::vector<float> values;
-    for (int i = 0; i < plugin.parameterCount(); ++i)
-        values.push_back(plugin.parameter(i));
+    std::vector<float> values(static_cast<std::size_t>(std::max(0, plugin.parameterCount())));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = plugin.parameter(static_cast<int>(i));
     return values;
 }
 
