@@ -13,7 +13,7 @@ namespace
 constexpr double kWarnRatio = 1.25;
 constexpr double kFailRatio = 2.0;
 constexpr double kNoiseSeconds = 0.005; // below this extra CPU time a ratio says nothing
-constexpr int kRounds = 7; // the cheapest of several: a busy moment only ever adds time
+constexpr int kRounds = 7;              // the cheapest of several: a busy moment only ever adds time
 
 struct Entry
 {
