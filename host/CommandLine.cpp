@@ -125,7 +125,8 @@ const char* CommandLine::usage()
 commands:
   info                     identity, pins and parameters of the plug-in
   render IN OUT            process a mono or stereo file (WAV, FLAC, AIFF, ...)
-  bench                    realtime factor of 32-bit and 64-bit processing
+  bench [PEER.so ...]      realtime factor of 32-bit and 64-bit processing, and of
+                           each peer module named (at its defaults) in the same run
   demo [OUTDIR]            render the built-in programme through a few presets
                            into OUTDIR (default out/), with plots and summaries
   bank show FILE           list a bank (.trb) or preset file (.trp)
