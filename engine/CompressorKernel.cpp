@@ -1,5 +1,7 @@
 #include "engine/CompressorKernel.h"
 
+#include "engine/SinCos.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -569,10 +571,15 @@ void CompressorKernel::designEnvelopeFilter(const Settings& settings, const CBiq
     }
     for (int32_t i = 0; i < frames; ++i)
     {
-        // One library call for both (the compiler pairs them into sincos).
+        // w lies in 0..0.998 pi: the cutoff is at most 0.499 x rate.
         const double w = chunk.cutoff[i] * CBiquadFilter::kTwoPi / rate;
+#ifdef _WIN32
+        sinCosInRange(w, chunk.sinW[i], chunk.cosW[i]);
+#else
+        // One library call for both (the compiler pairs them into sincos).
         chunk.cosW[i] = std::cos(w);
         chunk.sinW[i] = std::sin(w);
+#endif
     }
     const double q2 = filter.q * 2;
     for (int32_t i = 0; i < frames; ++i)
