@@ -74,8 +74,10 @@ inline void reduceStage(double n, double part, double partTail, double& r, doubl
 inline void sinCosInRange(double x, double& sine, double& cosine)
 {
     using namespace sincos_detail;
-    const double n = std::nearbyint(x * kInvPio2); // 0, 1 or 2
-    double r = x - n * kPio2_1;                    // exact: n x kPio2_1 has at most 35 bits
+    // The nearest quadrant, 0, 1 or 2; a conversion, not a library's
+    // rounding call (a slow one in the Windows runtime).
+    const double n = static_cast<double>(static_cast<int>(x * kInvPio2 + 0.5));
+    double r = x - n * kPio2_1; // exact: n x kPio2_1 has at most 35 bits
     double tail = n * kPio2_1t;
     reduceStage(n, kPio2_2, kPio2_2t, r, tail);
     reduceStage(n, kPio2_3, kPio2_3t, r, tail);
