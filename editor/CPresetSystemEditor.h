@@ -84,6 +84,9 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     gui::CTextEdit* getNameField() const { return nameField; }
     gui::COptionMenu* getPresetMenu() const { return presetMenu; }
     bool isDialogOpen() const { return dialogTask != nullptr; }
+    // A message box over the open editor, as the bar's own errors are shown;
+    // for wrappers that must tell the user what their host does not offer.
+    void showNotice(const char* caption, const std::string& text);
 
   protected:
     CPresetSystemEffect* presetEffect() const;
@@ -102,6 +105,8 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     // the path to open, or empty when cancelled or unusable.
     std::string acceptChosenPath(const FileDialog& dialog, const std::optional<std::string>& chosen);
     void startDialog(std::unique_ptr<platform::DialogTask> task);
+    // A typed name the system's preset files cannot hold: said, not silently changed.
+    void reportRefusedName(const std::string& typed);
     void pollDialog();
     void reportFailure(const FileResult& result);
     // Each true when the file operation succeeded; a failure is reported.

@@ -1,0 +1,20 @@
+# Installs the LV2 bundle into ~/.lv2, where Linux hosts look. The new bundle
+# is copied beside the old one first and swapped in by renames, so a failed
+# copy leaves the installed bundle as it was.
+if(NOT DEFINED BUNDLE OR NOT EXISTS "${BUNDLE}/manifest.ttl")
+  message(FATAL_ERROR "BUNDLE must name the built LV2 bundle")
+endif()
+set(dir "$ENV{HOME}/.lv2")
+get_filename_component(name "${BUNDLE}" NAME)
+set(fresh "${dir}/.${name}.new")
+set(stale "${dir}/.${name}.old")
+file(REMOVE_RECURSE "${fresh}" "${stale}")
+file(MAKE_DIRECTORY "${fresh}")
+file(GLOB parts "${BUNDLE}/*.ttl" "${BUNDLE}/*.so")
+file(COPY ${parts} DESTINATION "${fresh}")
+if(EXISTS "${dir}/${name}")
+  file(RENAME "${dir}/${name}" "${stale}")
+endif()
+file(RENAME "${fresh}" "${dir}/${name}")
+file(REMOVE_RECURSE "${stale}")
+message(STATUS "Installed ${dir}/${name}")
