@@ -244,8 +244,14 @@ void CPresetSystemEditor::valueChanged(gui::CDrawContext*, gui::CControl* contro
     {
     case kNameFieldTag:
     {
+        auto* field = static_cast<gui::CTextEdit*>(control);
+        if (!field->getRefusedText().empty())
+        {
+            reportRefusedName(field->getRefusedText());
+            break;
+        }
         char text[gui::CTextEdit::kMaxTextLength + 1] = {};
-        static_cast<gui::CTextEdit*>(control)->getText(text);
+        field->getText(text);
         renamePreset(text);
         break;
     }
@@ -335,6 +341,17 @@ void CPresetSystemEditor::reportFailure(const FileResult& result)
     pendingFile = nullptr;
     startDialog(getPlatform().startMessage(
         platform::MessageRequest{kErrorCaption, result.message, platform::MessageIcon::Error},
+        frame ? frame->getOwnWindow() : nullptr));
+}
+
+void CPresetSystemEditor::reportRefusedName(const std::string& typed)
+{
+    pendingFile = nullptr;
+    const std::string message = "The name \"" + typed +
+                                "\" has characters that preset names on this system cannot hold. The preset "
+                                "keeps its name.";
+    startDialog(getPlatform().startMessage(
+        platform::MessageRequest{kErrorCaption, message, platform::MessageIcon::Error},
         frame ? frame->getOwnWindow() : nullptr));
 }
 

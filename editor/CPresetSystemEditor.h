@@ -105,6 +105,8 @@ class CPresetSystemEditor : public AEffGUIEditor, public CPresetSystemListener, 
     // the path to open, or empty when cancelled or unusable.
     std::string acceptChosenPath(const FileDialog& dialog, const std::optional<std::string>& chosen);
     void startDialog(std::unique_ptr<platform::DialogTask> task);
+    // A typed name the system's preset files cannot hold: said, not silently changed.
+    void reportRefusedName(const std::string& typed);
     void pollDialog();
     void reportFailure(const FileResult& result);
     // Each true when the file operation succeeded; a failure is reported.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -113,6 +114,31 @@ int32_t curvePosition(double envelope)
 constexpr double kTopEnvelope =
     ((CompressorKernel::kCurveSize - 1 - 0.5) / 16) * ((CompressorKernel::kCurveSize - 1 - 0.5) / 16);
 
+// The largest amplitude the gain table tells apart: sqrt(kTopEnvelope).
+constexpr double kTopAmplitude = (CompressorKernel::kCurveSize - 1 - 0.5) / 16;
+
+// A subnormal input sample costs the processor a slow assist in the drive's
+// product, and the noise added after it swamps it anyway (the noise is never
+// below 1e-21): taken as zero, the driven sample is the same to the bit.
+double withoutSubnormal(double sample)
+{
+    return std::fabs(sample) < std::numeric_limits<double>::min() ? 0.0 : sample;
+}
+
+// A driven sample the side chain cannot take as it is. Not finite (NaN,
+// infinity, or a drive product that overflowed): it becomes silence, its
+// noise alone, in the audio and the side chain. Finite but beyond the
+// table: the side chain hears it at the table's top, so no level however
+// large leaves more in the detectors than the largest one the table covers.
+void guardSideChain(double& sample, double& side, double noise)
+{
+    if (!std::isfinite(sample))
+    {
+        sample = noise;
+    }
+    side = std::clamp(sample, -kTopAmplitude, kTopAmplitude);
+}
+
 // Caps a filter's state at `limit` in magnitude, as if its signal had never
 // gone beyond it.
 void capState(CBiquadFilter& filter, double limit)
@@ -164,9 +190,11 @@ void CompressorKernel::buildGainCurves()
         for (int32_t i = 0; i < kCurveSize; ++i)
         {
             const double a = i * 256.0 / 4096.0;
-            // Entry 0 of curves 2 to 6 is 0/0; the envelope floor keeps it unread.
+            // Entry 0 of curves 2 to 6 would be 0/0, an invalid operation that
+            // kills a host running with that trap unmasked. The envelope floor
+            // keeps it unread; it holds the curves' common limit, gain 1.
             gainCurves[static_cast<std::size_t>(curve)][static_cast<std::size_t>(i)] =
-                static_cast<float>(curveGain(curve, a));
+                i == 0 ? 1.0f : static_cast<float>(curveGain(curve, a));
         }
     }
 }
@@ -179,7 +207,11 @@ void CompressorKernel::settleSmoothing()
 
 double CompressorKernel::checkedSampleRate(double rate)
 {
-    return rate >= 20000.0 && rate <= 200000.0 ? rate : 44100.0; // NaN too
+    if (rate > kHighestRate)
+    {
+        return kHighestRate;
+    }
+    return rate >= 20000.0 ? rate : 44100.0; // NaN too
 }
 
 void CompressorKernel::suspend()
@@ -412,14 +444,21 @@ void CompressorKernel::runSideChain(SideChain& chain, const Settings& settings, 
         const double noiseR = noiseValue(c.nextNoise());
 
         // Drive; the gain multiplies these, not the high-passed detector input.
-        const double left = static_cast<double>(inL[i]) * c.drive + noiseL;
-        const double right = static_cast<double>(inR[i]) * c.drive + noiseR;
+        double left = withoutSubnormal(static_cast<double>(inL[i])) * c.drive + noiseL;
+        double right = withoutSubnormal(static_cast<double>(inR[i])) * c.drive + noiseR;
+        double sideL = left;
+        double sideR = right;
+        if (!(std::fabs(left) <= kTopAmplitude && std::fabs(right) <= kTopAmplitude)) [[unlikely]]
+        {
+            guardSideChain(left, sideL, noiseL);
+            guardSideChain(right, sideR, noiseR);
+        }
         chunk.left[i] = left;
         chunk.right[i] = right;
 
         // Stereo-linked power of the high-passed side chain.
-        const double hL = c.highpassL.step(left);
-        const double hR = c.highpassR.step(right);
+        const double hL = c.highpassL.step(sideL);
+        const double hR = c.highpassR.step(sideR);
         const double power = (std::fabs(hR) * std::fabs(hR) + std::fabs(hL) * std::fabs(hL)) * 0.7071;
         chunk.power[i] = power;
     }

@@ -73,7 +73,12 @@ class CompressorKernel
     const CBiquadFilter& getEnvelopeFilter() const { return envelopeFilter; }
     const CBiquadFilter& getMeterSmoother() const { return meterSmoother; }
 
-    // Rates outside this range design the filters for 44100 Hz instead.
+    // Rates below 20000 Hz (and rates no design can use) design the filters
+    // for 44100 Hz instead; rates above the highest for the highest. Up to
+    // it the slowest envelope design (0.14 Hz) keeps 1 - cos(w), formed next
+    // to 1.0, to within 1% of its value; far above it that term rounds away
+    // and the envelope would stop moving.
+    static constexpr double kHighestRate = 4000000.0;
     static double checkedSampleRate(double rate);
 
   private:

@@ -56,6 +56,7 @@ class CFrame::WindowEvents final : public platform::WindowListener
     void onExpose(const platform::ExposeEvent& event) override { frame.handleExpose(event); }
     void onButtonPress(const platform::ButtonEvent& event) override { frame.handleButtonPress(event); }
     void onWheel(const platform::WheelEvent& event) override { frame.handleWheel(event); }
+    bool onWheelUsed(const platform::WheelEvent& event) override { return frame.handleWheel(event); }
     // Keys reach the frame from the host through the editor.
     void onKey(const platform::KeyEvent&) override {}
     void onDestroyed() override { frame.handleDestroyed(); }
@@ -708,15 +709,14 @@ void CFrame::handleButtonPress(const platform::ButtonEvent& event)
     if (context) context->release();
 }
 
-void CFrame::handleWheel(const platform::WheelEvent& event)
+bool CFrame::handleWheel(const platform::WheelEvent& event)
 {
     CDrawContext* context = createWindowContext();
     const CViewPoint where = toLogical(event.where.x, event.where.y);
-    if (event.horizontal)
-        onWheel(context, where, kHorizontalWheel, event.distance);
-    else
-        onWheel(context, where, event.distance);
+    const bool used = event.horizontal ? onWheel(context, where, kHorizontalWheel, event.distance)
+                                       : onWheel(context, where, event.distance);
     if (context) context->release();
+    return used;
 }
 
 void CFrame::handlePointer(const platform::PointerState& state)

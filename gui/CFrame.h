@@ -139,7 +139,7 @@ class CFrame : public CViewContainer
 
     void handleExpose(const platform::ExposeEvent& event);
     void handleButtonPress(const platform::ButtonEvent& event);
-    void handleWheel(const platform::WheelEvent& event);
+    bool handleWheel(const platform::WheelEvent& event);
     void handlePointer(const platform::PointerState& state);
     void handleDestroyed();
     void feedTracker(const platform::PointerState& state);

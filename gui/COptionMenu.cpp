@@ -7,6 +7,7 @@
 
 #include "gui/CDrawContext.h"
 #include "gui/CFrame.h"
+#include "platform/TextEncoding.h"
 #include "platform/platform.h"
 
 namespace gui
@@ -243,6 +244,8 @@ void COptionMenu::buildMenu(std::vector<platform::MenuItem>& items, std::vector<
     path.push_back(this);
 
     const bool columns = getNbEntries() < kMenuColumnLimit && nbItemsPerColumn > 0;
+    // Entries are stored 8-bit texts (preset names among them); the system's menus take UTF-8.
+    auto shown = [](std::string_view text) { return platform::storedTextToUtf8(text); };
     std::size_t nextSubMenu = 0;
     for (std::int32_t k = 0; k < getNbEntries(); ++k)
     {
@@ -263,23 +266,23 @@ void COptionMenu::buildMenu(std::vector<platform::MenuItem>& items, std::vector<
             const COptionMenu* subMenu = subMenus[nextSubMenu++];
             if (std::find(path.begin(), path.end(), subMenu) != path.end()) continue;
             item.kind = Kind::SubMenu;
-            item.text = s.substr(2);
+            item.text = shown(s.substr(2));
             subMenu->buildMenu(item.items, owners, path);
         }
         else if (hasMarker(s, 'G'))
         {
             item.kind = Kind::Greyed;
-            item.text = s.substr(2);
+            item.text = shown(s.substr(2));
         }
         else if (hasMarker(s, 'T'))
         {
             item.kind = Kind::Title;
-            item.text = s.substr(2);
+            item.text = shown(s.substr(2));
         }
         else
         {
             item.kind = Kind::Command;
-            item.text = s;
+            item.text = shown(s);
             item.checked = ((style & kCheckStyle) && checks[static_cast<std::size_t>(k)]) ||
                            ((style & kCheckCurrentStyle) && k == currentIndex);
         }

@@ -145,7 +145,7 @@ platform::EditFieldStyle CTextEdit::fieldStyle(CDrawContext* context) const
     const CFontDescription& font = kFontTable[static_cast<std::size_t>(normalisedFontId(fontID))];
     platform::EditFieldStyle fieldStyle;
     fieldStyle.area = fieldArea(context);
-    fieldStyle.text = platform::windows1252ToUtf8(currentText);
+    fieldStyle.text = platform::storedTextToUtf8(currentText);
     fieldStyle.align =
         horiTxtAlign >= 0 && horiTxtAlign <= 2 ? kAligns[horiTxtAlign] : platform::TextAlign::Left;
     fieldStyle.fontFace = font.face;
@@ -190,9 +190,12 @@ void CTextEdit::loseFocus(CDrawContext* context)
 void CTextEdit::commit(CDrawContext* context)
 {
     const std::string oldText = currentText;
-    currentText = cappedText(platform::toWindows1252(editField->text()).c_str());
+    const std::string typed = editField->text();
+    const std::optional<std::string> stored = platform::utf8ToStoredText(typed);
+    refusedText = stored ? std::string() : typed;
+    if (stored) currentText = cappedText(stored->c_str());
     editField.reset();
-    const bool changed = currentText != oldText;
+    const bool changed = currentText != oldText || !refusedText.empty();
 
     if (context)
         context->retain();

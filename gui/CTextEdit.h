@@ -44,6 +44,9 @@ class CTextEdit : public CParamDisplay, private platform::EditFieldListener
     const std::string& text() const { return currentText; }
     bool isEditing() const { return editField != nullptr; }
     bool wasReturnPressed() const { return bWasReturnPressed; }
+    // The typed text (UTF-8) of the last commit when the system could not store it: the
+    // text stayed as it was, and the listener heard of the commit to say so. Else empty.
+    const std::string& getRefusedText() const { return refusedText; }
 
   private:
     void onEditReturn() override;
@@ -59,6 +62,7 @@ class CTextEdit : public CParamDisplay, private platform::EditFieldListener
     // paired however many times the focus loss arrives.
     bool bGestureOpen = false;
     std::string currentText;
+    std::string refusedText;
     CTextToDisplay editConvert = nullptr;
     CTextToDisplayUserData editConvert2 = nullptr;
 };

@@ -2,14 +2,14 @@
 
 #include "host/TemporaryFiles.h"
 
+#include "fileio/ReplaceFile.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace host
 {
@@ -37,14 +37,6 @@ int formatFor(const std::string& path, bool wide)
     return 0;
 }
 
-// mkstemp makes the file private; the result gets the usual permissions.
-void useDefaultPermissions(int fd)
-{
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-}
-
 } // namespace
 
 Status AudioFileWriter::checkName(const std::string& path)
@@ -67,21 +59,17 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const std::string& path
         status = Status::failure("cannot write " + path + ": the format does not take this audio");
         return nullptr;
     }
-    // The temporary file sits beside the target so that the rename stays on
-    // one file system.
-    std::string pattern = path + ".partXXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0)
-    {
-        status = Status::failure("cannot create " + path + ": " + std::strerror(errno));
-        return nullptr;
-    }
-    useDefaultPermissions(fd);
     std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
     writer->path = path;
-    writer->temporaryPath = pattern;
-    writer->watchSlot = TemporaryFiles::watch(pattern);
-    writer->file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    writer->replacement = std::make_unique<fileio::Replacement>(path);
+    if (const int error = writer->replacement->error(); error != 0)
+    {
+        status = Status::failure("cannot create " + path + ": " + std::strerror(error));
+        return nullptr;
+    }
+    writer->watchSlot = TemporaryFiles::watch(writer->replacement->temporaryPath());
+    // The replacement keeps the descriptor: it still flushes and renames the file after libsndfile.
+    writer->file = sf_open_fd(writer->replacement->descriptor(), SFM_WRITE, &info, SF_FALSE);
     if (writer->file == nullptr)
     {
         status = Status::failure("cannot write " + path + ": " + sf_strerror(nullptr));
@@ -100,8 +88,7 @@ void AudioFileWriter::discard()
 {
     if (file != nullptr) sf_close(file);
     file = nullptr;
-    if (!temporaryPath.empty()) std::remove(temporaryPath.c_str());
-    temporaryPath.clear();
+    replacement.reset(); // removes the temporary unless it was committed
     TemporaryFiles::forget(watchSlot);
     watchSlot = -1;
 }
@@ -126,10 +113,8 @@ Status AudioFileWriter::commit()
     Status status;
     if (closed != 0)
         status = Status::failure("cannot finish " + path);
-    else if (std::rename(temporaryPath.c_str(), path.c_str()) != 0)
-        status = Status::failure("cannot move the result to " + path + ": " + std::strerror(errno));
-    else
-        temporaryPath.clear();
+    else if (const int error = replacement->commit(); error != 0)
+        status = Status::failure("cannot move the result to " + path + ": " + std::strerror(error));
     discard();
     return status;
 }

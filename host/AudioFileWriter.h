@@ -8,6 +8,11 @@
 
 typedef struct sf_private_tag SNDFILE;
 
+namespace fileio
+{
+class Replacement;
+}
+
 namespace host
 {
 
@@ -38,7 +43,7 @@ class AudioFileWriter
 
     SNDFILE* file = nullptr;
     std::string path;
-    std::string temporaryPath;
+    std::unique_ptr<fileio::Replacement> replacement;
     int watchSlot = -1; // removed on Ctrl-C as well
     std::vector<double> interleaved;
 };

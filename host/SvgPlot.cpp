@@ -2,14 +2,14 @@
 
 #include "host/TemporaryFiles.h"
 
+#include "fileio/ReplaceFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace host
 {
@@ -180,42 +180,14 @@ std::string SvgPlot::render(const LevelTrace& trace, const std::string& title)
 namespace
 {
 
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size())
-    {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// The temporary is a new file of a name nobody else uses (mkstemp creates
-// exclusively, so a link planted beside the target is never followed).
+// The temporary is created exclusively, so a link planted beside the target is never followed.
 Status writeThrough(const std::string& path, const std::string& svg, int& watchSlot)
 {
-    std::string temporaryPath = path + ".partXXXXXX";
-    const int fd = ::mkstemp(temporaryPath.data());
-    if (fd < 0) return Status::failure("cannot write " + path + ": " + std::strerror(errno));
-    watchSlot = TemporaryFiles::watch(temporaryPath);
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, svg);
-    ok = ::close(fd) == 0 && ok;
-    if (!ok)
-    {
-        ::unlink(temporaryPath.c_str());
-        return Status::failure("cannot write " + path);
-    }
-    if (std::rename(temporaryPath.c_str(), path.c_str()) != 0)
-    {
-        const int error = errno;
-        ::unlink(temporaryPath.c_str());
-        return Status::failure("cannot move the plot to " + path + ": " + std::strerror(error));
-    }
+    fileio::Replacement file(path);
+    if (file.error() == 0) watchSlot = TemporaryFiles::watch(file.temporaryPath());
+    int error = file.write({reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size()});
+    if (error == 0) error = file.commit();
+    if (error != 0) return Status::failure("cannot write " + path + ": " + std::strerror(error));
     return {};
 }
 

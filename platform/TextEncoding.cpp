@@ -80,6 +80,28 @@ std::string toUtf8(std::string_view text)
     return validUtf8(text) ? std::string(text) : windows1252ToUtf8(text);
 }
 
+#ifndef _WIN32
+std::string storedTextToUtf8(std::string_view stored)
+{
+    return windows1252ToUtf8(stored);
+}
+
+std::optional<std::string> utf8ToStoredText(std::string_view utf8)
+{
+    if (!validUtf8(utf8)) return std::nullopt;
+    std::string out;
+    char32_t c = 0;
+    for (std::size_t i = 0; i < utf8.size();)
+    {
+        decode(utf8, i, c);
+        const char stored = windows1252Of(c);
+        if (stored == '?' && c != U'?') return std::nullopt;
+        out.push_back(stored);
+    }
+    return out;
+}
+#endif
+
 std::size_t characterCount(std::string_view text)
 {
     if (!validUtf8(text)) return text.size();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,12 @@ std::size_t characterCount(std::string_view text);
 
 // The UTF-8 form of one code point.
 std::string utf8Of(char32_t character);
+
+// Program names are stored in the 8-bit code page the system's preset files
+// use: Windows' ANSI code page there, Windows-1252 elsewhere.
+std::string storedTextToUtf8(std::string_view stored);
+// The stored form of UTF-8 text; nothing when a character has no place in
+// that code page, so that a name is refused rather than changed.
+std::optional<std::string> utf8ToStoredText(std::string_view utf8);
 
 } // namespace platform

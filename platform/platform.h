@@ -166,6 +166,13 @@ class WindowListener
     virtual void onExpose(const ExposeEvent& event) = 0;
     virtual void onButtonPress(const ButtonEvent& event) = 0;
     virtual void onWheel(const WheelEvent& event) = 0;
+    // The same, telling whether the window had a use for the wheel: a child window on
+    // Windows passes one it did not use on to its parent, as the system's default does.
+    virtual bool onWheelUsed(const WheelEvent& event)
+    {
+        onWheel(event);
+        return true;
+    }
     virtual void onKey(const KeyEvent& event) = 0;
     // The native window went away under us (its parent was destroyed).
     virtual void onDestroyed() = 0;

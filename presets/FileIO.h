@@ -16,7 +16,7 @@ bool readFileHead(const std::string& path, std::size_t limit, std::vector<std::u
 // interrupted or failed save leaves the old file as it was. A target that exists but is not
 // writable is not replaced. An existing target keeps its permission bits. A symbolic link, also
 // a dangling one, is written through. Temporaries that earlier saves left in that folder when
-// they were killed are removed.
+// they were killed are removed (only those: see fileio/ReplaceFile.h).
 bool replaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // A chosen path split at its last separator ('/'; on Windows also '\\'): the directory with its

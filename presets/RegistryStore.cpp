@@ -16,15 +16,19 @@ const HKEY kReadRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
 class StoreLock
 {
   public:
-    StoreLock() : mutex(::CreateMutexA(nullptr, FALSE, kLockName))
+    // Waits at most `waitMs`: a process stopped while it holds the lock must not stall every
+    // new instance. `held()` tells whether the wait ended with the lock.
+    explicit StoreLock(int waitMs) : mutex(::CreateMutexA(nullptr, FALSE, kLockName))
     {
-        // Without the lock the store still works, value by value, as the registry does.
+        // Without the mutex the store still works, value by value, as the registry does.
         if (!mutex) return;
-        const DWORD waited = ::WaitForSingleObject(mutex, INFINITE);
+        const DWORD waited = ::WaitForSingleObject(mutex, static_cast<DWORD>(waitMs < 0 ? 0 : waitMs));
+        // An owner that ended without releasing it leaves it abandoned, and ours.
         if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
         {
             ::CloseHandle(mutex);
             mutex = nullptr;
+            timedOut = waited == WAIT_TIMEOUT;
         }
     }
     ~StoreLock()
@@ -36,8 +40,11 @@ class StoreLock
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;
 
+    bool isTimedOut() const { return timedOut; }
+
   private:
     HANDLE mutex;
+    bool timedOut = false;
 };
 
 class OpenKey
@@ -149,8 +156,9 @@ std::optional<SettingValue> RegistryStore::read(std::string_view key, std::strin
 
 std::optional<SettingsStore::Values> RegistryStore::readKey(std::string_view key) const
 {
-    // Key by key: a memo slot is one setting, never a mix of two roots.
-    const StoreLock lock;
+    // Key by key: a memo slot is one setting, never a mix of two roots. A reader that
+    // waited in vain reads as the registry allows, value by value.
+    const StoreLock lock(lockWaitMs);
     for (const HKEY root : kReadRoots)
     {
         OpenKey opened;
@@ -162,7 +170,9 @@ std::optional<SettingsStore::Values> RegistryStore::readKey(std::string_view key
 int RegistryStore::write(std::string_view key,
                          const std::vector<std::pair<std::string, SettingValue>>& values)
 {
-    const StoreLock lock;
+    // As on Linux, a writer that cannot get the lock in time stores nothing.
+    const StoreLock lock(lockWaitMs);
+    if (lock.isTimedOut()) return ERROR_TIMEOUT;
     OpenKey opened;
     if (const LSTATUS status = opened.createForWrite(HKEY_CURRENT_USER, key); status != ERROR_SUCCESS)
         return static_cast<int>(status);

@@ -8,7 +8,8 @@
 // and then under HKEY_LOCAL_MACHINE, where an administrator or an older
 // installation may have stored values. Failures are registry status codes.
 // Writes and whole-key reads hold a session-wide lock, so a memo slot never
-// mixes the values of two instances storing at the same time.
+// mixes the values of two instances storing at the same time; a write that
+// cannot get it within the lock wait fails (ERROR_TIMEOUT).
 class RegistryStore : public SettingsStore
 {
   public:
@@ -17,4 +18,9 @@ class RegistryStore : public SettingsStore
 
     using SettingsStore::write;
     int write(std::string_view key, const std::vector<std::pair<std::string, SettingValue>>& values) override;
+
+    void setLockWait(int milliseconds) override { lockWaitMs = milliseconds; }
+
+  private:
+    int lockWaitMs = kDefaultLockWaitMs;
 };

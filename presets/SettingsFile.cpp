@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "fileio/ReplaceFile.h"
+
 namespace
 {
 
@@ -250,25 +252,6 @@ class WriteLock
     int fd;
 };
 
-int writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size())
-    {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0)
-        {
-            if (errno == EINTR)
-            {
-                continue;
-            }
-            return errno;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
 // Reads a regular file of at most kMaxFileSize bytes; 0 or an errno value.
 int readWhole(int fd, std::string& text)
 {
@@ -305,27 +288,6 @@ int readWhole(int fd, std::string& text)
     }
 }
 
-// The file a chain of symbolic links ends at, even when that file does not
-// exist yet: writes go there, so the links stay links.
-std::filesystem::path linkTarget(std::filesystem::path path)
-{
-    for (int depth = 0; depth < 16; ++depth)
-    {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
-        {
-            return path;
-        }
-        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
-        if (error)
-        {
-            return path;
-        }
-        path = next.is_absolute() ? next : path.parent_path() / next;
-    }
-    return path;
-}
-
 // A damaged file is kept beside the new one under the first free name of
 // "settings.ini.damaged", "settings.ini.damaged-2", ...
 int keepAside(const std::filesystem::path& target)
@@ -343,28 +305,6 @@ int keepAside(const std::filesystem::path& target)
         }
     }
     return EEXIST;
-}
-
-// Temporaries of our own naming ("settings.ini.XXXXXX") left by a writer
-// that was killed: every live writer holds the lock we hold, so none is in use.
-void removeStaleTemporaries(const std::filesystem::path& target)
-{
-    const std::string prefix = target.filename().string() + ".";
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error))
-    {
-        const std::string name = entry.path().filename().string();
-        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix) || !entry.is_regular_file(error))
-        {
-            continue;
-        }
-        const std::string_view tail = std::string_view(name).substr(prefix.size());
-        if (std::all_of(tail.begin(), tail.end(),
-                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
-        {
-            std::filesystem::remove(entry.path(), error);
-        }
-    }
 }
 
 } // namespace
@@ -557,51 +497,29 @@ int SettingsFile::write(std::string_view key, const std::vector<std::pair<std::s
     {
         target[name] = value;
     }
-    return replaceFile(linkTarget(path), loaded);
+    return replaceFile(loaded);
 }
 
-int SettingsFile::replaceFile(const std::filesystem::path& target, const Loaded& loaded) const
+int SettingsFile::replaceFile(const Loaded& loaded) const
 {
-    struct stat existing = {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && (existing.st_mode & S_IWUSR) == 0)
+    // Private like the lock file: the memo slots are the user's own.
+    fileio::Replacement file(path.string(), 0600);
+    if (file.error() != 0)
     {
-        return EACCES; // made read-only on purpose: keep it so
+        return file.error();
     }
-    removeStaleTemporaries(target);
-    if (exists && loaded.damaged)
+    if (loaded.damaged && ::access(file.targetPath().c_str(), F_OK) == 0)
     {
-        if (const int status = keepAside(target); status != 0)
+        if (const int status = keepAside(file.targetPath()); status != 0)
         {
             return status;
         }
     }
-    std::string temporary = target.string() + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
+    const std::string text = format(loaded.keys);
+    if (const int status = file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+        status != 0)
     {
-        return errno;
+        return status;
     }
-    int status = writeAll(fd, format(loaded.keys));
-    if (status == 0 && exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
-    {
-        status = errno;
-    }
-    if (status == 0 && ::fsync(fd) != 0)
-    {
-        status = errno;
-    }
-    if (::close(fd) != 0 && status == 0)
-    {
-        status = errno;
-    }
-    if (status == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
-    {
-        status = errno;
-    }
-    if (status != 0)
-    {
-        ::unlink(temporary.c_str());
-    }
-    return status;
+    return file.commit();
 }

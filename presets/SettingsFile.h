@@ -14,7 +14,7 @@
 // fails the write and stays, a damaged one is first kept aside
 // ("settings.ini.damaged"), a link is written through, the file keeps its
 // mode, a read-only file is left alone, and temporaries of killed writers
-// are removed. Write failures are errno values.
+// (and only those) are removed. Write failures are errno values.
 class SettingsFile : public SettingsStore
 {
   public:
@@ -50,7 +50,7 @@ class SettingsFile : public SettingsStore
         bool damaged = false;
     };
     Loaded load() const;
-    int replaceFile(const std::filesystem::path& target, const Loaded& loaded) const;
+    int replaceFile(const Loaded& loaded) const;
 
     std::filesystem::path path;
     int lockWaitMs = kDefaultLockWaitMs;

@@ -3,6 +3,7 @@
 // pixel surfaces as on Linux, so that text lands in the same surface as
 // everything else and a window only ever presents finished pixels.
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "raster/GdiFonts.h"
@@ -22,6 +23,30 @@ int CALLBACK noteFace(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found)
 {
     *reinterpret_cast<bool*>(found) = true;
     return 0; // one is enough
+}
+
+// Stored names are in the ANSI code page, as this system's preset files expect; on a Western
+// system that is Windows-1252, whose table is shared with Linux. A code page of two-byte
+// characters cannot be drawn byte by byte: its names show as Windows-1252.
+char32_t storedToUnicode(unsigned char c)
+{
+    static const std::array<char32_t, 256> table = []
+    {
+        std::array<char32_t, 256> codes{};
+        for (int b = 0; b < 256; ++b)
+            codes[static_cast<std::size_t>(b)] = cp1252ToUnicode(static_cast<unsigned char>(b));
+        CPINFO info{};
+        if (::GetACP() == 1252 || !::GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 1) return codes;
+        for (int b = 0x80; b < 256; ++b)
+        {
+            const char byte = static_cast<char>(b);
+            wchar_t wide = 0;
+            if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) == 1)
+                codes[static_cast<std::size_t>(b)] = wide;
+        }
+        return codes;
+    }();
+    return table[c];
 }
 
 bool faceInstalled(const char* face)
@@ -129,7 +154,7 @@ TextGlyph GdiFaces::render(TextFace& face, unsigned char c)
     TextGlyph g;
     if (!f.font || !dc) return g;
     const HGDIOBJ previous = ::SelectObject(dc, f.font);
-    const UINT code = f.symbolMap ? 0xF000u + c : UINT(cp1252ToUnicode(c));
+    const UINT code = f.symbolMap ? 0xF000u + c : UINT(storedToUnicode(c));
     const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     GLYPHMETRICS gm{};
     const DWORD bytes = ::GetGlyphOutlineW(dc, code, GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);

@@ -63,7 +63,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effProcessEvents:
         return processEvents(static_cast<VstEvents*>(ptr));
     case effCanBeAutomated:
-        return canParameterBeAutomated(index) ? 1 : 0;
+        // A host probing past the table must not be told a parameter exists there.
+        return index >= 0 && index < numParams && canParameterBeAutomated(index) ? 1 : 0;
     case effString2Parameter:
         return string2parameter(index, text) ? 1 : 0;
     case effGetProgramNameIndexed:

@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "platform/win32/WideText.h"
+
 namespace platform::win32
 {
 
@@ -27,15 +29,15 @@ std::string moduleFileName()
 {
     const auto module = static_cast<HMODULE>(moduleInstance());
     // The path may be longer than MAX_PATH; a full buffer means it was cut.
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 8; ++attempt)
     {
-        const DWORD length = ::GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size())
         {
             path.resize(length);
-            return path;
+            return utf8Of(path);
         }
         path.resize(path.size() * 2);
     }

@@ -17,8 +17,8 @@ void rememberModule(NativeHandle instance);
 // without loading it as a DLL.
 NativeHandle moduleInstance();
 
-// The full path of the module's file (of the program when there is no
-// module handle); empty when Windows cannot tell it.
+// The full path (UTF-8) of the module's file (of the program when there is
+// no module handle); empty when Windows cannot tell it.
 std::string moduleFileName();
 
 } // namespace platform::win32

@@ -1,5 +1,7 @@
 #include "platform/win32/WideText.h"
 
+#include "platform/TextEncoding.h"
+
 #include <windows.h>
 
 namespace platform::win32
@@ -26,3 +28,37 @@ std::string utf8Of(std::wstring_view wide)
 }
 
 } // namespace platform::win32
+
+namespace platform
+{
+
+std::string storedTextToUtf8(std::string_view stored)
+{
+    if (stored.empty()) return {};
+    const int size = static_cast<int>(stored.size());
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, stored.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, stored.data(), size, wide.data(), length);
+    return win32::utf8Of(wide);
+}
+
+std::optional<std::string> utf8ToStoredText(std::string_view utf8)
+{
+    if (utf8.empty()) return std::string();
+    const int size = static_cast<int>(utf8.size());
+    if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0) == 0)
+        return std::nullopt;
+    const std::wstring wide = win32::wideOf(utf8);
+    const int wideSize = static_cast<int>(wide.size());
+    // No best fit: a look-alike ("A" for "Ä") would change the name as surely as "?".
+    BOOL lost = FALSE;
+    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, nullptr, 0,
+                                             nullptr, &lost);
+    if (length == 0 || lost) return std::nullopt;
+    std::string stored(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, stored.data(), length, nullptr,
+                          &lost);
+    return stored;
+}
+
+} // namespace platform

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/WideText.h"
@@ -25,28 +26,33 @@ std::string filterList(const std::vector<FileFilter>& filters)
 
 std::optional<std::string> runFileDialog(const FileChooserRequest& request, HWND owner)
 {
-    std::vector<char> path(MAX_PATH, '\0');
-    request.fileName.copy(path.data(), path.size() - 1);
-    const std::string filters = filterList(request.filters);
+    // Wide throughout: a folder or file named in any language comes back as it is.
+    std::vector<wchar_t> path(32768, L'\0');
+    const std::wstring fileName = wideOf(request.fileName);
+    fileName.copy(path.data(), std::min(fileName.size(), path.size() - 1));
+    const std::wstring filters = wideOf(filterList(request.filters));
+    const std::wstring directory = wideOf(request.directory);
+    const std::wstring title = wideOf(request.title);
+    const std::wstring extension = wideOf(request.defaultExtension);
 
-    OPENFILENAMEA dialog{};
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner ? ::GetAncestor(owner, GA_ROOT) : nullptr;
     dialog.lpstrFilter = filters.c_str();
     dialog.nFilterIndex = static_cast<DWORD>(request.selectedFilter + 1);
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.lpstrInitialDir = request.directory.empty() ? nullptr : request.directory.c_str();
-    dialog.lpstrTitle = request.title.c_str();
-    dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+    dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     // The process's working directory is the host's: the dialog leaves it alone.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (request.mustExist) dialog.Flags |= OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     if (request.confirmOverwrite) dialog.Flags |= OFN_OVERWRITEPROMPT;
 
     const bool save = request.mode == FileChooserRequest::Mode::Save;
-    if (!(save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog))) return std::nullopt;
-    return std::string(path.data());
+    if (!(save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog))) return std::nullopt;
+    return utf8Of(path.data());
 }
 
 void runMessageBox(const MessageRequest& request)

@@ -278,8 +278,8 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
-        turnWheel(message, wParam, lParam);
-        return 0;
+        if (turnWheel(message, wParam, lParam)) return 0;
+        break; // the default hands it to the parent: the host may scroll with it
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT)
         {
@@ -328,13 +328,13 @@ void Win32Window::pressButton(UINT message, WPARAM wParam, LPARAM lParam)
     listener.onButtonPress(ButtonEvent{Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, button, modifiers});
 }
 
-void Win32Window::turnWheel(UINT message, WPARAM wParam, LPARAM lParam)
+bool Win32Window::turnWheel(UINT message, WPARAM wParam, LPARAM lParam)
 {
     POINT where{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; // screen coordinates
     ::ScreenToClient(window, &where);
     const float notches = static_cast<float>(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA;
-    listener.onWheel(WheelEvent{Point{where.x, where.y}, notches, message == WM_MOUSEHWHEEL,
-                                modifiersOf(GET_KEYSTATE_WPARAM(wParam))});
+    return listener.onWheelUsed(WheelEvent{Point{where.x, where.y}, notches, message == WM_MOUSEHWHEEL,
+                                           modifiersOf(GET_KEYSTATE_WPARAM(wParam))});
 }
 
 LRESULT Win32Window::colourEditField(HDC dc, HWND field)

@@ -53,7 +53,7 @@ class Win32Window final : public Window
     void freeBackBuffer();
     void paint();
     void pressButton(UINT message, WPARAM wParam, LPARAM lParam);
-    void turnWheel(UINT message, WPARAM wParam, LPARAM lParam);
+    bool turnWheel(UINT message, WPARAM wParam, LPARAM lParam); // whether the editor used it
     LRESULT colourEditField(HDC dc, HWND field);
     void destroyedUnderUs();
 

@@ -93,6 +93,35 @@ TEST(PresetBar, TypedNameIsCutTo24CharactersEverywhere)
     EXPECT_EQ(rig.menuEntry(4), cut);
 }
 
+// A name is stored in the system's 8-bit code page and listed as it was typed; one that code
+// page cannot hold is refused with a message, never stored with question marks.
+TEST(PresetBar, TypedNamesAreListedAsTypedOrRefusedWithAMessage)
+{
+    BarRig rig;
+    rig.effect->selectPreset(3);
+    rig.editor->getPresetMenu()->setCurrent(3, false);
+    const auto typeName = [&rig](const char* utf8)
+    {
+        rig.clickButton(resources::kNameFieldRect);
+        ASSERT_NE(rig.screen->openField(), nullptr);
+        rig.screen->openField()->type(utf8);
+        rig.screen->openField()->pressReturn();
+    };
+    typeName("B\xC3\xA4ss \xE2\x82\xAC");
+    EXPECT_EQ(rig.presetName(3), "B\xE4ss \x80") << "stored as Windows-1252";
+    rig.screen->queueMenuDismiss();
+    rig.clickButton(resources::kPresetMenuRect);
+    ASSERT_EQ(rig.screen->shownMenus().size(), 1u);
+    EXPECT_EQ(rig.screen->shownMenus()[0].menu.items[4].text, "B\xC3\xA4ss \xE2\x82\xAC");
+    EXPECT_TRUE(rig.screen->messages().empty());
+
+    typeName("\xD0\x91\xD0\xB0\xD1\x81"); // Cyrillic
+    EXPECT_EQ(rig.presetName(3), "B\xE4ss \x80");
+    EXPECT_EQ(rig.fieldText(), "B\xE4ss \x80");
+    ASSERT_EQ(rig.screen->messages().size(), 1u);
+    EXPECT_EQ(rig.screen->messages()[0].caption, "Error...");
+}
+
 TEST(PresetBar, FileDialogsCarryTheirTitlesFiltersAndChecks)
 {
     struct Case

@@ -3,8 +3,11 @@
 // The compressor kernel exactly as it was before it was restructured into
 // per-block stages, kept only so that the equivalence test can run old and
 // new side by side. Do not change or reformat: its order of operations is
-// the reference. One change of behaviour came since, here as in the kernel:
-// the envelope held at the gain table's top (holdAtTop).
+// the reference. Changes of behaviour came since, here as in the kernel:
+// the envelope held at the gain table's top (holdAtTop); the side chain's
+// input limited to the table's top amplitude, and a driven sample that is not
+// finite taken as its noise alone; rates above 200 kHz designed for as they
+// are, up to the kernel's highest.
 // clang-format off
 
 #include <array>
@@ -409,7 +412,7 @@ inline void CompressorKernel::settleSmoothing()
 
 inline double CompressorKernel::checkedSampleRate(double rate)
 {
-    return rate >= 20000.0 && rate <= 200000.0 ? rate : 44100.0; // NaN too
+    return rate > 4000000.0 ? 4000000.0 : rate >= 20000.0 ? rate : 44100.0; // NaN too
 }
 
 inline void CompressorKernel::suspend()
@@ -578,12 +581,19 @@ inline void CompressorKernel::compress(const Sample* inL, const Sample* inR, Sam
         // Drive; the gain multiplies these, not the high-passed detector input.
         const Sample inputLeft = inL[i];
         const Sample inputRight = inR[i];
-        const double left = static_cast<double>(inputLeft) * drive + noiseL;
-        const double right = static_cast<double>(inputRight) * drive + noiseR;
+        const double wideLeft = static_cast<double>(inputLeft);
+        const double wideRight = static_cast<double>(inputRight);
+        double left = (std::fabs(wideLeft) < 2.2250738585072014e-308 ? 0.0 : wideLeft) * drive + noiseL;
+        double right = (std::fabs(wideRight) < 2.2250738585072014e-308 ? 0.0 : wideRight) * drive + noiseR;
+        if (!std::isfinite(left)) left = noiseL;
+        if (!std::isfinite(right)) right = noiseR;
+        const double top = 4094.5 / 16;
+        const double sideLeft = left > top ? top : left < -top ? -top : left;
+        const double sideRight = right > top ? top : right < -top ? -top : right;
 
         // Stereo-linked power of the high-passed side chain.
-        const double hL = sidechainHighpassL.step(left);
-        const double hR = sidechainHighpassR.step(right);
+        const double hL = sidechainHighpassL.step(sideLeft);
+        const double hR = sidechainHighpassR.step(sideRight);
         const double power = (std::fabs(hR) * std::fabs(hR) + std::fabs(hL) * std::fabs(hL)) * 0.7071;
 
         // Programme dependence: a rising level (fast above slow) speeds the envelope up.

@@ -147,42 +147,70 @@ TEST_F(KernelProcess, EmptyBlocksTouchNoBufferInEitherEntry)
     record->processDoubleReplacing(record, nullptr, nullptr, 0);
 }
 
-// Above the gain table the reduction is at its floor: one block far over range is held at the
-// table's top, so the output recovers as from a level that just reaches it, not for seconds
-// more per decade of level.
-TEST_F(KernelProcess, AnOverRangeBurstRecoversAsFromTheTableTop)
+// Seconds after a disturbance of `frames` samples at `level` (alternating in
+// sign) in a -10 dBFS tone until the output stays within 0.5 dB of an
+// undisturbed render, measured in 10 ms windows.
+template <typename Sample> double recoverySeconds(double level, int frames)
 {
     constexpr int kRate = 44100;
-    constexpr int kBurstAt = kRate;
+    constexpr int kAt = kRate;
     constexpr int kWindow = kRate / 100;
-    const std::vector<double> clean = sine(-10, 1000, kRate, 5 * kRate);
-    auto recoverySeconds = [&](double level)
+    const std::vector<double> source = sine(-10, 1000, kRate, 5 * kRate);
+    std::vector<Sample> clean(source.begin(), source.end()), disturbed = clean;
+    for (int i = 0; i < frames; ++i)
+        disturbed[static_cast<std::size_t>(kAt + i)] = static_cast<Sample>(i % 2 ? -level : level);
+    std::vector<Sample> outL(clean.size()), outR(clean.size()), refL(clean.size()), refR(clean.size());
+    AutoComp effect(test_host::callback), reference(test_host::callback);
+    prepare(effect);
+    prepare(reference);
+    auto cleanCopy = clean;
+    run(effect, disturbed, disturbed, outL, outR);
+    run(reference, clean, cleanCopy, refL, refR);
+    int lastOff = kAt + frames;
+    for (int start = kAt + frames; start + kWindow <= static_cast<int>(clean.size()); start += kWindow)
     {
-        std::vector<double> burst = clean, outL(clean.size()), outR(clean.size()), refL(outL), refR(outL);
-        std::fill(burst.begin() + kBurstAt, burst.begin() + kBurstAt + 512, level);
-        AutoComp effect(test_host::callback), reference(test_host::callback);
-        prepare(effect);
-        prepare(reference);
-        auto cleanCopy = clean;
-        run(effect, burst, burst, outL, outR);
-        run(reference, cleanCopy, cleanCopy, refL, refR);
-        int lastOff = kBurstAt;
-        for (int start = kBurstAt + 512; start + kWindow <= static_cast<int>(clean.size()); start += kWindow)
+        double out = 0, ref = 0;
+        for (int i = start; i < start + kWindow; ++i)
         {
-            double out = 0, ref = 0;
-            for (int i = start; i < start + kWindow; ++i)
-            {
-                out += outL[static_cast<std::size_t>(i)] * outL[static_cast<std::size_t>(i)];
-                ref += refL[static_cast<std::size_t>(i)] * refL[static_cast<std::size_t>(i)];
-            }
-            if (!(std::fabs(10 * std::log10(out / ref)) <= 0.5)) lastOff = start + kWindow;
+            const auto at = static_cast<std::size_t>(i);
+            out += static_cast<double>(outL[at]) * static_cast<double>(outL[at]);
+            ref += static_cast<double>(refL[at]) * static_cast<double>(refL[at]);
         }
-        return static_cast<double>(lastOff - kBurstAt) / kRate;
-    };
-    const double atTop = recoverySeconds(100.0); // +40 dBFS: already past the top
-    EXPECT_LT(atTop, 3.0);
-    for (const double level : {1e6, 1e30})
-        EXPECT_LT(recoverySeconds(level), atTop + 0.25) << level;
+        if (!(std::fabs(10 * std::log10(out / ref)) <= 0.5)) lastOff = start + kWindow;
+    }
+    return static_cast<double>(lastOff - kAt - frames) / kRate;
+}
+
+// Above the gain table the reduction is at its floor: whatever the level of a
+// sample or a block, the output recovers as from the largest level the table
+// covers, not for seconds more per decade of level.
+TEST_F(KernelProcess, AnOverRangeBurstRecoversAsFromTheTableTop)
+{
+    const double topLevel = 4094.5 / 16 / params::driveTarget(0.5f); // the table's top amplitude, driven
+    for (const int frames : {1, 512})
+    {
+        const double atTop = recoverySeconds<double>(topLevel * 0.999, frames);
+        EXPECT_LT(atTop, 3.0);
+        for (const double level : {1e6, 1e30, 3e38})
+            EXPECT_LE(recoverySeconds<float>(level, frames), atTop + 0.011) << level << " x " << frames;
+        for (const double level : {1e6, 1e30, 1e200, 1e300, std::numeric_limits<double>::max()})
+            EXPECT_LE(recoverySeconds<double>(level, frames), atTop + 0.011) << level << " x " << frames;
+    }
+}
+
+// A non-finite sample comes out as silence and disturbs no more than the 10 ms
+// window that holds it, in either entry.
+TEST_F(KernelProcess, NonFiniteSamplesDisturbAtMostTenMilliseconds)
+{
+    for (const int frames : {1, 512})
+    {
+        for (const double bad :
+             {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()})
+        {
+            EXPECT_LE(recoverySeconds<float>(bad, frames), 0.01) << bad << " x " << frames;
+            EXPECT_LE(recoverySeconds<double>(bad, frames), 0.01) << bad << " x " << frames;
+        }
+    }
 }
 
 TEST_F(KernelProcess, SilenceStaysBelowTheNoiseLevel)

@@ -60,8 +60,8 @@ TEST_F(FileIO, SaveReplacesTheTargetKeepingItsPermissionsAndLinks)
 // removes it, but not one a live save holds. A dangling link is written through to its target.
 TEST_F(FileIO, StaleTemporariesGoAndDanglingLinksAreWrittenThrough)
 {
-    const fs::path stale = dir / ".old.trb.0123abcd.tmp";
-    const fs::path live = dir / ".new.trb.89abcdef.tmp";
+    const fs::path stale = dir / ".old.trb.~amberlit-0123abcd";
+    const fs::path live = dir / ".new.trb.~amberlit-89abcdef";
     const fs::path user = dir / ".notes.tmp";
     for (const fs::path& p : {stale, live, user})
         ASSERT_TRUE(replaceFileContents(p, Bytes{1}));

@@ -177,17 +177,38 @@ TEST_F(SettingsStoreTest, AWriteLosesNothingTheFileHeld)
     fs::rename(dir / "settings.ini", dir / "real.ini");
     fs::create_symlink("real.ini", dir / "settings.ini");
     fs::permissions(dir / "real.ini", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    std::ofstream(dir / "real.ini.Ab12Cd") << "left by a killed writer";
+    const fs::path leftover = dir / ".real.ini.~amberlit-ab12cd34";
+    std::ofstream(leftover) << "left by a killed writer";
+    fs::last_write_time(leftover, fs::last_write_time(leftover) - std::chrono::hours(1));
     EXPECT_EQ(store().write(kKey, "n", SettingValue::stringOf("through")), 0);
     EXPECT_TRUE(fs::is_symlink(dir / "settings.ini"));
     EXPECT_EQ(store().read(kKey, "n"), SettingValue::stringOf("through"));
     EXPECT_EQ(fs::status(dir / "real.ini").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_FALSE(fs::exists(dir / "real.ini.Ab12Cd"));
+    EXPECT_FALSE(fs::exists(leftover));
 
     fs::permissions(dir / "real.ini", fs::perms::owner_read);
     EXPECT_NE(store().write(kKey, "n", value), 0);
     EXPECT_EQ(store().read(kKey, "n"), SettingValue::stringOf("through"));
+}
+
+// The clean-up of killed writers' temporaries takes no file a user keeps beside the settings,
+// however old.
+TEST_F(SettingsStoreTest, FilesOfTheUserBesideTheSettingsSurviveAWrite)
+{
+    const char* const names[] = {"settings.ini.backup", "settings.ini.old123", "settings.ini.Ab12Cd",
+                                 "settings.ini~",       ".settings.ini.swp",   ".settings.ini.0123abcd.tmp",
+                                 "settings.ini.bak.~1~"};
+    for (const char* name : names)
+    {
+        std::ofstream(dir / name) << "mine";
+        fs::last_write_time(dir / name, fs::last_write_time(dir / name) - std::chrono::hours(1));
+    }
+    ASSERT_EQ(store().write(kKey, "n", SettingValue::stringOf("v")), 0);
+    for (const char* name : names)
+    {
+        EXPECT_TRUE(fs::exists(dir / name)) << name;
+    }
 }
 
 TEST_F(SettingsStoreTest, ConstructionWaitsOnlyBrieflyBehindAnotherWriter)

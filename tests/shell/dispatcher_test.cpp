@@ -80,6 +80,14 @@ TEST_F(DispatcherTest, FixedAnswers)
         EXPECT_EQ(dispatch(record, c.opcode, 0, c.value), c.expected) << "opcode " << c.opcode;
 }
 
+TEST_F(DispatcherTest, OnlyExistingParametersCanBeAutomated)
+{
+    const VstInt32 count = record->numParams;
+    for (const VstInt32 index : {-1, count, 0x7fffffff})
+        EXPECT_EQ(dispatch(record, effCanBeAutomated, index), 0) << "index " << index;
+    EXPECT_EQ(dispatch(record, effCanBeAutomated, count - 1), 1);
+}
+
 TEST_F(DispatcherTest, ChunksAreNotSupportedAndLeaveThePointerAlone)
 {
     int marker = 0;

@@ -301,6 +301,30 @@ TEST_F(EditorOnWindows, KnobDragsAreOneGestureEachWithValuesOnTheKnobsGrid)
     }
 }
 
+int wheelsAtTheHost = 0;
+
+LRESULT CALLBACK countWheels(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MOUSEWHEEL) ++wheelsAtTheHost;
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A host may scroll with a wheel the editor has no use for, as with any child window.
+TEST_F(EditorOnWindows, AWheelTheEditorDoesNotUseGoesOnToTheHostWindow)
+{
+    ::SetWindowLongPtrA(host->handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countWheels));
+    const HWND frame = childrenOf(host->handle).at(0);
+    auto turnAt = [frame](Point screen)
+    { ::SendMessageA(frame, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y)); };
+    wheelsAtTheHost = 0;
+    effect->setParameter(params::kCompression, 0.0f);
+    turnAt(centreOf(resources::kCompressionKnobRect));
+    EXPECT_EQ(wheelsAtTheHost, 0) << "the knob used it";
+    EXPECT_GT(effect->getParameter(params::kCompression), 0.0f);
+    turnAt(Point{kLeft + 3, kTop + kHeight - 3});
+    EXPECT_EQ(wheelsAtTheHost, 1) << "nothing under the pointer wanted it";
+}
+
 TEST_F(EditorOnWindows, CtrlClickAndDoubleClickResetAKnob)
 {
     effect->setParameter(params::kTime, 0.9f);

@@ -127,6 +127,19 @@ TEST_F(FileAccess, ABankSavedAtABackslashPathLoadsBack)
     EXPECT_EQ(loader.name(3), "Saved on Windows");
 }
 
+// A file manager's drop or a dialog hands over UTF-8; the file named in any language opens.
+TEST_F(FileAccess, FilesNamedInAnyLanguageLoadAndSaveAtTheirUtf8Paths)
+{
+    const std::wstring wideDir = fs::path(dir).wstring();
+    fs::create_directories(wideDir + L"B\u00e4ss \u0411\u0430\u0441");
+    const std::string folder = dir + "B\xC3\xA4ss \xD0\x91\xD0\xB0\xD1\x81\\";
+    PresetTestEffect saver;
+    ASSERT_TRUE(saveBankFile(saver, folder + "k\xC3\xB6r.trb").ok());
+    EXPECT_TRUE(fs::exists(wideDir + L"B\u00e4ss \u0411\u0430\u0441\\k\u00f6r.trb")) << "under its real name";
+    PresetTestEffect loader;
+    EXPECT_TRUE(loadBankFile(loader, folder + "k\xC3\xB6r.trb").ok());
+}
+
 // The seed files were saved by the Linux build: Windows loads them and saves the same bytes.
 TEST_F(FileAccess, FilesSavedOnLinuxLoadAndSaveAgainByteForByte)
 {

@@ -5,10 +5,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
 
+#include "plugin/AutoComp.h"
 #include "presets/MemoSlots.h"
 #include "presets/PreferenceStore.h"
 #include "presets/SettingsStore.h"
@@ -124,6 +126,35 @@ TEST_F(RegistryStoreTest, AStoreThatFailsReportsTheRegistryStatus)
     EXPECT_EQ(effect.storeMemoA(), ERROR_CHILD_MUST_BE_VOLATILE);
     EXPECT_EQ(writePreference("PPMhold", 2.0f), ERROR_CHILD_MUST_BE_VOLATILE);
     EXPECT_EQ(readPreference("PPMhold", 5.0f), 5.0f);
+}
+
+// Another process stopped while holding the store's lock must not stall a new instance.
+TEST_F(RegistryStoreTest, ConstructionWaitsOnlyBrieflyBehindAnotherWriter)
+{
+    std::atomic<bool> held{false}, done{false};
+    std::thread holder(
+        [&]
+        {
+            const HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "Local\\TRV-sonikwerk.TRVAL1.settings");
+            ::WaitForSingleObject(mutex, INFINITE);
+            held = true;
+            while (!done)
+                ::Sleep(1);
+            ::ReleaseMutex(mutex);
+            ::CloseHandle(mutex);
+        });
+    while (!held)
+        ::Sleep(1);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        AutoComp effect(nullptr);
+        EXPECT_EQ(effect.getMeterPreferences().ppmHold, 1.0);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_NE(queryRegistry(HKEY_CURRENT_USER, kPreferencesKey, "PPMhold").status, ERROR_SUCCESS)
+        << "nothing is stored without the lock";
+    done = true;
+    holder.join();
 }
 
 // Writers of one value each would leave a slot mixed while two instances store;
