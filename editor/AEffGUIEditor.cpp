@@ -117,6 +117,7 @@ bool AEffGUIEditor::clickOnPanel(std::int32_t x, std::int32_t y)
     platform::Window* window = frame ? frame->getOwnWindow() : nullptr;
     if (!window) return false;
     platform::Menu menu;
+    menu.scale = scale;
     for (std::int32_t choice : {1, 2})
     {
         platform::MenuItem item;

@@ -293,6 +293,7 @@ void CPresetSystemEditor::askForFile(const FileDialog& dialog)
     request.defaultExtension = dialog.extension;
     request.mustExist = dialog.mode == platform::FileChooserRequest::Mode::Open;
     request.confirmOverwrite = dialog.mode == platform::FileChooserRequest::Mode::Save;
+    request.scale = frame ? frame->getScale() : 1;
 
     pendingFile = &dialog;
     startDialog(getPlatform().startFileChooser(request, frame ? frame->getOwnWindow() : nullptr));
@@ -339,9 +340,10 @@ void CPresetSystemEditor::reportFailure(const FileResult& result)
 {
     if (result.ok() || result.message.empty()) return; // unreadable or vanished files end silently
     pendingFile = nullptr;
-    startDialog(getPlatform().startMessage(
-        platform::MessageRequest{kErrorCaption, result.message, platform::MessageIcon::Error},
-        frame ? frame->getOwnWindow() : nullptr));
+    startDialog(getPlatform().startMessage(platform::MessageRequest{kErrorCaption, result.message,
+                                                                    platform::MessageIcon::Error,
+                                                                    frame ? frame->getScale() : 1},
+                                           frame ? frame->getOwnWindow() : nullptr));
 }
 
 void CPresetSystemEditor::reportRefusedName(const std::string& typed)

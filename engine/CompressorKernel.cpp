@@ -1,8 +1,12 @@
 #include "engine/CompressorKernel.h"
 
+#include "engine/SinCos.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include <emmintrin.h>
 
 namespace
 {
@@ -269,14 +273,6 @@ void CompressorKernel::resume(double announcedRate)
     sideChain.highpassR.reset();
 }
 
-uint32_t CompressorKernel::SideChain::nextNoise()
-{
-    noiseState1 = advance1(noiseState1);
-    noiseState2 = advance2(noiseState2);
-    noiseState3 = advance3(noiseState3);
-    return noiseState1 ^ noiseState2 ^ noiseState3;
-}
-
 // A non-finite sample (or a finite one so large that its power overflows)
 // turns the detector state into NaN or infinity, which would otherwise stay
 // for the rest of the session.
@@ -424,28 +420,97 @@ void CompressorKernel::compress(const Settings& settings, const Sample* inL, con
     }
 }
 
+namespace
+{
+
+// Two filters stepped side by side in the lanes of one SSE2 register (SSE2 is
+// the x86-64 baseline). Each lane does exactly the scalar step's operations
+// in the same order, so every bit is as in CBiquadFilter::step.
+struct FilterPair
+{
+    __m128d a1, a2, b0, b1, b2, offset, x, x1, x2, y, y1, y2;
+
+    FilterPair(const CBiquadFilter& first, const CBiquadFilter& second)
+        : a1(_mm_set_pd(second.a1, first.a1)), a2(_mm_set_pd(second.a2, first.a2)),
+          b0(_mm_set_pd(second.b0, first.b0)), b1(_mm_set_pd(second.b1, first.b1)),
+          b2(_mm_set_pd(second.b2, first.b2)), offset(_mm_set_pd(second.offset, first.offset)),
+          x(_mm_set_pd(second.x, first.x)), x1(_mm_set_pd(second.x1, first.x1)),
+          x2(_mm_set_pd(second.x2, first.x2)), y(_mm_set_pd(second.y, first.y)),
+          y1(_mm_set_pd(second.y1, first.y1)), y2(_mm_set_pd(second.y2, first.y2))
+    {
+    }
+
+    __m128d step(__m128d input)
+    {
+        offset = _mm_xor_pd(offset, _mm_set1_pd(-0.0));
+        const __m128d xi = _mm_add_pd(input, offset);
+        y = _mm_sub_pd(
+            _mm_sub_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(b1, x1), _mm_mul_pd(xi, b0)), _mm_mul_pd(b2, x2)),
+                       _mm_mul_pd(a1, y1)),
+            _mm_mul_pd(a2, y2));
+        y2 = y1;
+        x2 = x1;
+        x1 = xi;
+        x = xi;
+        y1 = _mm_add_pd(y, offset);
+        return y;
+    }
+
+    static void store(__m128d pair, double& first, double& second)
+    {
+        first = _mm_cvtsd_f64(pair);
+        second = _mm_cvtsd_f64(_mm_unpackhi_pd(pair, pair));
+    }
+
+    // The coefficients never change here; only state and offset go back.
+    void storeState(CBiquadFilter& first, CBiquadFilter& second) const
+    {
+        store(offset, first.offset, second.offset);
+        store(x, first.x, second.x);
+        store(x1, first.x1, second.x1);
+        store(x2, first.x2, second.x2);
+        store(y, first.y, second.y);
+        store(y1, first.y1, second.y1);
+        store(y2, first.y2, second.y2);
+    }
+};
+
+} // namespace
+
 template <typename Sample>
 void CompressorKernel::runSideChain(SideChain& chain, const Settings& settings, const Sample* inL,
                                     const Sample* inR, int32_t frames, Chunk& chunk)
 {
     SideChain c = chain;
+    // The high-passes (left, right) in one register and the detectors (fast,
+    // slow) in another: each pair's two recurrences advance together. Filters
+    // without a type pass their input through; the engine's four always have one.
+    FilterPair highpass(c.highpassL, c.highpassR);
+    FilterPair detectors(c.detectorFast, c.detectorSlow);
+    // Output gain and drive glide in the lanes of one register too.
+    const __m128d targets = _mm_set_pd(settings.driveTarget, settings.outputGainTarget);
+    __m128d glide = _mm_set_pd(c.drive, c.outputGain);
+    const __m128d rate = _mm_set1_pd(0.001);
+    double d = c.denormalOffset;
+    uint32_t s1 = c.noiseState1, s2 = c.noiseState2, s3 = c.noiseState3;
     for (int32_t i = 0; i < frames; ++i)
     {
         // Parameter smoothing: one-pole glide of 0.001 per frame, both glides
         // with the same offset.
-        c.denormalOffset = -c.denormalOffset;
-        const double d = c.denormalOffset;
-        c.outputGain = ((settings.outputGainTarget - c.outputGain) * 0.001 + d) + c.outputGain;
-        c.drive = ((settings.driveTarget - c.drive) * 0.001 + d) + c.drive;
-        chunk.outputGain[i] = c.outputGain;
-        chunk.drive[i] = c.drive;
+        d = -d;
+        glide = _mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(targets, glide), rate), _mm_set1_pd(d)), glide);
+        double drive = 0;
+        FilterPair::store(glide, chunk.outputGain[i], drive);
+        chunk.drive[i] = drive;
 
-        const double noiseL = noiseValue(c.nextNoise());
-        const double noiseR = noiseValue(c.nextNoise());
+        s1 = advance1(s1), s2 = advance2(s2), s3 = advance3(s3);
+        const double noiseL = noiseValue(s1 ^ s2 ^ s3);
+        s1 = advance1(s1), s2 = advance2(s2), s3 = advance3(s3);
+        const double noiseR = noiseValue(s1 ^ s2 ^ s3);
 
         // Drive; the gain multiplies these, not the high-passed detector input.
-        double left = withoutSubnormal(static_cast<double>(inL[i])) * c.drive + noiseL;
-        double right = withoutSubnormal(static_cast<double>(inR[i])) * c.drive + noiseR;
+        double left = withoutSubnormal(static_cast<double>(inL[i])) * drive + noiseL;
+        double right = withoutSubnormal(static_cast<double>(inR[i])) * drive + noiseR;
         double sideL = left;
         double sideR = right;
         if (!(std::fabs(left) <= kTopAmplitude && std::fabs(right) <= kTopAmplitude)) [[unlikely]]
@@ -456,18 +521,19 @@ void CompressorKernel::runSideChain(SideChain& chain, const Settings& settings, 
         chunk.left[i] = left;
         chunk.right[i] = right;
 
-        // Stereo-linked power of the high-passed side chain.
-        const double hL = c.highpassL.step(sideL);
-        const double hR = c.highpassR.step(sideR);
-        const double power = (std::fabs(hR) * std::fabs(hR) + std::fabs(hL) * std::fabs(hL)) * 0.7071;
+        // Stereo-linked power of the high-passed side chain: |h| x |h| is h x h.
+        const __m128d h = highpass.step(_mm_set_pd(sideR, sideL));
+        const __m128d squares = _mm_mul_pd(h, h);
+        const double power =
+            (_mm_cvtsd_f64(_mm_unpackhi_pd(squares, squares)) + _mm_cvtsd_f64(squares)) * 0.7071;
         chunk.power[i] = power;
+        FilterPair::store(detectors.step(_mm_set1_pd(power)), chunk.fast[i], chunk.slow[i]);
     }
-    // The detectors in a loop of their own: fewer values live at once.
-    for (int32_t i = 0; i < frames; ++i)
-    {
-        chunk.fast[i] = c.detectorFast.step(chunk.power[i]);
-        chunk.slow[i] = c.detectorSlow.step(chunk.power[i]);
-    }
+    highpass.storeState(c.highpassL, c.highpassR);
+    detectors.storeState(c.detectorFast, c.detectorSlow);
+    FilterPair::store(glide, c.outputGain, c.drive);
+    c.denormalOffset = d;
+    c.noiseState1 = s1, c.noiseState2 = s2, c.noiseState3 = s3;
     chain = c;
 }
 
@@ -505,10 +571,15 @@ void CompressorKernel::designEnvelopeFilter(const Settings& settings, const CBiq
     }
     for (int32_t i = 0; i < frames; ++i)
     {
-        // One library call for both (the compiler pairs them into sincos).
+        // w lies in 0..0.998 pi: the cutoff is at most 0.499 x rate.
         const double w = chunk.cutoff[i] * CBiquadFilter::kTwoPi / rate;
+#ifdef _WIN32
+        sinCosInRange(w, chunk.sinW[i], chunk.cosW[i]);
+#else
+        // One library call for both (the compiler pairs them into sincos).
         chunk.cosW[i] = std::cos(w);
         chunk.sinW[i] = std::sin(w);
+#endif
     }
     const double q2 = filter.q * 2;
     for (int32_t i = 0; i < frames; ++i)

@@ -111,7 +111,6 @@ class CompressorKernel
         CBiquadFilter detectorSlow{CBiquadFilter::lowPass, filter_settings::kDetectorSlowConstructionHz,
                                    filter_settings::kDetectorQ};
 
-        uint32_t nextNoise();
         // Clears the filters whose state went non-finite; finite state stays.
         void resetNonFinite();
         // Caps the state at the gain table's top once the envelope went over it.

@@ -1,6 +1,8 @@
 #include "gui/CBitmap.h"
 
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include "gui/CDrawContext.h"
@@ -63,6 +65,23 @@ bool readInfoHeader(std::span<const unsigned char> d, std::size_t at, std::int64
            h.height != 0 && std::llabs(h.height) <= kMaxSide;
 }
 
+// The 2x skin is several megabytes to unpack and decode, the same for every
+// editor of the process: done once per resource, on first use, and kept (the
+// pixels never change). Null when the skin has no 2x set exactly twice the
+// 1x size, which is all that can stand in for it.
+std::shared_ptr<const CPixelSurface> sharedSkin2x(std::int32_t id, std::int32_t width, std::int32_t height)
+{
+    static std::mutex guard; // editors of several hosts' threads may open at once
+    static std::map<std::int32_t, std::shared_ptr<const CPixelSurface>> decoded;
+    const std::lock_guard lock(guard);
+    const auto found = decoded.find(id);
+    if (found != decoded.end()) return found->second;
+    auto surface = std::make_shared<CPixelSurface>(decodeBmp(resources::load(id, 2)));
+    if (surface->width() != 2 * width || surface->height() != 2 * height) surface.reset();
+    decoded.emplace(id, surface);
+    return surface;
+}
+
 } // namespace
 
 CPixelSurface decodeBmp(std::span<const unsigned char> data)
@@ -106,7 +125,7 @@ CBitmap::~CBitmap() = default;
 void CBitmap::adopt(CPixelSurface decoded)
 {
     loadedId = -1;
-    pixels2x = CPixelSurface{};
+    pixels2x.reset();
     tried2x = false;
     pixels = std::move(decoded);
     width = pixels.width();
@@ -120,14 +139,11 @@ const CPixelSurface& CBitmap::pixelsFor(std::int32_t scale, std::int32_t& pixelS
     if (!tried2x)
     {
         tried2x = true;
-        const std::vector<unsigned char> bmp = resources::load(loadedId, 2);
-        CPixelSurface decoded = decodeBmp(bmp);
-        // Only a set that is exactly twice the 1x bitmap can stand in for it.
-        if (decoded.width() == 2 * width && decoded.height() == 2 * height) pixels2x = std::move(decoded);
+        pixels2x = sharedSkin2x(loadedId, width, height);
     }
-    if (pixels2x.empty()) return pixels;
+    if (!pixels2x || pixels2x->empty()) return pixels;
     pixelScale = 2;
-    return pixels2x;
+    return *pixels2x;
 }
 
 void CBitmap::draw(CDrawContext* context, const CViewRect& rect, const CViewPoint& offset)

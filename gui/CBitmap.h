@@ -4,6 +4,7 @@
 // and draws nothing.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "gui/CReferenceCounter.h"
@@ -58,8 +59,8 @@ class CBitmap : public CReferenceCounter
     std::int32_t height = 0;
     CViewColor transparentColor = kTransparentWhiteCColor;
     CPixelSurface pixels;
-    std::int32_t loadedId = -1; // the resource the pixels came from; -1: none
-    CPixelSurface pixels2x;
+    std::int32_t loadedId = -1;                    // the resource the pixels came from; -1: none
+    std::shared_ptr<const CPixelSurface> pixels2x; // shared by every bitmap of the resource
     bool tried2x = false;
 };
 

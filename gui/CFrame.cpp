@@ -413,7 +413,9 @@ void CFrame::feedTracker(const platform::PointerState& state)
     CView* view = trackedView;
     CPointerTracker* tracker = activeTracker;
     if (!view || !tracker) return;
-    CViewPoint where{state.screen.x - trackingOrigin.x, state.screen.y - trackingOrigin.y};
+    // Device pixels to logical ones, as a press is: controls count travel in
+    // logical pixels at every scale.
+    CViewPoint where = toLogical(state.screen.x - trackingOrigin.x, state.screen.y - trackingOrigin.y);
     view->frameToLocal(where);
     view->retain(); // the control may leave the frame inside
     CDrawContext* context = createWindowContext();

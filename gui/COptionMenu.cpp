@@ -325,6 +325,7 @@ void COptionMenu::takeFocus(CDrawContext* context)
     openMenu.reset();
 
     platform::Menu menu;
+    menu.scale = parentFrame->getScale();
     std::vector<const COptionMenu*> path;
     shownOwners.clear();
     buildMenu(menu.items, shownOwners, path);

@@ -135,7 +135,9 @@ platform::Rect CTextEdit::fieldArea(CDrawContext* context) const
         area.offset(origin.h, origin.v);
     }
     if (context) area.offset(context->offset.h, context->offset.v);
-    return platform::Rect{area.left, area.top, area.right, area.bottom};
+    // The native field lives in the window's device pixels.
+    const std::int32_t scale = parentFrame ? parentFrame->getScale() : 1;
+    return platform::Rect{area.left * scale, area.top * scale, area.right * scale, area.bottom * scale};
 }
 
 platform::EditFieldStyle CTextEdit::fieldStyle(CDrawContext* context) const
@@ -150,6 +152,7 @@ platform::EditFieldStyle CTextEdit::fieldStyle(CDrawContext* context) const
         horiTxtAlign >= 0 && horiTxtAlign <= 2 ? kAligns[horiTxtAlign] : platform::TextAlign::Left;
     fieldStyle.fontFace = font.face;
     fieldStyle.fontHeight = font.height;
+    fieldStyle.scale = parentFrame ? parentFrame->getScale() : 1;
     fieldStyle.bold = false; // the field always edits in the normal weight
     fieldStyle.textColor = argbOf(fontColor);
     fieldStyle.backColor = argbOf(backColor);

@@ -1,6 +1,7 @@
 #include "host/CommandLine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
@@ -137,7 +138,10 @@ const Command commands[] = {
     {"info", "", 0, 0, "identity, pins and parameters of the plug-in", withSettings()},
     {"render", "IN OUT", 2, 2, "process a mono or stereo file (WAV, FLAC, AIFF, ...)",
      withSettings({"--precision", "--block", "--gr-plot"})},
-    {"bench", "", 0, 0, "realtime factor of 32-bit and 64-bit processing", withSettings({"--block"})},
+    {"bench", "[PEER.so ...]", 0, SIZE_MAX,
+     "realtime factor of 32-bit and 64-bit processing, and of\neach peer module named (at its defaults) in "
+     "the same run",
+     withSettings({"--block"})},
     {"demo", "[OUTDIR]", 0, 1,
      "render the built-in programme through a few presets\ninto OUTDIR (default out/), with plots and "
      "summaries",

@@ -29,7 +29,7 @@ constexpr int exitUsage = 2;
 constexpr const char* moduleName = "amberLit.so";
 constexpr double benchRate = 44100.0;
 constexpr double benchSeconds = 20.0;
-constexpr int benchRounds = 3;
+constexpr int benchRounds = 5;
 constexpr const char* demoPresets[] = {"Default", "Glue Things Together", "FastLim", "Make it Pump"};
 
 int fail(const Status& status)
@@ -286,40 +286,90 @@ int Tool::render(const CommandLine& commandLine)
 
 int Tool::bench(const CommandLine& commandLine)
 {
-    auto plugin = loadPlugin(commandLine);
-    if (!plugin) return exitFailure;
-    std::vector<std::string> notes;
-    if (Status status = RenderJob::configure(*plugin, commandLine.settings, notes); !status.ok())
-        return fail(status);
-    printNotes(notes);
-    const AudioBuffer programme = DemoProgramme::groove(benchRate, benchSeconds);
-    std::printf("%s: %s\n  %.0f Hz stereo, %.0f s of drums and chord, blocks of %d, best of %d\n",
-                plugin->effectName().c_str(), RenderJob::describe(*plugin).c_str(), benchRate, benchSeconds,
-                commandLine.settings.options.blockSize, benchRounds);
-    for (const bool wide : {false, true})
+    // The plug-in under test, then any peer modules named on the command line
+    // at their own defaults, measured in turns within one run so that they
+    // share whatever else the machine is doing; medians over the rounds.
+    struct Contender
     {
-        RenderSettings settings = commandLine.settings;
-        settings.options.doublePrecision = wide;
-        if (wide ? !plugin->canDoubleReplacing() : !plugin->canReplacing())
+        std::unique_ptr<PluginInstance> plugin;
+        RenderSettings settings;
+        std::vector<double> cpuSeconds[2]; // per round; 32-bit, 64-bit
+        std::vector<double> wallSeconds[2];
+    };
+    std::vector<Contender> contenders;
+    contenders.push_back({loadPlugin(commandLine), commandLine.settings, {}, {}});
+    if (!contenders.back().plugin) return exitFailure;
+    for (const std::string& path : commandLine.positional)
+    {
+        Status status;
+        Contender peer{PluginInstance::load(path, status), {}, {}, {}};
+        if (!peer.plugin) return fail(status);
+        peer.settings.options = commandLine.settings.options;
+        contenders.push_back(std::move(peer));
+    }
+    for (Contender& contender : contenders)
+    {
+        std::vector<std::string> notes;
+        if (Status status = RenderJob::configure(*contender.plugin, contender.settings, notes); !status.ok())
+            return fail(status);
+        printNotes(notes);
+    }
+    const AudioBuffer programme = DemoProgramme::groove(benchRate, benchSeconds);
+    std::printf(
+        "%.0f Hz stereo, %.0f s of drums and chord, blocks of %d, median of %d rounds taken in turns\n",
+        benchRate, benchSeconds, commandLine.settings.options.blockSize, benchRounds);
+    for (int round = 0; round < benchRounds; ++round)
+    {
+        for (Contender& contender : contenders)
         {
-            std::printf("  %d-bit  not offered by the plug-in\n", wide ? 64 : 32);
-            continue;
+            for (const bool wide : {false, true})
+            {
+                if (wide ? !contender.plugin->canDoubleReplacing() : !contender.plugin->canReplacing())
+                    continue;
+                RenderSettings settings = contender.settings;
+                settings.options.doublePrecision = wide;
+                Timing timing;
+                settings.options.timing = &timing;
+                AudioBuffer output;
+                if (Status status =
+                        BlockRenderer::render(*contender.plugin, programme, output, settings.options);
+                    !status.ok())
+                    return fail(status);
+                contender.cpuSeconds[wide].push_back(timing.cpuSeconds);
+                contender.wallSeconds[wide].push_back(timing.wallSeconds);
+            }
         }
-        Timing fastest;
-        for (int round = 0; round < benchRounds; ++round)
+    }
+    auto median = [](std::vector<double> values)
+    {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+    const double frames = static_cast<double>(programme.frames());
+    double ours[2] = {0, 0};
+    for (const Contender& contender : contenders)
+    {
+        std::printf("%s: %s\n", contender.plugin->effectName().c_str(),
+                    RenderJob::describe(*contender.plugin).c_str());
+        for (const bool wide : {false, true})
         {
-            Timing timing;
-            settings.options.timing = &timing;
-            AudioBuffer output;
-            if (Status status = BlockRenderer::render(*plugin, programme, output, settings.options);
-                !status.ok())
-                return fail(status);
-            if (round == 0 || timing.cpuSeconds < fastest.cpuSeconds) fastest = timing;
+            if (contender.cpuSeconds[wide].empty())
+            {
+                std::printf("  %d-bit  not offered by the plug-in\n", wide ? 64 : 32);
+                continue;
+            }
+            const double cpu = median(contender.cpuSeconds[wide]);
+            const double wall = median(contender.wallSeconds[wide]);
+            std::printf("  %d-bit  %7.1f x realtime  (%.1f ns CPU per stereo frame; wall clock %.1f x)",
+                        wide ? 64 : 32, programme.seconds() / cpu, cpu * 1e9 / frames,
+                        programme.seconds() / wall);
+            if (&contender == &contenders.front())
+                ours[wide] = cpu;
+            else if (ours[wide] > 0)
+                std::printf("  %s at %.2f x its speed", contenders.front().plugin->effectName().c_str(),
+                            cpu / ours[wide]);
+            std::printf("\n");
         }
-        std::printf("  %d-bit  %7.1f x realtime  (%.1f ns CPU per stereo frame; wall clock %.1f x)\n",
-                    wide ? 64 : 32, programme.seconds() / fastest.cpuSeconds,
-                    fastest.cpuSeconds * 1e9 / static_cast<double>(programme.frames()),
-                    programme.seconds() / fastest.wallSeconds);
     }
     return 0;
 }

@@ -7,20 +7,12 @@
 
 #include <lv2/atom/atom.h>
 
+#include "lv2/Features.h"
 #include "lv2/Uris.h"
 #include "presets/FactoryPresets.h"
 
 namespace
 {
-
-template <typename T> T* findFeature(const LV2_Feature* const* features, const char* uri)
-{
-    for (const LV2_Feature* const* f = features; f && *f; ++f)
-    {
-        if (std::strcmp((*f)->URI, uri) == 0) return static_cast<T*>((*f)->data);
-    }
-    return nullptr;
-}
 
 bool sameBits(float a, float b)
 {
@@ -31,8 +23,8 @@ bool sameBits(float a, float b)
 
 DspInstance* DspInstance::create(double sampleRate, bool mono, const LV2_Feature* const* features)
 {
-    auto* map = findFeature<LV2_URID_Map>(features, LV2_URID__map);
-    auto* log = findFeature<LV2_Log_Log>(features, LV2_LOG__log);
+    auto* map = lv2feature::find<LV2_URID_Map>(features, LV2_URID__map);
+    auto* log = lv2feature::find<LV2_Log_Log>(features, LV2_LOG__log);
     try
     {
         return new DspInstance(sampleRate, mono, map, log);

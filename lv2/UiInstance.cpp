@@ -9,21 +9,13 @@
 #include "editor/ADEditor.h"
 #include "gui/CFrame.h"
 #include "lv2/DspInstance.h"
+#include "lv2/Features.h"
 #include "lv2/PortTable.h"
 
 namespace
 {
 
 constexpr const char* kNoticeCaption = "TRV amberLit";
-
-template <typename T> T* findFeature(const LV2_Feature* const* features, const char* uri)
-{
-    for (const LV2_Feature* const* f = features; f && *f; ++f)
-    {
-        if (std::strcmp((*f)->URI, uri) == 0) return static_cast<T*>((*f)->data);
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -56,7 +48,7 @@ UiInstance* UiInstance::create(LV2UI_Write_Function write, LV2UI_Controller cont
     {
         return nullptr; // an exception must never unwind into the host
     }
-    void* parent = findFeature<void>(features, LV2_UI__parent);
+    void* parent = lv2feature::find<void>(features, LV2_UI__parent);
     if (!parent)
     {
         lv2_log_error(&ui->logger,
@@ -77,11 +69,11 @@ UiInstance::UiInstance(LV2UI_Write_Function writeFunction, LV2UI_Controller host
                        const LV2_Feature* const* features)
     : write(writeFunction), controller(hostController)
 {
-    lv2_log_logger_init(&logger, findFeature<LV2_URID_Map>(features, LV2_URID__map),
-                        findFeature<LV2_Log_Log>(features, LV2_LOG__log));
-    resizeFeature = findFeature<LV2UI_Resize>(features, LV2_UI__resize);
-    touchFeature = findFeature<LV2UI_Touch>(features, LV2_UI__touch);
-    dsp = findFeature<DspInstance>(features, LV2_INSTANCE_ACCESS_URI);
+    lv2_log_logger_init(&logger, lv2feature::find<LV2_URID_Map>(features, LV2_URID__map),
+                        lv2feature::find<LV2_Log_Log>(features, LV2_LOG__log));
+    resizeFeature = lv2feature::find<LV2UI_Resize>(features, LV2_UI__resize);
+    touchFeature = lv2feature::find<LV2UI_Touch>(features, LV2_UI__touch);
+    dsp = lv2feature::find<DspInstance>(features, LV2_INSTANCE_ACCESS_URI);
     model = std::make_unique<Model>(&UiInstance::hostCallback, gainReductionDb);
     if (dsp)
     {

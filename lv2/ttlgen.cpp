@@ -101,9 +101,10 @@ void writeAudio(std::ostream& out, uint32_t index, bool input, const char* symbo
 
 void writePlugin(std::ostream& out, const char* pluginUri, bool mono)
 {
-    out << uri(pluginUri) << "\n    a lv2:Plugin , lv2:CompressorPlugin ;\n"
+    out << uri(pluginUri) << "\n    a lv2:Plugin , lv2:CompressorPlugin , doap:Project ;\n"
         << "    doap:name \"TRV amberLit" << (mono ? " (mono)" : "") << "\" ;\n"
         << "    rdfs:comment \"TRV amberLit - opto compressor\" ;\n"
+        << "    doap:maintainer [ foaf:name \"TRV-sonikwerk\" ] ;\n"
         << "    doap:license <http://usefulinc.com/doap/licenses/unknown> ;\n"
         << "    lv2:minorVersion 0 ;\n    lv2:microVersion 8 ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n"

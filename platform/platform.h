@@ -207,6 +207,7 @@ struct MenuItem
 struct Menu
 {
     std::vector<MenuItem> items;
+    int32_t scale = 1; // device pixels per logical pixel, as the window that opens it
 };
 
 class PopupMenuListener
@@ -239,11 +240,12 @@ enum class TextAlign : uint8_t
 
 struct EditFieldStyle
 {
-    Rect area; // client coordinates of the owning window
+    Rect area; // client coordinates of the owning window, in its device pixels
     std::string text;
     TextAlign align = TextAlign::Left;
     std::string fontFace = "Arial";
-    int32_t fontHeight = 12; // character height in pixels
+    int32_t fontHeight = 12; // character height in logical pixels
+    int32_t scale = 1;       // device pixels per logical pixel
     bool bold = false;
     bool italic = false;
     uint32_t textColor = 0xFFFFFFFF; // 0xAARRGGBB
@@ -360,6 +362,7 @@ struct FileChooserRequest
     std::string defaultExtension; // without the dot
     bool mustExist = false;
     bool confirmOverwrite = false;
+    int32_t scale = 1; // device pixels per logical pixel for a dialog of our own
 };
 
 enum class MessageIcon : uint8_t
@@ -375,6 +378,7 @@ struct MessageRequest
     std::string caption;
     std::string text;
     MessageIcon icon = MessageIcon::NoIcon;
+    int32_t scale = 1; // device pixels per logical pixel for a dialog of our own
 };
 
 // A file chooser or message box that stays open while its caller goes on;

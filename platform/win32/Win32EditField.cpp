@@ -46,8 +46,8 @@ Win32EditField::Win32EditField(HWND parent, const EditFieldStyle& style, EditFie
     ::SetWindowLongPtrW(field, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     editProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32EditField::fieldProc)));
-    font =
-        gui::createGdiFont(style.fontFace.c_str(), style.fontHeight, style.bold, style.italic, false, false);
+    font = gui::createGdiFont(style.fontFace.c_str(), style.fontHeight * style.scale, style.bold,
+                              style.italic, false, false);
     if (font) ::SendMessageW(field, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ::SendMessageW(field, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                    MAKELPARAM(EC_USEFONTINFO, EC_USEFONTINFO));

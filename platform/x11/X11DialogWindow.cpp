@@ -11,10 +11,11 @@ bool inside(const Rect& r, int x, int y)
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-EditFieldStyle dialogFieldStyle(const Rect& area)
+EditFieldStyle dialogFieldStyle(const Rect& area, int scale)
 {
     EditFieldStyle style;
     style.area = area;
+    style.scale = scale;
     style.textColor = 0xFF101010;
     style.backColor = 0xFFFFFFFF;
     style.maxLength = 4096;
@@ -26,7 +27,8 @@ void drawDialogButton(gui::CPixelSurface& surface, const Rect& r, const TextStyl
 {
     const gui::CViewRect box{r.left, r.top, r.right, r.bottom};
     surface.fill(box, edge, surface.bounds());
-    surface.fill(gui::CViewRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, kDialogButtonFace,
+    const int e = font.scale;
+    surface.fill(gui::CViewRect{r.left + e, r.top + e, r.right - e, r.bottom - e}, kDialogButtonFace,
                  surface.bounds());
     drawText(surface, box, r.left + (r.width() - textWidth(font, label)) / 2,
              r.top + (r.height() - textHeight(font)) / 2, font, label, kDialogText);

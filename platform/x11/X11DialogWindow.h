@@ -32,9 +32,9 @@ constexpr int kDialogButtonHeight = 24;
 bool inside(const Rect& r, int x, int y);
 
 // The one-line field of our dialogs over `area`: dark text on white, paths fit.
-EditFieldStyle dialogFieldStyle(const Rect& area);
+EditFieldStyle dialogFieldStyle(const Rect& area, int scale = 1);
 
-// A one-pixel `edge`, the button face and the label centred on it.
+// A one-pixel `edge` (times the font's scale), the button face and the label centred on it.
 void drawDialogButton(gui::CPixelSurface& surface, const Rect& r, const TextStyle& font,
                       const std::string& label, gui::Pixel edge = kDialogEdge);
 

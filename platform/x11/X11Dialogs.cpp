@@ -396,7 +396,8 @@ class FileDialogTask final : public DialogTask
                    Stage next)
     {
         step.clear();
-        step.plain = std::make_unique<X11PlainDialog>(platform, owner, request.title, text, buttons, field);
+        step.plain = std::make_unique<X11PlainDialog>(platform, owner, request.title, text, buttons, field,
+                                                      request.scale);
         step.plain->show();
         stage = next;
     }
@@ -552,7 +553,7 @@ class MessageDialogTask final : public DialogTask
     {
         step.clear();
         step.plain = std::make_unique<X11PlainDialog>(platform, owner, request.caption, request.text,
-                                                      X11PlainDialog::Buttons::Ok);
+                                                      X11PlainDialog::Buttons::Ok, nullptr, request.scale);
         step.plain->show();
     }
 

@@ -43,6 +43,8 @@ X11EditField::X11EditField(X11Platform& system, ::Window parent, const EditField
     const int height = style.area.height();
     if (width <= 0 || height <= 0) return;
     font.fontId = fontIdFor(style.fontHeight, style.bold);
+    font.scale = std::clamp(style.scale, 1, 2);
+    margin = kMargin * font.scale;
     font.styleBits = (style.bold ? gui::kFontBold : 0) | (style.italic ? gui::kFontItalic : 0);
     const std::string initial = toUtf8(style.text);
     content = initial.substr(0, fittingPrefix(initial, static_cast<size_t>(std::max(style.maxLength, 0))));
@@ -242,17 +244,17 @@ void X11EditField::moveCaret(size_t to, bool extend)
 
 int X11EditField::textLeft() const
 {
-    const int inner = style.area.width() - 2 * kMargin;
+    const int inner = style.area.width() - 2 * margin;
     const int width = textWidth(font, content);
-    if (width > inner) return kMargin - scroll;
+    if (width > inner) return margin - scroll;
     switch (style.align)
     {
     case TextAlign::Center:
-        return kMargin + (inner - width) / 2;
+        return margin + (inner - width) / 2;
     case TextAlign::Right:
-        return kMargin + inner - width;
+        return margin + inner - width;
     default:
-        return kMargin;
+        return margin;
     }
 }
 
@@ -280,7 +282,7 @@ size_t X11EditField::offsetAt(int x) const
 
 void X11EditField::scrollToCaret()
 {
-    const int inner = style.area.width() - 2 * kMargin;
+    const int inner = style.area.width() - 2 * margin;
     const int width = textWidth(font, content);
     if (width <= inner)
     {
@@ -300,7 +302,7 @@ void X11EditField::redraw()
     surface.fill(all, opaque(style.backColor), all);
     const int height = textHeight(font);
     const int top = (span.height - height) / 2;
-    const gui::CViewRect inner{kMargin, 0, span.width - kMargin, span.height};
+    const gui::CViewRect inner{margin, 0, span.width - margin, span.height};
     drawText(surface, inner, textLeft(), top, font, content, opaque(style.textColor));
     if (hasSelection())
     {

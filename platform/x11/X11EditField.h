@@ -55,6 +55,7 @@ class X11EditField final : public EditField, public X11EventTarget
     EditFieldStyle style;
     EditFieldListener& listener;
     TextStyle font;
+    int margin = 2; // left and right of the text, device pixels
     std::unique_ptr<X11Image> image;
     std::string content;
     size_t caretAt = 0;

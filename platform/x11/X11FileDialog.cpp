@@ -30,7 +30,7 @@ constexpr gui::Pixel kListBackground = gui::makePixel(0xFF, 0xFF, 0xFF);
 constexpr gui::Pixel kFolderText = gui::makePixel(0x20, 0x40, 0x90);
 constexpr gui::Pixel kHighlightText = gui::makePixel(0xFF, 0xFF, 0xFF);
 
-// Layout, in window coordinates.
+// Layout, in window coordinates at scale 1.
 constexpr int kFolderTop = kMargin;
 constexpr int kListTop = kFolderTop + 22;
 constexpr int kListBottom = kListTop + kRows * kRowHeight + 2;
@@ -108,6 +108,7 @@ X11FileDialog::X11FileDialog(X11Platform& system, ::Window ownerWindow, const Fi
       filters(details.filters)
 {
     font.fontId = fontIdFor(12, false);
+    font.scale = std::clamp(details.scale, 1, 2);
     if (filters.empty()) filters.push_back(FileFilter{"All Files", "*"});
     if (request.selectedFilter > 0 && static_cast<size_t>(request.selectedFilter) < filters.size())
         filterIndexShown = static_cast<size_t>(request.selectedFilter);
@@ -121,15 +122,17 @@ X11FileDialog::X11FileDialog(X11Platform& system, ::Window ownerWindow, const Fi
     folderShown = normalised(folder);
     readFolder();
 
-    frame.emplace(platform, owner, Size{kWidth, kHeight}, request.title);
+    frame.emplace(platform, owner, Size{px(kWidth), px(kHeight)}, request.title);
 }
 
 X11FileDialog::~X11FileDialog() = default;
 
 void X11FileDialog::show()
 {
-    const EditFieldStyle style = dialogFieldStyle(
-        Rect{kMargin + kLabelWidth, kFieldTop, kWidth - kMargin, kFieldTop + textHeight(font) + 8});
+    const EditFieldStyle style =
+        dialogFieldStyle(Rect{px(kMargin + kLabelWidth), px(kFieldTop), px(kWidth - kMargin),
+                              px(kFieldTop + 8) + textHeight(font)},
+                         font.scale);
     if (!frame->show(*this, &style, *this)) return;
     if (frame->field()) frame->field()->setText(initialName);
     draw();
@@ -196,13 +199,14 @@ void X11FileDialog::accept()
 Rect X11FileDialog::rowRect(size_t index) const
 {
     const int row = static_cast<int>(index) - firstRow;
-    const int top = kListTop + 1 + row * kRowHeight;
-    return Rect{kMargin + 1, top, kWidth - kMargin - 1, top + kRowHeight};
+    const int top = px(kListTop + 1 + row * kRowHeight);
+    return Rect{px(kMargin + 1), top, px(kWidth - kMargin - 1), top + px(kRowHeight)};
 }
 
 Rect X11FileDialog::filterRect() const
 {
-    return Rect{kMargin + kLabelWidth, kFilterTop, kWidth - kMargin, kFilterTop + textHeight(font) + 8};
+    return Rect{px(kMargin + kLabelWidth), px(kFilterTop), px(kWidth - kMargin),
+                px(kFilterTop + 8) + textHeight(font)};
 }
 
 void X11FileDialog::scrollBy(int rows)
@@ -216,8 +220,8 @@ void X11FileDialog::onPress(const XButtonEvent& event)
 {
     if (event.button == 4 || event.button == 5) return scrollBy(event.button == 4 ? -3 : 3);
     if (event.button != 1) return;
-    if (inside(kOk, event.x, event.y)) return accept();
-    if (inside(kCancel, event.x, event.y)) return frame->finish(false);
+    if (inside(scaled(kOk), event.x, event.y)) return accept();
+    if (inside(scaled(kCancel), event.x, event.y)) return frame->finish(false);
     if (inside(filterRect(), event.x, event.y))
     {
         filterIndexShown = (filterIndexShown + 1) % filters.size();
@@ -273,19 +277,19 @@ void X11FileDialog::draw()
     const gui::CViewRect all = surface.bounds();
     surface.fill(all, kDialogBackground, all);
     const int lineHeight = textHeight(font);
-    const TextStyle bold{font.fontId, gui::kFontBold};
+    const TextStyle bold{font.fontId, gui::kFontBold, font.scale};
 
     // The folder, its end kept in view when it is long.
-    drawText(surface, all, kMargin, kFolderTop, font, "Look in:", kDialogText);
+    drawText(surface, all, px(kMargin), px(kFolderTop), font, "Look in:", kDialogText);
     std::string shown = folderShown;
-    const int room = kWidth - 2 * kMargin - kLabelWidth;
+    const int room = px(kWidth - 2 * kMargin - kLabelWidth);
     while (shown.size() > 1 && textWidth(bold, shown) > room)
         shown = "..." + shown.substr(std::min(shown.size(), size_t{4}));
-    drawText(surface, all, kMargin + kLabelWidth, kFolderTop, bold, shown, kDialogText);
+    drawText(surface, all, px(kMargin + kLabelWidth), px(kFolderTop), bold, shown, kDialogText);
 
-    const gui::CViewRect list{kMargin, kListTop, kWidth - kMargin, kListBottom};
+    const gui::CViewRect list{px(kMargin), px(kListTop), px(kWidth - kMargin), px(kListBottom)};
     surface.fill(list, kDialogEdge, all);
-    const gui::CViewRect inner{list.left + 1, list.top + 1, list.right - 1, list.bottom - 1};
+    const gui::CViewRect inner{list.left + px(1), list.top + px(1), list.right - px(1), list.bottom - px(1)};
     surface.fill(inner, kListBackground, all);
     for (int row = firstRow; row < firstRow + kRows && row < static_cast<int>(listing.size()); ++row)
     {
@@ -295,26 +299,27 @@ void X11FileDialog::draw()
         const bool hot = row == selected;
         if (hot) surface.fill(box, kDialogHighlight, inner);
         const std::string text = entry.folder ? entry.name + "/" : entry.name;
-        drawText(surface, inner, r.left + 6, r.top + (kRowHeight - lineHeight) / 2,
+        drawText(surface, inner, r.left + px(6), r.top + (px(kRowHeight) - lineHeight) / 2,
                  entry.folder ? bold : font, text,
                  hot            ? kHighlightText
                  : entry.folder ? kFolderText
                                 : kDialogText);
     }
 
-    drawText(surface, all, kMargin, kFieldTop + 4, font, "File name:", kDialogText);
-    drawText(surface, all, kMargin, kFilterTop + 4, font, "Files of type:", kDialogText);
+    drawText(surface, all, px(kMargin), px(kFieldTop + 4), font, "File name:", kDialogText);
+    drawText(surface, all, px(kMargin), px(kFilterTop + 4), font, "Files of type:", kDialogText);
     const Rect f = filterRect();
     const gui::CViewRect filterBox{f.left, f.top, f.right, f.bottom};
     surface.fill(filterBox, kDialogEdge, all);
-    surface.fill(gui::CViewRect{f.left + 1, f.top + 1, f.right - 1, f.bottom - 1}, kDialogButtonFace, all);
+    surface.fill(gui::CViewRect{f.left + px(1), f.top + px(1), f.right - px(1), f.bottom - px(1)},
+                 kDialogButtonFace, all);
     const FileFilter& filter = filters[filterIndexShown];
     const std::string filterText = filter.description + " (" + linuxPattern(filter.pattern) + ")" +
                                    (filters.size() > 1 ? "   - click for the next" : "");
-    drawText(surface, filterBox, f.left + 6, f.top + 4, font, filterText, kDialogText);
+    drawText(surface, filterBox, f.left + px(6), f.top + px(4), font, filterText, kDialogText);
 
-    drawDialogButton(surface, kOk, font, "OK");
-    drawDialogButton(surface, kCancel, font, "Cancel");
+    drawDialogButton(surface, scaled(kOk), font, "OK");
+    drawDialogButton(surface, scaled(kCancel), font, "Cancel");
     frame->present();
 }
 

@@ -57,6 +57,9 @@ class X11FileDialog final : public X11EventTarget, public EditFieldListener
     void onEditEscape() override { frame->finish(false); }
 
   private:
+    // Lengths and areas of the dialog's design, in device pixels at its scale.
+    int px(int logical) const { return logical * font.scale; }
+    Rect scaled(const Rect& r) const { return Rect{px(r.left), px(r.top), px(r.right), px(r.bottom)}; }
     void enter(const std::string& folder);
     void readFolder();
     void accept();

@@ -80,11 +80,12 @@ std::vector<std::string> wrapLines(const TextStyle& font, const std::string& tex
 } // namespace
 
 X11PlainDialog::X11PlainDialog(X11Platform& system, ::Window ownerWindow, std::string title, std::string text,
-                               Buttons choices, const std::string* entry)
+                               Buttons choices, const std::string* entry, int scale)
     : platform(system), display(system.display()), owner(ownerWindow), caption(std::move(title))
 {
     font.fontId = fontIdFor(12, false);
-    lines = wrapLines(font, text, kMaxTextWidth);
+    font.scale = std::clamp(scale, 1, 2);
+    lines = wrapLines(font, text, px(kMaxTextWidth));
     showCaption = !windowManagerRuns();
     buttons.push_back(Button{"OK", {}, true});
     if (choices == Buttons::OkCancel) buttons.push_back(Button{"Cancel", {}, false});
@@ -95,12 +96,12 @@ X11PlainDialog::~X11PlainDialog() = default;
 
 TextStyle X11PlainDialog::headingFont() const
 {
-    return TextStyle{font.fontId, gui::kFontBold};
+    return TextStyle{font.fontId, gui::kFontBold, font.scale};
 }
 
 int X11PlainDialog::textTop() const
 {
-    return showCaption ? kMargin + textHeight(headingFont()) + 10 : kMargin;
+    return showCaption ? px(kMargin) + textHeight(headingFont()) + px(10) : px(kMargin);
 }
 
 // A window manager announces itself on the root window; its title bar then
@@ -124,30 +125,31 @@ bool X11PlainDialog::windowManagerRuns() const
 // Centred over the owner when there is one, else on the screen; always on it.
 void X11PlainDialog::layout(const std::string* entry)
 {
-    const int lineHeight = textHeight(font) + 2;
-    int width = 2 * kMargin + static_cast<int>(buttons.size()) * (kDialogButtonWidth + 8);
+    const int lineHeight = textHeight(font) + px(2);
+    const int margin = px(kMargin);
+    int width = 2 * margin + static_cast<int>(buttons.size()) * px(kDialogButtonWidth + 8);
     for (const std::string& line : lines)
-        width = std::max(width, 2 * kMargin + textWidth(font, line));
-    if (showCaption) width = std::max(width, 2 * kMargin + textWidth(headingFont(), caption));
-    if (entry) width = std::max(width, 2 * kMargin + kFieldWidth);
-    int y = textTop() + static_cast<int>(lines.size()) * lineHeight + 8;
+        width = std::max(width, 2 * margin + textWidth(font, line));
+    if (showCaption) width = std::max(width, 2 * margin + textWidth(headingFont(), caption));
+    if (entry) width = std::max(width, 2 * margin + px(kFieldWidth));
+    int y = textTop() + static_cast<int>(lines.size()) * lineHeight + px(8);
     if (entry)
     {
-        fieldArea = Rect{kMargin, y, width - kMargin, y + lineHeight + 6};
-        y = fieldArea.bottom + 12;
+        fieldArea = Rect{margin, y, width - margin, y + lineHeight + px(6)};
+        y = fieldArea.bottom + px(12);
     }
-    int x = width - kMargin;
+    int x = width - margin;
     for (size_t i = buttons.size(); i-- > 0;)
     {
-        buttons[i].rect = Rect{x - kDialogButtonWidth, y, x, y + kDialogButtonHeight};
-        x -= kDialogButtonWidth + 8;
+        buttons[i].rect = Rect{x - px(kDialogButtonWidth), y, x, y + px(kDialogButtonHeight)};
+        x -= px(kDialogButtonWidth + 8);
     }
-    size = Size{width, y + kDialogButtonHeight + kMargin};
+    size = Size{width, y + px(kDialogButtonHeight) + margin};
 
     frame.emplace(platform, owner, size, caption);
     if (entry)
     {
-        pendingField = dialogFieldStyle(fieldArea);
+        pendingField = dialogFieldStyle(fieldArea, font.scale);
         pendingField->text = *entry;
     }
 }
@@ -183,11 +185,11 @@ void X11PlainDialog::draw()
     gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
     const gui::CViewRect all = surface.bounds();
     surface.fill(all, kDialogBackground, all);
-    const int lineHeight = textHeight(font) + 2;
+    const int lineHeight = textHeight(font) + px(2);
     // Without a window manager there is no title bar to show the caption.
-    if (showCaption) drawText(surface, all, kMargin, kMargin, headingFont(), caption, kDialogText);
+    if (showCaption) drawText(surface, all, px(kMargin), px(kMargin), headingFont(), caption, kDialogText);
     for (size_t i = 0; i < lines.size(); ++i)
-        drawText(surface, all, kMargin, textTop() + static_cast<int>(i) * lineHeight, font, lines[i],
+        drawText(surface, all, px(kMargin), textTop() + static_cast<int>(i) * lineHeight, font, lines[i],
                  kDialogText);
     for (const Button& b : buttons)
         drawDialogButton(surface, b.rect, font, b.label, b.answer ? kDialogHighlight : kDialogEdge);

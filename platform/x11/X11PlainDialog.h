@@ -27,7 +27,7 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
 
     // With `entry`, a text field starts with its text.
     X11PlainDialog(X11Platform& system, ::Window owner, std::string title, std::string text, Buttons choices,
-                   const std::string* entry = nullptr);
+                   const std::string* entry = nullptr, int scale = 1);
     ~X11PlainDialog();
     X11PlainDialog(const X11PlainDialog&) = delete;
     X11PlainDialog& operator=(const X11PlainDialog&) = delete;
@@ -59,6 +59,8 @@ class X11PlainDialog final : public X11EventTarget, public EditFieldListener
     bool windowManagerRuns() const;
     TextStyle headingFont() const;
     int textTop() const;
+    // Lengths of the dialog's design, in device pixels at its scale.
+    int px(int logical) const { return logical * font.scale; }
     void draw();
 
     X11Platform& platform;

@@ -44,6 +44,7 @@ X11PopupMenu::X11PopupMenu(X11Platform& system, Menu items, Point screen, bool o
       trackRight(openRight)
 {
     text.fontId = fontIdFor(12, false);
+    text.scale = std::clamp(menu.scale, 1, 2);
 }
 
 X11PopupMenu::~X11PopupMenu()
@@ -104,32 +105,32 @@ void X11PopupMenu::afterDispatch()
 
 void X11PopupMenu::layout(Level& level, const std::vector<MenuItem>& items) const
 {
-    const int rowHeight = textHeight(text) + 6;
+    const int rowHeight = textHeight(text) + px(6);
     std::vector<std::vector<size_t>> columns(1);
     for (size_t i = 0; i < items.size(); ++i)
     {
         if (items[i].columnBreak && !columns.back().empty()) columns.emplace_back();
         columns.back().push_back(i);
     }
-    int x = kBorder;
+    int x = px(kBorder);
     int height = 0;
     level.rows.assign(items.size(), Row{});
     for (const auto& column : columns)
     {
-        int width = kMinimumColumn;
+        int width = px(kMinimumColumn);
         for (size_t i : column)
-            width = std::max(width, kCheckArea + textWidth(text, items[i].text) + kArrowArea);
-        int y = kBorder;
+            width = std::max(width, px(kCheckArea) + textWidth(text, items[i].text) + px(kArrowArea));
+        int y = px(kBorder);
         for (size_t i : column)
         {
-            const int h = items[i].kind == Kind::Separator ? kSeparatorHeight : rowHeight;
+            const int h = items[i].kind == Kind::Separator ? px(kSeparatorHeight) : rowHeight;
             level.rows[i] = Row{&items[i], Rect{x, y, x + width, y + h}};
             y += h;
         }
         height = std::max(height, y);
         x += width;
     }
-    level.screen = Rect{0, 0, x + kBorder, height + kBorder};
+    level.screen = Rect{0, 0, x + px(kBorder), height + px(kBorder)};
 }
 
 void X11PopupMenu::openLevel(const std::vector<MenuItem>& items, Point at, const Rect* ownerRow)
@@ -142,7 +143,7 @@ void X11PopupMenu::openLevel(const std::vector<MenuItem>& items, Point at, const
     int x = at.x;
     int y = at.y;
     if (ownerRow && x + w > screen.width) // no room on the right: open to the left
-        x = ownerRow->left - w + kBorder;
+        x = ownerRow->left - w + px(kBorder);
     x = std::clamp(x, 0, std::max(0, screen.width - w));
     y = std::clamp(y, 0, std::max(0, screen.height - h));
     level->screen = Rect{x, y, x + w, y + h};
@@ -192,7 +193,7 @@ void X11PopupMenu::openSubMenuOf(size_t levelIndex, int row, bool selectFirst)
     level.openRow = row;
     const Rect ownerOnScreen{owner.rect.left + level.screen.left, owner.rect.top + level.screen.top,
                              owner.rect.right + level.screen.left, owner.rect.bottom + level.screen.top};
-    openLevel(owner.item->items, Point{ownerOnScreen.right - kBorder, ownerOnScreen.top - kBorder},
+    openLevel(owner.item->items, Point{ownerOnScreen.right - px(kBorder), ownerOnScreen.top - px(kBorder)},
               &ownerOnScreen);
     if (selectFirst) moveHot(*levels.back(), 1);
 }
@@ -229,7 +230,7 @@ void X11PopupMenu::draw(Level& level)
     gui::CPixelSurface surface(span.pixels, span.width, span.height, span.stride);
     const gui::CViewRect all = surface.bounds();
     surface.fill(all, kFrame, all);
-    surface.fill(gui::CViewRect{1, 1, all.right - 1, all.bottom - 1}, kBackground, all);
+    surface.fill(gui::CViewRect{px(1), px(1), all.right - px(1), all.bottom - px(1)}, kBackground, all);
     for (size_t i = 0; i < level.rows.size(); ++i)
         drawRow(surface, level.rows[i],
                 static_cast<int>(i) == level.hot || static_cast<int>(i) == level.openRow);
@@ -244,25 +245,26 @@ void X11PopupMenu::drawRow(gui::CPixelSurface& surface, const Row& row, bool hot
     if (item.kind == Kind::Separator)
     {
         const int y = (r.top + r.bottom) / 2;
-        surface.fill(gui::CViewRect{r.left + 2, y, r.right - 2, y + 1}, kSeparator, clip);
+        surface.fill(gui::CViewRect{r.left + px(2), y, r.right - px(2), y + px(1)}, kSeparator, clip);
         return;
     }
     hot = hot && selectable(item);
     if (hot) surface.fill(r, kHighlight, clip);
     const gui::Pixel colour = hot ? kHighlightText : item.kind == Kind::Greyed ? kGreyedText : kText;
     const int top = r.top + (r.height() - textHeight(text)) / 2;
-    drawText(surface, r, r.left + kCheckArea, top, text, item.text, colour);
+    drawText(surface, r, r.left + px(kCheckArea), top, text, item.text, colour);
     const int mid = (r.top + r.bottom) / 2;
     if (item.checked)
     {
-        surface.line(r.left + 6, mid, r.left + 9, mid + 3, 2, colour, r);
-        surface.line(r.left + 9, mid + 3, r.left + 16, mid - 4, 2, colour, r);
+        surface.line(r.left + px(6), mid, r.left + px(9), mid + px(3), px(2), colour, r);
+        surface.line(r.left + px(9), mid + px(3), r.left + px(16), mid - px(4), px(2), colour, r);
     }
     if (item.kind == Kind::SubMenu)
     {
-        for (int i = 0; i < 4; ++i) // a small triangle pointing right
-            surface.fill(gui::CViewRect{r.right - 14 + i, mid - 3 + i, r.right - 13 + i, mid + 4 - i}, colour,
-                         r);
+        for (int i = 0; i < px(4); ++i) // a small triangle pointing right
+            surface.fill(gui::CViewRect{r.right - px(14) + i, mid - px(3) + i, r.right - px(14) + i + 1,
+                                        mid + px(4) - i},
+                         colour, r);
     }
 }
 

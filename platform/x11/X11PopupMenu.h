@@ -75,6 +75,8 @@ class X11PopupMenu final : public PopupMenu
     void dismissIfClickedOutside();
     // The level and row under a screen point; row -1 inside a level but on no row.
     bool hit(int x, int y, size_t& levelIndex, int& row) const;
+    // Lengths of the menu's design, in device pixels at the menu's scale.
+    int px(int logical) const { return logical * text.scale; }
 
     X11Platform& platform;
     Display* display;

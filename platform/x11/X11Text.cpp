@@ -47,19 +47,20 @@ int fontIdFor(int height, bool bold)
 
 int textWidth(const TextStyle& style, std::string_view utf8)
 {
-    return gui::CTextRenderer::shared().measure(style.fontId, style.styleBits, toWindows1252(utf8));
+    return gui::CTextRenderer::shared().measure(style.fontId, style.styleBits, toWindows1252(utf8),
+                                                style.scale);
 }
 
 int textHeight(const TextStyle& style)
 {
-    return gui::CTextRenderer::shared().metrics(style.fontId, style.styleBits).height();
+    return gui::CTextRenderer::shared().metrics(style.fontId, style.styleBits, style.scale).height();
 }
 
 void drawText(gui::CPixelSurface& surface, const gui::CViewRect& clip, int x, int top, const TextStyle& style,
               std::string_view utf8, gui::Pixel colour)
 {
     gui::CTextRenderer::shared().render(surface, clip, x, top, style.fontId, style.styleBits,
-                                        toWindows1252(utf8), colour);
+                                        toWindows1252(utf8), colour, style.scale);
 }
 
 } // namespace platform::x11

@@ -28,6 +28,7 @@ struct TextStyle
 {
     int fontId = 3;
     int styleBits = 0; // gui::kFont* bits
+    int scale = 1;     // device pixels per logical pixel of the font's height
 };
 
 int textWidth(const TextStyle& style, std::string_view utf8);

@@ -110,8 +110,11 @@ void sendClientMessage(Display* display, ::Window source, Atom type, const long 
 // Accepting means a copy: we never take a file away from its source.
 void sendStatusTo(Display* display, ::Window target, Atom status, Atom copy, ::Window source, bool accept)
 {
-    // Bit 1: send every position, so that the views see each move.
-    const long data[5] = {static_cast<long>(target), (accept ? 1L : 0L) | 2L, 0, 0,
+    // Bit 1 asks for every position, so that the views see each move. A
+    // refusal leaves the whole word 0: some sources take any non-zero flags
+    // for an acceptance and show a copy cursor. Its empty no-send rectangle
+    // still brings every position.
+    const long data[5] = {static_cast<long>(target), accept ? 3L : 0L, 0, 0,
                           accept ? static_cast<long>(copy) : 0L};
     sendClientMessage(display, source, status, data);
 }

@@ -17,6 +17,7 @@ struct Answer
 {
     bool accepted = false;
     Atom action = 0;
+    long flags = 0; // the whole second word, as some sources read it
 };
 
 class XdndSource
@@ -131,9 +132,9 @@ class XdndSource
     void record(const XClientMessageEvent& m)
     {
         if (m.message_type == atom("XdndStatus"))
-            statuses.push_back({(m.data.l[1] & 1) != 0, static_cast<Atom>(m.data.l[4])});
+            statuses.push_back({(m.data.l[1] & 1) != 0, static_cast<Atom>(m.data.l[4]), m.data.l[1]});
         if (m.message_type == atom("XdndFinished"))
-            finishes.push_back({(m.data.l[1] & 1) != 0, static_cast<Atom>(m.data.l[2])});
+            finishes.push_back({(m.data.l[1] & 1) != 0, static_cast<Atom>(m.data.l[2]), m.data.l[1]});
     }
 
     Display* display;

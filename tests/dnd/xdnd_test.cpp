@@ -223,6 +223,35 @@ TEST(Xdnd, ThePositionIsAnsweredWithTheFramesWishOnceTheDataIsKnown)
     }
 }
 
+// A sound file among the dragged files is refused with a status whose flags
+// are all clear (a source that reads the word as a whole still sees "no"),
+// and the next move is still reported and refused.
+TEST(Xdnd, AFileListWithASoundFileIsRefusedPlainlyAtEveryMove)
+{
+    SKIP_WITHOUT_DISPLAY();
+    for (const char* list : {"file:///tmp/take.wav\r\n", "file:///tmp/a.trb\r\nfile:///tmp/take.wav\r\n"})
+    {
+        XdndRig rig;
+        SKIP_WITHOUT_RIG(rig);
+        rig.owner.wanted = false;
+        DropView* view = rig.addView(false);
+        XdndSource source(rig.host.display, {{"text/uri-list", list}});
+        rig.dragOver(source);
+        ASSERT_TRUE(rig.pump(source, [&] { return source.statuses.size() == 1; }));
+        source.position(rig.target, 160, 150);
+        ASSERT_TRUE(rig.pump(source, [&] { return source.statuses.size() == 2; }));
+        for (const dndtest::Answer& status : source.statuses)
+        {
+            EXPECT_EQ(status.flags, 0) << list;
+            EXPECT_EQ(status.action, static_cast<Atom>(None)) << list;
+        }
+        source.drop(rig.target);
+        ASSERT_TRUE(rig.pump(source, [&] { return !source.finishes.empty(); }));
+        EXPECT_FALSE(source.finishes[0].accepted) << list;
+        EXPECT_EQ(view->events.front(), "enter");
+    }
+}
+
 TEST(Xdnd, ASourceThatNeverDeliversStillGetsItsFinish)
 {
     SKIP_WITHOUT_DISPLAY();

@@ -68,6 +68,75 @@ TEST(EditorScale, HitAreasAndDragTravelAreLogical)
     EXPECT_FLOAT_EQ(moved[1], moved[0]);
 }
 
+// Where gestures go on across idle calls (X11), one pointer path in logical
+// pixels sends the host the same automation at both scales: nothing moves
+// before the pointer does, and every step lands where it does at 100%.
+TEST(EditorScale, ADragFedFromIdleSendsTheSameAutomationAtBothScales)
+{
+    const gui::CViewPoint centre = centreOf(resources::kCompressionKnobRect);
+    for (int up : {20, 100})
+    {
+        std::vector<float> sent[2];
+        for (int scale : {1, 2})
+        {
+            PanelRig rig(scale);
+            rig.screen->setPressesMayBlock(false);
+            rig.editor->getKnob(params::kCompression)->setValue(0.5f);
+            const auto at = [&](int dy) {
+                return gui::CViewPoint{centre.h * scale, (centre.v - dy) * scale};
+            };
+            std::vector<PointerStep> path;
+            for (int dy : {0, 1, up / 4, up / 2, up})
+                path.push_back({rig.screenPoint(at(dy)), platform::kButtonLeft, 0, 30});
+            RecordingHost::calls.clear();
+            rig.press(at(0), 0, 30, path);
+            for (int turn = 0; turn < 100 && rig.frame().isTracking(); ++turn)
+            {
+                rig.screen->advance(10);
+                rig.editor->idle();
+            }
+            for (const HostCall& call : rig.hostCalls(audioMasterAutomate))
+                if (call.index == params::kCompression) sent[scale - 1].push_back(call.opt);
+            ASSERT_FALSE(sent[scale - 1].empty());
+            EXPECT_FLOAT_EQ(sent[scale - 1].front(), 0.5f) << scale;
+        }
+        EXPECT_EQ(sent[1], sent[0]) << up;
+        EXPECT_GT(sent[1].back(), 0.5f) << up;
+    }
+}
+
+// What the editor opens beside its panel (the preset list, the name field,
+// a file dialog) is shown at the editor's scale, the field over its place in
+// device pixels.
+TEST(EditorScale, MenusFieldsAndDialogsOpenAtTheEditorsScale)
+{
+    for (int scale : {1, 2})
+    {
+        PanelRig rig(scale);
+        const auto pressAt = [&](const resources::SkinRect& r)
+        {
+            const gui::CViewPoint c = centreOf(r);
+            rig.press({c.h * scale, c.v * scale});
+        };
+        pressAt(resources::kPresetMenuRect);
+        ASSERT_EQ(rig.screen->shownMenus().size(), 1u);
+        EXPECT_EQ(rig.screen->shownMenus()[0].menu.scale, scale);
+
+        pressAt(resources::kNameFieldRect);
+        ASSERT_EQ(rig.screen->openedFields().size(), 1u);
+        const platform::EditFieldStyle& field = rig.screen->openedFields()[0];
+        EXPECT_EQ(field.scale, scale);
+        const resources::SkinRect& r = resources::kNameFieldRect;
+        EXPECT_EQ(field.area,
+                  (platform::Rect{r.left * scale, r.top * scale, r.right * scale, r.bottom * scale}));
+        rig.screen->openField()->pressReturn();
+
+        pressAt(resources::kLoadBankRect); // no answer queued: cancelled
+        ASSERT_EQ(rig.screen->fileRequests().size(), 1u);
+        EXPECT_EQ(rig.screen->fileRequests()[0].scale, scale);
+    }
+}
+
 // Bitmaps come from the 2x set, not enlarged from the 1x one: the 2x panel
 // has detail no pixel doubling of the 1x panel shows.
 TEST(EditorScale, DrawsTheTwoTimesSkin)

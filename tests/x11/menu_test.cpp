@@ -102,6 +102,48 @@ TEST_F(MenuTest, ClickingAnItemAnswersItsCommand)
     }
 }
 
+// At scale 2 the menu is laid out and lettered at twice the size, not at
+// 100% beside an editor drawn at 200%.
+TEST_F(MenuTest, AtScaleTwoTheMenuAndItsLetteringAreTwiceAsLarge)
+{
+    Size shown[2];
+    int inkHeight[2] = {};
+    for (int scale : {1, 2})
+    {
+        Menu menu = twoColumns();
+        menu.scale = scale;
+        popupWithUser(menu, Point{40, 40},
+                      [&](Host& u, std::vector<Rect> p)
+                      {
+                          ASSERT_EQ(p.size(), 1u);
+                          pause(100);
+                          shown[scale - 1] = Size{p[0].width(), p[0].height()};
+                          // The first row, "Alpha": rows holding dark lettering.
+                          const int border = 3 * scale;
+                          const int rowHeight = (p[0].height() - 2 * border) / 3;
+                          XImage* image = XGetImage(u.display, u.root, p[0].left + border, p[0].top + border,
+                                                    static_cast<unsigned>(p[0].width() / 2 - border),
+                                                    static_cast<unsigned>(rowHeight), AllPlanes, ZPixmap);
+                          ASSERT_NE(image, nullptr);
+                          int first = -1, last = -1;
+                          for (int y = 0; y < image->height; ++y)
+                              for (int x = 0; x < image->width; ++x)
+                                  if ((XGetPixel(image, x, y) & 0xC0C0C0) == 0)
+                                  {
+                                      if (first < 0) first = y;
+                                      last = y;
+                                  }
+                          XDestroyImage(image);
+                          inkHeight[scale - 1] = first < 0 ? 0 : last - first + 1;
+                          u.key(XK_Escape);
+                      });
+    }
+    ASSERT_GT(inkHeight[0], 5);
+    EXPECT_NEAR(inkHeight[1], 2 * inkHeight[0], 2);
+    EXPECT_NEAR(shown[1].width, 2 * shown[0].width, 4);
+    EXPECT_NEAR(shown[1].height, 2 * shown[0].height, 4);
+}
+
 // The menu opened from inside a press on our window, as the toolkit does it.
 struct OpeningListener final : WindowListener
 {
