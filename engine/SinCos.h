@@ -75,7 +75,9 @@ inline void sinCosInRange(double x, double& sine, double& cosine)
 {
     using namespace sincos_detail;
     // The nearest quadrant, 0, 1 or 2; a conversion, not a library's
-    // rounding call (a slow one in the Windows runtime).
+    // rounding call (a slow one in the Windows runtime). The argument is never
+    // negative here, so truncating x + 0.5 rounds to nearest.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     const double n = static_cast<double>(static_cast<int>(x * kInvPio2 + 0.5));
     double r = x - n * kPio2_1; // exact: n x kPio2_1 has at most 35 bits
     double tail = n * kPio2_1t;
