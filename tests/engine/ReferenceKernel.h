@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include "engine/SinCos.h"
 
 namespace reference
 {
@@ -158,8 +159,17 @@ inline void CBiquadFilter::designLowPassUncorrected(double frequencyHz)
 {
     frequency = frequencyHz;
     const double w = frequencyHz * detail_biquad::kTwoPi / sampleRate;
+#ifdef _WIN32
+    // The Windows build takes the per-frame pair from its own routine, not
+    // from the C runtime; the reference follows it so the bits compare.
+    double sinW = 0;
+    double cosW = 0;
+    sinCosInRange(w, sinW, cosW);
+    const double alpha = sinW / (q * 2);
+#else
     const double cosW = std::cos(w);
     const double alpha = std::sin(w) / (q * 2);
+#endif
     const double a0 = alpha + 1;
     a1 = (cosW * -2) / a0;
     a2 = (1 - alpha) / a0;
