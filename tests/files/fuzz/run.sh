@@ -19,7 +19,8 @@ fi
 mkdir -p build-fuzz/corpus build-fuzz/wire-corpus
 flags=(-std=c++20 -O1 -g -I. -Itests/files -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 clang++ "${flags[@]}" tests/files/fuzz/loaders_fuzz.cpp presets/BankFile.cpp presets/SettingsStore.cpp \
-  presets/SettingsFile.cpp engine/ParameterTable.cpp -o build-fuzz/loaders_fuzz
+  presets/SettingsFile.cpp engine/ParameterTable.cpp fileio/ReplaceFile.cpp fileio/TemporaryName.cpp \
+  -o build-fuzz/loaders_fuzz
 clang++ "${flags[@]}" tests/files/fuzz/wire_fuzz.cpp platform/TextEncoding.cpp platform/x11/DBusWire.cpp \
   -o build-fuzz/wire_fuzz
 build-fuzz/loaders_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 \
