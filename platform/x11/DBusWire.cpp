@@ -306,8 +306,10 @@ bool Reader::skip(std::string_view& sig)
         if (!arrayEnd(alignmentOf(type[1]), end)) return false;
         while (at < end)
         {
+            // An element that takes no bytes would never reach the end.
+            const size_t before = at;
             std::string_view element = type.substr(1);
-            if (!skip(element)) return false;
+            if (!skip(element) || at == before) return false;
         }
         return at == end;
     }
@@ -315,6 +317,7 @@ bool Reader::skip(std::string_view& sig)
     {
         if (!align(8)) return false;
         std::string_view members = type.substr(1, type.size() - 2);
+        if (members.empty()) return false; // the wire has no empty structure
         while (!members.empty())
             if (!skip(members)) return false;
         return true;

@@ -476,5 +476,18 @@ TEST_F(PortalTest, TheDesktopsChooserComesFirstAndBelongsToTheHostWindow)
     EXPECT_TRUE(calls().empty()); // no dialog program was asked
 }
 
+TEST(BusWire, ElementsThatTakeNoBytesAreMalformedNotAnEndlessLoop)
+{
+    // An array of 8 bytes whose elements are empty structures: each element
+    // would take no bytes, so reading it must fail rather than spin.
+    const std::string bytes("\x08\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 16);
+    for (const char* type : {"a()", "()"})
+    {
+        platform::x11::dbus::Reader reader(bytes, false);
+        std::string_view sig = type;
+        EXPECT_FALSE(reader.skip(sig)) << type;
+    }
+}
+
 } // namespace
 } // namespace x11test
