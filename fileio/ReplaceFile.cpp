@@ -39,7 +39,7 @@ std::string resolveLinks(std::string path)
         const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
         if (n <= 0) return path;
         const std::string next(link, static_cast<std::size_t>(n));
-        path = next.front() == '/' ? next : directoryOf(path) + next;
+        path = next.front() == '/' ? next : directoryOf(path).append(next);
     }
     return path;
 }

@@ -1,7 +1,9 @@
 #include "lv2/DspInstance.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -16,7 +18,7 @@ namespace
 
 bool sameBits(float a, float b)
 {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
 }
 
 } // namespace

@@ -77,7 +77,8 @@ const LV2_Descriptor kDescriptors[] = {
 
 } // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
+// LV2_SYMBOL_EXPORT gives the entry C linkage itself.
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
 {
     return index < sizeof kDescriptors / sizeof kDescriptors[0] ? &kDescriptors[index] : nullptr;
 }

@@ -47,7 +47,8 @@ const LV2UI_Descriptor kDescriptor{lv2uri::kUi, instantiate, cleanup, portEvent,
 
 } // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index)
+// LV2_SYMBOL_EXPORT gives the entry C linkage itself.
+LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index)
 {
     return index == 0 ? &kDescriptor : nullptr;
 }

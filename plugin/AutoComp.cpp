@@ -1,6 +1,8 @@
 #include "plugin/AutoComp.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -128,7 +130,8 @@ void AutoComp::prepareBlock()
         kernel.suspend();
     }
     const float rate = announcedRate.load(std::memory_order_relaxed);
-    const bool sameRate = std::memcmp(&rate, &designedRate, sizeof rate) == 0; // NaN equals itself here
+    // Bits, not values: a NaN rate equals itself here.
+    const bool sameRate = std::bit_cast<uint32_t>(rate) == std::bit_cast<uint32_t>(designedRate);
     if (resumePending.exchange(false, std::memory_order_relaxed) || !sameRate)
     {
         kernel.resume(static_cast<double>(rate));

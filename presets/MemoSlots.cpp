@@ -70,6 +70,7 @@ VstInt32 storeMemo(CPresetSystemEffect& effect, SettingsStore& store, MemoSlot s
 {
     // One write for all thirteen values: a slot never holds a mix of two stores.
     std::vector<std::pair<std::string, SettingValue>> values;
+    values.reserve(kMemoValues + 1);
     for (int i = 0; i < kMemoValues; ++i)
         values.emplace_back(memoValueName(i), floatValue(effect.getParameter(i)));
     values.emplace_back(kMemoNameValue, SettingValue::stringOf(currentPresetName(effect)));

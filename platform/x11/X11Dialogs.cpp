@@ -47,8 +47,12 @@ std::optional<std::string> inPath(const std::string& name)
     while (start <= dirs.size())
     {
         const size_t end = std::min(dirs.find(':', start), dirs.size());
-        const std::string dir = dirs.substr(start, end - start);
-        if (!dir.empty() && executable(dir + "/" + name)) return dir + "/" + name;
+        if (end > start)
+        {
+            std::string candidate = dirs.substr(start, end - start);
+            candidate.append("/").append(name);
+            if (executable(candidate)) return candidate;
+        }
         start = end + 1;
     }
     return std::nullopt;

@@ -79,8 +79,8 @@ std::vector<std::string> wrapLines(const TextStyle& font, const std::string& tex
 
 } // namespace
 
-X11PlainDialog::X11PlainDialog(X11Platform& system, ::Window ownerWindow, std::string title, std::string text,
-                               Buttons choices, const std::string* entry, int scale)
+X11PlainDialog::X11PlainDialog(X11Platform& system, ::Window ownerWindow, std::string title,
+                               const std::string& text, Buttons choices, const std::string* entry, int scale)
     : platform(system), display(system.display()), owner(ownerWindow), caption(std::move(title))
 {
     font.fontId = fontIdFor(12, false);
