@@ -18,12 +18,30 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 mkdir -p build-fuzz/corpus build-fuzz/wire-corpus
 flags=(-std=c++20 -O1 -g -I. -Itests/files -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+# The two targets build, then run, side by side: each is one process on one core.
 clang++ "${flags[@]}" tests/files/fuzz/loaders_fuzz.cpp presets/BankFile.cpp presets/SettingsStore.cpp \
   presets/SettingsFile.cpp engine/ParameterTable.cpp fileio/ReplaceFile.cpp fileio/TemporaryName.cpp \
-  -o build-fuzz/loaders_fuzz
+  -o build-fuzz/loaders_fuzz &
+loaders=$!
 clang++ "${flags[@]}" tests/files/fuzz/wire_fuzz.cpp platform/TextEncoding.cpp platform/x11/DBusWire.cpp \
-  -o build-fuzz/wire_fuzz
-build-fuzz/loaders_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 \
-  build-fuzz/corpus tests/files/fuzz/corpus
-build-fuzz/wire_fuzz -max_total_time="$seconds" -max_len=8192 -timeout=10 \
-  build-fuzz/wire-corpus tests/files/fuzz/corpus
+  -o build-fuzz/wire_fuzz &
+wire=$!
+wait $loaders
+wait $wire
+# A target's whole output is shown when it fails, its last line otherwise.
+fuzz() {
+  local name=$1 corpus=$2
+  if ! "build-fuzz/$name" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
+    "build-fuzz/$corpus" tests/files/fuzz/corpus >"build-fuzz/$name.log" 2>&1; then
+    cat "build-fuzz/$name.log"
+    echo "fuzz: $name failed" >&2
+    return 1
+  fi
+  echo "fuzz: $name: $(tail -1 "build-fuzz/$name.log")"
+}
+fuzz loaders_fuzz corpus &
+loaders=$!
+fuzz wire_fuzz wire-corpus &
+wire=$!
+wait $loaders
+wait $wire
