@@ -203,8 +203,7 @@ int runEditCommand(const CommandLine& commandLine, PluginInstance& plugin)
     {
         ProgrammePlayer player(plugin, DemoProgramme::arrangement(editRate));
         // The interface passes the parent window, an X id, as a pointer.
-        void* parent = reinterpret_cast<void*>( // NOLINT(performance-no-int-to-ptr)
-            static_cast<std::uintptr_t>(window.window));
+        void* parent = reinterpret_cast<void*>(static_cast<std::uintptr_t>(window.window));
         if (!dispatch(plugin, effEditOpen, 0, parent))
         {
             std::fprintf(stderr, "amberlit: the editor did not open\n");

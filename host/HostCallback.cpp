@@ -45,8 +45,7 @@ VstIntPtr HostCallback::dispatch(AEffect* effect, VstInt32 opcode, VstInt32 inde
 {
     HostCallback* callback = loadingCallback;
     // The record's host field is an integer; it holds our pointer (attach).
-    if (effect != nullptr && effect->resvd1 != 0)
-        callback = reinterpret_cast<HostCallback*>(effect->resvd1); // NOLINT(performance-no-int-to-ptr)
+    if (effect != nullptr && effect->resvd1 != 0) callback = reinterpret_cast<HostCallback*>(effect->resvd1);
     if (callback == nullptr) return opcode == audioMasterVersion ? hostVersion : 0;
     return callback->answer(opcode, index, value, ptr, opt);
 }

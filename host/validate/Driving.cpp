@@ -101,6 +101,14 @@ std::string currentProgramName(const PluginInstance& plugin)
     return name;
 }
 
+std::vector<float> parameters(const PluginInstance& plugin)
+{
+    std::vector<float> values(static_cast<std::size_t>(std::max(0, plugin.parameterCount())));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = plugin.parameter(static_cast<int>(i));
+    return values;
+}
+
 AudioBuffer render(PluginInstance& plugin, const AudioBuffer& input, const RenderWay& way)
 {
     AudioBuffer output(2, input.frames(), input.sampleRate);

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace host::validation
 {
@@ -26,6 +27,8 @@ void switchOff(PluginInstance& plugin);
 void start(PluginInstance& plugin, double rate, int maxBlock = 512);
 
 std::string currentProgramName(const PluginInstance& plugin);
+// Every parameter's value, by index.
+std::vector<float> parameters(const PluginInstance& plugin);
 
 // How a render drives the process entries.
 struct RenderWay

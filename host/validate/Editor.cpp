@@ -48,8 +48,7 @@ bool openAndClose(const PluginInstance& plugin, Display* display, Window parent)
     ERect* rect = nullptr;
     plugin.dispatch(effEditGetRect, 0, 0, &rect);
     // The interface passes the parent window, an X id, as a pointer.
-    void* window = reinterpret_cast<void*>(parent); // NOLINT(performance-no-int-to-ptr)
-    if (!plugin.dispatch(effEditOpen, 0, 0, window)) return false;
+    if (!plugin.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent))) return false;
     for (int i = 0; i < 5; ++i)
     {
         plugin.dispatch(effEditIdle);

@@ -9,14 +9,6 @@ namespace host::validation
 namespace
 {
 
-std::vector<float> parameters(const PluginInstance& plugin)
-{
-    std::vector<float> values(static_cast<std::size_t>(std::max(0, plugin.parameterCount())));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = plugin.parameter(static_cast<int>(i));
-    return values;
-}
-
 struct Program
 {
     std::vector<float> values;

@@ -2,7 +2,6 @@
 #include "host/validate/Driving.h"
 #include "host/validate/Signals.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -112,14 +111,6 @@ std::vector<int> everyParameter(int count, int from, int step)
     for (int i = from; i < count; i += step)
         indices.push_back(i);
     return indices;
-}
-
-std::vector<float> parameters(const PluginInstance& plugin)
-{
-    std::vector<float> values(static_cast<std::size_t>(std::max(0, plugin.parameterCount())));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = plugin.parameter(static_cast<int>(i));
-    return values;
 }
 
 // Parameters a quiet suspend and resume changed, by index.
